@@ -1,0 +1,24 @@
+// The settings file store: INI-style files of "[section]" headers and
+// "key=value" lines. One file is held in memory at a time; every read is
+// answered from memory (with the caller's default when nothing is found) and
+// every write rewrites the whole file in a normal form. Nothing is reported
+// to callers: a read that cannot be answered gives the default, a write that
+// cannot be carried out keeps the value in memory only.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace mdINIBas {
+
+std::string GetIniValue(std::string_view section, std::string_view key, std::string_view defaultValue,
+                        std::string_view file);
+void SetIniValue(std::string_view section, std::string_view key, std::string_view value, std::string_view file);
+
+// Called once after every load of a file from disk so that the program can
+// let pending window events run; whatever it does, the store stays
+// consistent. Nothing is installed by default.
+void SetEventPump(std::function<void()> pump);
+
+}  // namespace mdINIBas

@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+    std::printf("zirpomat %s\n", ZPM_VERSION);
+    return 0;
+}

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "mdINIBas.h"
+TEST(Placeholder, Builds) { EXPECT_EQ(mdINIBas::GetIniValue("a", "b", "d", ""), "d"); }
