@@ -203,7 +203,7 @@ bool replaceFile(const fs::path& file, std::string_view text) {
 }
 
 void SaveIniFile(const std::string& file) {
-    if (file.empty() || !IniFileWritable) return;
+    if (!IniFileWritable) return;
     if (const auto target = writeTarget(file)) replaceFile(*target, normalForm());
 }
 
@@ -234,7 +234,8 @@ std::string GetIniValue(std::string_view section, std::string_view key, std::str
 }
 
 void SetIniValue(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
-    if (!namesAreValid(section, key)) return;
+    // An empty name names no file: there is nothing to keep a value for.
+    if (!namesAreValid(section, key) || file.empty()) return;
     const std::string path(file);
     LoadIniFile(path);
     if (!IniLinesExist) return;
