@@ -18,6 +18,6 @@ function(zpm_add_test name)
   target_compile_definitions(${name} PRIVATE ZPM_ASSET_DIR="${ZPM_ASSET_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZPM_AUDIO_SINK=fakeaudiosink"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZPM_AUDIO_SINK=fakeaudiosink;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
                TIMEOUT 240)
 endfunction()
