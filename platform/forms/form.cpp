@@ -1,0 +1,235 @@
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+
+#include "forms_qt.h"
+#include "runtime.h"
+
+namespace forms {
+namespace {
+
+QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+
+gdi::WindowHandle nextHandle() {
+    static gdi::WindowHandle last = 0x10000;
+    return last += 4;
+}
+
+// The key code of a character key, or 0 for a key that is none.
+int keyAscii(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Escape: return 27;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return 13;
+        case Qt::Key_Backspace: return 8;
+        case Qt::Key_Tab: return 9;
+        default: break;
+    }
+    const QString text = event.text();
+    if (text.isEmpty() || text.at(0).unicode() > 255 || text.at(0).unicode() == 0) return 0;
+    return text.at(0).unicode();
+}
+
+// The window itself: borderless, its background picture from the top-left
+// corner; it also sees its elements' keys first while key preview is on.
+class FormWidget : public QWidget {
+public:
+    explicit FormWidget(Form::Impl& form) : QWidget(nullptr, Qt::FramelessWindowHint), m_form(form) {
+        setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    QImage background;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (background.isNull()) return;
+        QPainter(this).drawImage(0, 0, background);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        m_form.mouseDown(mouseEventFrom(event->button(), event->modifiers(), event->position()));
+    }
+    void resizeEvent(QResizeEvent*) override { m_form.resized(); }
+    void changeEvent(QEvent* event) override {
+        QWidget::changeEvent(event);
+        if (event->type() == QEvent::WindowStateChange) m_form.resized();
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!m_form.closeRequested()) event->ignore();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        int code = keyAscii(*event);
+        if (code != 0) m_form.keyPress(code);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !m_form.keyPreview || watched == this) return false;
+        int code = keyAscii(*static_cast<QKeyEvent*>(event));
+        return code != 0 && !m_form.keyPress(code);
+    }
+
+private:
+    Form::Impl& m_form;
+};
+
+FormWidget* formWidget(const Form::Impl& impl) { return static_cast<FormWidget*>(impl.window.data()); }
+
+}  // namespace
+
+void Form::Impl::makeWindow() {
+    auto* widget = new FormWidget(*this);
+    widget->setWindowTitle(QString());
+    window = widget;
+}
+
+void Form::Impl::updateTimers() {
+    for (Control* control : controls) {
+        Control::Impl& element = control->impl();
+        if (!element.timer) continue;
+        const bool run = loaded && element.timerEnabled && element.interval > 0;
+        if (!run) {
+            element.timer->stop();
+        } else if (!element.timer->isActive() || element.timer->interval() != element.interval) {
+            element.timer->start(element.interval);
+        }
+    }
+}
+
+void Form::Impl::mouseDown(const MouseEvent& event) {
+    HandlerScope scope;
+    owner->Form_MouseDown(event);
+}
+
+void Form::Impl::resized() {
+    if (!loaded) return;
+    HandlerScope scope;
+    owner->Form_Resize();
+}
+
+bool Form::Impl::keyPress(int& code) {
+    HandlerScope scope;
+    owner->Form_KeyPress(code);
+    return code != 0;
+}
+
+bool Form::Impl::closeRequested() {
+    owner->Unload();
+    return !loaded;
+}
+
+Form::Form() : d(std::make_unique<Impl>()) {
+    startRuntime();
+    d->owner = this;
+    d->handle = nextHandle();
+    d->makeWindow();
+    registerForm(*this);
+}
+
+Form::~Form() {
+    unregisterForm(*this);
+    for (QPointer<QWidget>& window : d->retired) delete window.data();
+    delete d->window.data();
+}
+
+void Form::Load() {
+    if (d->loaded) return;
+    if (d->stale) {
+        // Code of the old window may still run: its widgets are freed later.
+        d->retired.push_back(d->window);
+        d->makeWindow();
+        for (Control* control : d->controls) control->recreate();
+        d->stale = false;
+        design();
+    }
+    d->loaded = true;
+    d->updateTimers();
+    HandlerScope scope;
+    Form_Load();
+}
+
+void Form::Unload() {
+    if (!d->loaded) return;
+    int cancel = 0;
+    {
+        HandlerScope scope;
+        Form_Unload(cancel);
+    }
+    if (cancel != 0 || !d->loaded) return;
+    d->loaded = false;
+    d->stale = true;
+    d->updateTimers();
+    if (d->window) d->window->hide();
+}
+
+bool Form::Loaded() const { return d->loaded; }
+
+void Form::Show() {
+    Load();
+    if (d->loaded && d->window) d->window->show();
+}
+
+void Form::Hide() {
+    if (d->window) d->window->hide();
+}
+
+bool Form::Visible() const { return d->window && d->window->isVisible(); }
+
+void Form::ZOrder() {
+    if (!d->window) return;
+    d->window->raise();
+    d->window->activateWindow();
+}
+
+float Form::Left() const { return d->window ? static_cast<float>(d->window->x() * twipsPerPixel) : 0; }
+float Form::Top() const { return d->window ? static_cast<float>(d->window->y() * twipsPerPixel) : 0; }
+void Form::setLeft(float twips) { Move(twips, Top()); }
+void Form::setTop(float twips) { Move(Left(), twips); }
+
+void Form::Move(float left, float top) {
+    if (!d->window) return;
+    d->window->move(static_cast<int>(std::lround(left / twipsPerPixel)),
+                    static_cast<int>(std::lround(top / twipsPerPixel)));
+}
+
+int Form::ScaleWidth() const { return d->window ? d->window->width() : 0; }
+int Form::ScaleHeight() const { return d->window ? d->window->height() : 0; }
+void Form::setClientSize(int width, int height) {
+    if (d->window) d->window->resize(std::max(width, 1), std::max(height, 1));
+}
+
+std::string Form::Caption() const { return d->window ? d->window->windowTitle().toStdString() : std::string(); }
+void Form::setCaption(std::string_view caption) {
+    if (d->window) d->window->setWindowTitle(qtext(caption));
+}
+
+const gdi::Picture& Form::Picture() const { return d->picture; }
+void Form::setPicture(const gdi::Picture& picture) {
+    d->picture = picture.clone();
+    if (FormWidget* window = formWidget(*d)) {
+        window->background = toImage(d->picture);
+        window->update();
+    }
+}
+
+void Form::setIcon(const gdi::Picture& icon) {
+    if (d->window) d->window->setWindowIcon(QIcon(QPixmap::fromImage(toImage(icon))));
+}
+
+int Form::WindowState() const {
+    return d->window && d->window->isMinimized() ? vbMinimized : vbNormal;
+}
+
+void Form::setWindowState(int state) {
+    if (!d->window) return;
+    const Qt::WindowStates current = d->window->windowState();
+    d->window->setWindowState(state == vbMinimized ? current | Qt::WindowMinimized : current & ~Qt::WindowMinimized);
+}
+
+bool Form::KeyPreview() const { return d->keyPreview; }
+void Form::setKeyPreview(bool on) { d->keyPreview = on; }
+
+gdi::WindowHandle Form::hWnd() const { return d->handle; }
+
+}  // namespace forms

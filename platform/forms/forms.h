@@ -1,0 +1,9 @@
+// Everything a window class of the program needs from the forms runtime.
+#pragma once
+
+#include "control.h"
+#include "control_array.h"
+#include "elements.h"
+#include "form.h"
+#include "runtime.h"
+#include "window_manager.h"

@@ -1,0 +1,88 @@
+// The Qt side of the forms runtime: what the runtime's own units share, and
+// the widgets behind elements and windows for tests and window services.
+// Not for program code: it brings in Qt.
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control.h"
+#include "elements.h"
+#include "form.h"
+
+namespace forms {
+
+struct Control::Impl {
+    using Factory = std::function<QWidget*(QWidget* parent, Impl& fresh)>;
+    Impl(Place where, Factory factory) : place(where), make(std::move(factory)) {}
+
+    Place place;
+    Factory make;  // nullptr widget for an element without one (timer)
+    QPointer<QWidget> widget;
+    std::string tag;
+    gdi::Picture picture;
+    QImage image;  // the picture as Qt draws it
+    std::unique_ptr<QTimer> timer;
+    int interval = 0;
+    bool timerEnabled = true;
+};
+
+struct Form::Impl {
+    Form* owner = nullptr;
+    gdi::WindowHandle handle = 0;
+    QPointer<QWidget> window;
+    std::vector<QPointer<QWidget>> retired;  // replaced windows, freed when no handler runs
+    std::vector<Control*> controls;          // in the order they were made
+    gdi::Picture picture;
+    QImage image;
+    bool loaded = false;
+    bool stale = false;  // unloaded: the next load starts afresh
+    bool keyPreview = false;
+
+    void makeWindow();
+    void updateTimers();
+    // Entry points for the window widget's events.
+    void mouseDown(const MouseEvent& event);
+    void resized();
+    bool keyPress(int& keyAscii);  // false: the key is eaten
+    bool closeRequested();         // false: unload was cancelled
+};
+
+// Event handlers of program code run inside a HandlerScope; windows replaced
+// while any handler runs are freed only when the last one has returned.
+class HandlerScope {
+public:
+    HandlerScope();
+    ~HandlerScope();
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+};
+
+// Runs a copy of an event handler, so that the handler may replace itself.
+template <class F, class... Args>
+void fire(const F& handler, Args&&... args) {
+    if (!handler) return;
+    const F copy = handler;
+    HandlerScope scope;
+    copy(std::forward<Args>(args)...);
+}
+
+void registerForm(Form& form);
+void unregisterForm(Form& form);
+void freeRetiredWindows();
+
+QImage toImage(const gdi::Picture& picture);
+MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+int shiftBits(Qt::KeyboardModifiers modifiers);
+
+inline QWidget* widgetOf(const Control& control) { return control.impl().widget; }
+inline QWidget* widgetOf(const Form& form) { return form.impl().window; }
+inline QTimer* timerOf(const Timer& timer) { return timer.impl().timer.get(); }
+
+}  // namespace forms

@@ -1,0 +1,27 @@
+// Window services the program asks of the window system, under the names
+// and numbers the program uses for them.
+#pragma once
+
+#include <cstdint>
+
+#include "window_host.h"
+
+namespace forms {
+
+constexpr std::intptr_t HWND_TOPMOST = -1;
+constexpr std::intptr_t HWND_NOTOPMOST = -2;
+constexpr unsigned SWP_NOSIZE = 0x0001;
+constexpr unsigned SWP_NOMOVE = 0x0002;
+constexpr unsigned WM_NCLBUTTONDOWN = 161;
+constexpr std::intptr_t HTCAPTION = 2;
+
+// Only the stacking change HWND_TOPMOST / HWND_NOTOPMOST is supported; a
+// move or size is done only when the flags ask for it. False for an
+// unknown window.
+bool SetWindowPos(gdi::WindowHandle window, std::intptr_t insertAfter, int x, int y, int cx, int cy, unsigned flags);
+bool ReleaseCapture();
+// WM_NCLBUTTONDOWN with HTCAPTION starts moving the window with the mouse;
+// other messages are not handled and give 0.
+std::intptr_t SendMessage(gdi::WindowHandle window, unsigned message, std::intptr_t wParam, std::intptr_t lParam);
+
+}  // namespace forms
