@@ -12,15 +12,6 @@
 
 namespace gdi {
 
-struct Rect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-};
-
-using WindowHandle = std::uintptr_t;
-
 class WindowHost {
 public:
     virtual ~WindowHost() = default;
