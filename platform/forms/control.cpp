@@ -1,13 +1,51 @@
+#include <QApplication>
+#include <QLabel>
 #include <QString>
+#include <cmath>
 
 #include "forms_qt.h"
 
 namespace forms {
 namespace {
 
-QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+int pixels(float value) { return static_cast<int>(std::lround(value)); }
+
+QColor colorFor(Color color, QPalette::ColorRole systemFallback, const QPalette& palette) {
+    if (!(color & 0x80000000u)) return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    switch (color & 0xFF) {
+        case 5: return palette.color(QPalette::Base);
+        case 8: return palette.color(QPalette::Text);
+        case 15: return palette.color(QPalette::Button);
+        case 18: return palette.color(QPalette::ButtonText);
+        default: return palette.color(systemFallback);
+    }
+}
+
+// Mapped to the installed sans-serif and monospace fonts where missing.
+QFont fontNamed(const QFont& base, std::string_view name) {
+    QFont font = base;
+    font.setFamily(qtext(name));
+    const bool mono = qtext(name).contains(QStringLiteral("courier"), Qt::CaseInsensitive);
+    font.setStyleHint(mono ? QFont::Monospace : QFont::SansSerif);
+    return font;
+}
 
 }  // namespace
+
+QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+
+void applyColors(const Control::Impl& impl) {
+    QWidget* widget = impl.widget;
+    if (!widget) return;
+    QPalette palette = QApplication::palette(widget);
+    const QColor back = colorFor(impl.backColor, QPalette::Window, palette);
+    const QColor fore = colorFor(impl.foreColor, QPalette::WindowText, palette);
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) palette.setColor(role, back);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) palette.setColor(role, fore);
+    widget->setPalette(palette);
+    if (qobject_cast<QLabel*>(widget)) widget->setAutoFillBackground(impl.backStyle == vbOpaque);
+    widget->update();
+}
 
 Place::Place(PictureBox& box) : m_form(&box.parentForm()), m_box(&box) {}
 
@@ -36,21 +74,23 @@ void Control::recreate() {
     d->widget = d->make(container, *d);
     if (!d->widget) return;
     d->widget->installEventFilter(container->window());
+    applyColors(*d);
     d->widget->show();
 }
 
-int Control::Left() const { return d->widget ? d->widget->x() : 0; }
-int Control::Top() const { return d->widget ? d->widget->y() : 0; }
-int Control::Width() const { return d->widget ? d->widget->width() : 0; }
-int Control::Height() const { return d->widget ? d->widget->height() : 0; }
+float Control::Left() const { return d->widget ? static_cast<float>(d->widget->x()) : 0; }
+float Control::Top() const { return d->widget ? static_cast<float>(d->widget->y()) : 0; }
+float Control::Width() const { return d->widget ? static_cast<float>(d->widget->width()) : 0; }
+float Control::Height() const { return d->widget ? static_cast<float>(d->widget->height()) : 0; }
 
-void Control::setLeft(int left) { Move(left, Top(), Width(), Height()); }
-void Control::setTop(int top) { Move(Left(), top, Width(), Height()); }
-void Control::setWidth(int width) { Move(Left(), Top(), width, Height()); }
-void Control::setHeight(int height) { Move(Left(), Top(), Width(), height); }
+void Control::setLeft(float left) { Move(left, Top(), Width(), Height()); }
+void Control::setTop(float top) { Move(Left(), top, Width(), Height()); }
+void Control::setWidth(float width) { Move(Left(), Top(), width, Height()); }
+void Control::setHeight(float height) { Move(Left(), Top(), Width(), height); }
 
-void Control::Move(int left, int top, int width, int height) {
-    if (d->widget) d->widget->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
+void Control::Move(float left, float top, float width, float height) {
+    if (!d->widget) return;
+    d->widget->setGeometry(pixels(left), pixels(top), std::max(pixels(width), 0), std::max(pixels(height), 0));
 }
 
 bool Control::Visible() const { return d->widget && !d->widget->isHidden(); }
@@ -70,6 +110,40 @@ void Control::setToolTipText(std::string_view text) {
 
 std::string Control::Tag() const { return d->tag; }
 void Control::setTag(std::string_view tag) { d->tag = tag; }
+
+Color Control::BackColor() const { return d->backColor; }
+void Control::setBackColor(Color color) {
+    d->backColor = color;
+    applyColors(*d);
+}
+Color Control::ForeColor() const { return d->foreColor; }
+void Control::setForeColor(Color color) {
+    d->foreColor = color;
+    applyColors(*d);
+}
+
+std::string Control::FontName() const { return d->widget ? d->widget->font().family().toStdString() : ""; }
+void Control::setFontName(std::string_view name) {
+    if (d->widget) d->widget->setFont(fontNamed(d->widget->font(), name));
+}
+float Control::FontSize() const { return d->widget ? static_cast<float>(d->widget->font().pointSizeF()) : 0; }
+void Control::setFontSize(float points) {
+    if (!d->widget || points <= 0) return;
+    QFont font = d->widget->font();
+    font.setPointSizeF(points);
+    d->widget->setFont(font);
+}
+bool Control::FontBold() const { return d->widget && d->widget->font().bold(); }
+void Control::setFontBold(bool bold) {
+    if (!d->widget) return;
+    QFont font = d->widget->font();
+    font.setBold(bold);
+    d->widget->setFont(font);
+}
+
+void Control::Refresh() {
+    if (d->widget) d->widget->repaint();
+}
 
 Form& Control::parentForm() const { return d->place.form(); }
 

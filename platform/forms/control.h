@@ -2,6 +2,7 @@
 // tag and the mouse events. Positions inside a window are in pixels.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,21 +54,27 @@ private:
     PictureBox* m_box = nullptr;
 };
 
+// Colours are 0x00BBGGRR; with the high bit set, the low byte names a
+// system colour (5 window background, 8 window text, 15 button face, 18
+// button text).
+using Color = std::uint32_t;
+
 class Control {
 public:
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
     virtual ~Control();
 
-    int Left() const;
-    int Top() const;
-    int Width() const;
-    int Height() const;
-    void setLeft(int left);
-    void setTop(int top);
-    void setWidth(int width);
-    void setHeight(int height);
-    void Move(int left, int top, int width, int height);
+    // Places and sizes in pixels; fractions are rounded to whole pixels.
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void setLeft(float left);
+    void setTop(float top);
+    void setWidth(float width);
+    void setHeight(float height);
+    void Move(float left, float top, float width, float height);
 
     bool Visible() const;
     void setVisible(bool visible);
@@ -77,10 +84,24 @@ public:
     void setToolTipText(std::string_view text);
     std::string Tag() const;
     void setTag(std::string_view tag);
+    Color BackColor() const;
+    void setBackColor(Color color);
+    Color ForeColor() const;
+    void setForeColor(Color color);
+    // Tahoma and Courier New fall back to the installed sans-serif and
+    // monospace fonts.
+    std::string FontName() const;
+    void setFontName(std::string_view name);
+    float FontSize() const;  // points
+    void setFontSize(float points);
+    bool FontBold() const;
+    void setFontBold(bool bold);
+    void Refresh();  // repaints at once
 
     Form& parentForm() const;
 
     std::function<void()> onClick;
+    std::function<void()> onDblClick;
     std::function<void(const MouseEvent&)> onMouseDown;
     std::function<void(const MouseEvent&)> onMouseUp;
 

@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -15,15 +14,8 @@
 namespace forms {
 namespace {
 
-QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
-
-// Colours with the high bit set are system colours: the palette's own.
-constexpr Color systemButtonFace = 0x8000000F;
-constexpr Color systemButtonText = 0x80000012;
-bool isSystemColor(Color color) { return (color & 0x80000000u) != 0; }
-QColor qcolor(Color color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
-
-// Hands presses and releases of the mouse to the element's handlers; a
+// Hands the mouse to the element's handlers after the widget's own handling;
+// the element keeps the press, so it never reaches the window behind it. A
 // release of the left button over the element is also a click.
 template <class Base>
 class Pointer : public Base {
@@ -33,12 +25,22 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
-        fire(m_owner.onMouseDown, mouseEventFrom(event->button(), event->modifiers(), event->position()));
+        Base::mousePressEvent(event);
+        event->accept();
+        fire(m_owner.onMouseDown,
+             mouseEventFrom(event->button(), event->modifiers(), event->position(), event->buttons()));
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
+        Base::mouseReleaseEvent(event);
+        event->accept();
         const bool inside = this->rect().contains(event->position().toPoint());
         fire(m_owner.onMouseUp, mouseEventFrom(event->button(), event->modifiers(), event->position()));
         if (event->button() == Qt::LeftButton && inside) fire(m_owner.onClick);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        Base::mouseDoubleClickEvent(event);
+        event->accept();
+        fire(m_owner.onDblClick);
     }
 
 private:
@@ -64,6 +66,13 @@ protected:
     }
 };
 
+Qt::MouseButton firstButton(Qt::MouseButtons buttons) {
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+        if (buttons & button) return button;
+    }
+    return Qt::NoButton;
+}
+
 class ImageWidget : public PictureWidget {
 public:
     ImageWidget(Image& owner, QWidget* parent) : PictureWidget(owner, parent), m_image(owner) { setAcceptDrops(true); }
@@ -74,52 +83,16 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override { event->acceptProposedAction(); }
     void dropEvent(QDropEvent* event) override {
         std::vector<std::string> files;
-        if (event->mimeData()->hasUrls()) {
-            for (const QUrl& url : event->mimeData()->urls()) {
-                if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
-            }
+        for (const QUrl& url : event->mimeData()->urls()) {
+            if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
         }
         event->acceptProposedAction();
-        const Qt::MouseButton button = event->buttons() & Qt::RightButton    ? Qt::RightButton
-                                       : event->buttons() & Qt::MiddleButton ? Qt::MiddleButton
-                                       : event->buttons() & Qt::LeftButton   ? Qt::LeftButton
-                                                                             : Qt::NoButton;
         fire(m_image.onDragDrop, DataObject(std::move(files)),
-             mouseEventFrom(button, event->modifiers(), event->position()));
+             mouseEventFrom(firstButton(event->buttons()), event->modifiers(), event->position()));
     }
 
 private:
     Image& m_image;
-};
-
-class LabelWidget : public Pointer<QLabel> {
-public:
-    LabelWidget(Control& owner, QWidget* parent) : Pointer(owner, parent) {
-        setWordWrap(true);
-        applyAlignment(vbLeftJustify);
-        applyColors();
-    }
-    int backStyle = vbOpaque;
-    Color backColor = systemButtonFace;
-    Color foreColor = systemButtonText;
-    int alignment = vbLeftJustify;
-
-    void applyColors() {
-        QPalette colors = QApplication::palette(this);
-        if (!isSystemColor(backColor)) colors.setColor(QPalette::Window, qcolor(backColor));
-        if (!isSystemColor(foreColor)) colors.setColor(QPalette::WindowText, qcolor(foreColor));
-        setPalette(colors);
-        setAutoFillBackground(backStyle == vbOpaque);
-        setAttribute(Qt::WA_TranslucentBackground, backStyle != vbOpaque);
-        update();
-    }
-    void applyAlignment(int value) {
-        alignment = value;
-        const Qt::Alignment horizontal = value == vbRightJustify ? Qt::AlignRight
-                                         : value == vbCenter     ? Qt::AlignHCenter
-                                                                 : Qt::AlignLeft;
-        setAlignment(horizontal | Qt::AlignTop);
-    }
 };
 
 template <class W>
@@ -135,13 +108,19 @@ void storePicture(Control::Impl& impl, const gdi::Picture& picture) {
     widget->update();
 }
 
-// Mapped to the installed sans-serif and monospace fonts where missing.
-QFont fontNamed(const QFont& base, std::string_view name) {
-    QFont font = base;
-    font.setFamily(qtext(name));
-    const bool mono = qtext(name).contains(QStringLiteral("courier"), Qt::CaseInsensitive);
-    font.setStyleHint(mono ? QFont::Monospace : QFont::SansSerif);
-    return font;
+void applyAlignment(const Control::Impl& impl) {
+    auto* label = as<QLabel>(impl);
+    if (!label) return;
+    const Qt::Alignment horizontal = impl.alignment == vbRightJustify ? Qt::AlignRight
+                                     : impl.alignment == vbCenter     ? Qt::AlignHCenter
+                                                                      : Qt::AlignLeft;
+    label->setAlignment(horizontal | Qt::AlignTop);
+}
+
+// Text elements start in the window colours, the rest in the button colours.
+void windowColors(Control::Impl& impl) {
+    impl.backColor = systemColor(5);
+    impl.foreColor = systemColor(8);
 }
 
 }  // namespace
@@ -149,69 +128,29 @@ QFont fontNamed(const QFont& base, std::string_view name) {
 // --- Label ---
 
 Label::Label(Place place)
-    : Control(std::make_unique<Impl>(place, [this](QWidget* parent, Impl&) { return new LabelWidget(*this, parent); })) {}
+    : Control(std::make_unique<Impl>(place, [this](QWidget* parent, Impl&) {
+          auto* label = new Pointer<QLabel>(*this, parent);
+          label->setWordWrap(true);
+          label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+          return label;
+      })) {}
 
 std::string Label::Caption() const {
-    auto* w = as<LabelWidget>(impl());
-    return w ? w->text().toStdString() : std::string();
+    auto* label = as<QLabel>(impl());
+    return label ? label->text().toStdString() : std::string();
 }
 void Label::setCaption(std::string_view caption) {
-    if (auto* w = as<LabelWidget>(impl())) w->setText(qtext(caption));
+    if (auto* label = as<QLabel>(impl())) label->setText(qtext(caption));
 }
-int Label::BackStyle() const {
-    auto* w = as<LabelWidget>(impl());
-    return w ? w->backStyle : vbOpaque;
-}
+int Label::BackStyle() const { return impl().backStyle; }
 void Label::setBackStyle(int style) {
-    if (auto* w = as<LabelWidget>(impl())) {
-        w->backStyle = style == vbTransparent ? vbTransparent : vbOpaque;
-        w->applyColors();
-    }
+    impl().backStyle = style == vbTransparent ? vbTransparent : vbOpaque;
+    applyColors(impl());
 }
-Color Label::BackColor() const {
-    auto* w = as<LabelWidget>(impl());
-    return w ? w->backColor : systemButtonFace;
-}
-void Label::setBackColor(Color color) {
-    if (auto* w = as<LabelWidget>(impl())) {
-        w->backColor = color;
-        w->applyColors();
-    }
-}
-Color Label::ForeColor() const {
-    auto* w = as<LabelWidget>(impl());
-    return w ? w->foreColor : systemButtonText;
-}
-void Label::setForeColor(Color color) {
-    if (auto* w = as<LabelWidget>(impl())) {
-        w->foreColor = color;
-        w->applyColors();
-    }
-}
-int Label::Alignment() const {
-    auto* w = as<LabelWidget>(impl());
-    return w ? w->alignment : vbLeftJustify;
-}
+int Label::Alignment() const { return impl().alignment; }
 void Label::setAlignment(int alignment) {
-    if (auto* w = as<LabelWidget>(impl())) w->applyAlignment(alignment);
-}
-std::string Label::FontName() const { return impl().widget ? impl().widget->font().family().toStdString() : ""; }
-void Label::setFontName(std::string_view name) {
-    if (impl().widget) impl().widget->setFont(fontNamed(impl().widget->font(), name));
-}
-float Label::FontSize() const { return impl().widget ? static_cast<float>(impl().widget->font().pointSizeF()) : 0; }
-void Label::setFontSize(float points) {
-    if (!impl().widget || points <= 0) return;
-    QFont font = impl().widget->font();
-    font.setPointSizeF(points);
-    impl().widget->setFont(font);
-}
-bool Label::FontBold() const { return impl().widget && impl().widget->font().bold(); }
-void Label::setFontBold(bool bold) {
-    if (!impl().widget) return;
-    QFont font = impl().widget->font();
-    font.setBold(bold);
-    impl().widget->setFont(font);
+    impl().alignment = alignment;
+    applyAlignment(impl());
 }
 
 // --- Image ---
@@ -222,17 +161,14 @@ Image::Image(Place place)
 const gdi::Picture& Image::Picture() const { return impl().picture; }
 void Image::setPicture(const gdi::Picture& picture) { storePicture(impl(), picture); }
 bool Image::Stretch() const {
-    auto* w = as<PictureWidget>(impl());
-    return w && w->stretch;
+    auto* widget = as<PictureWidget>(impl());
+    return widget && widget->stretch;
 }
 void Image::setStretch(bool stretch) {
-    if (auto* w = as<PictureWidget>(impl())) {
-        w->stretch = stretch;
-        w->update();
+    if (auto* widget = as<PictureWidget>(impl())) {
+        widget->stretch = stretch;
+        widget->update();
     }
-}
-void Image::Refresh() {
-    if (impl().widget) impl().widget->repaint();
 }
 
 // --- PictureBox ---
@@ -250,10 +186,9 @@ void PictureBox::setPicture(const gdi::Picture& picture) { storePicture(impl(), 
 // --- ListBox ---
 
 ListBox::ListBox(Place place)
-    : Control(std::make_unique<Impl>(place, [this](QWidget* parent, Impl&) {
-          auto* list = new QListWidget(parent);
-          QObject::connect(list, &QListWidget::itemDoubleClicked, list, [this] { fire(onDblClick); });
-          return list;
+    : Control(std::make_unique<Impl>(place, [this](QWidget* parent, Impl& fresh) {
+          windowColors(fresh);
+          return new Pointer<QListWidget>(*this, parent);
       })) {}
 
 void ListBox::Clear() {
@@ -285,7 +220,14 @@ void ListBox::setListIndex(int index) {
 // --- TextBox ---
 
 TextBox::TextBox(Place place)
-    : Control(std::make_unique<Impl>(place, [](QWidget* parent, Impl&) { return new QPlainTextEdit(parent); })) {}
+    : Control(std::make_unique<Impl>(place, [this](QWidget* parent, Impl& fresh) {
+          windowColors(fresh);
+          auto* edit = new Pointer<QPlainTextEdit>(*this, parent);
+          edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+          edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+          edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+          return edit;
+      })) {}
 
 // The program's texts break lines with CR LF; the editor keeps LF alone.
 std::string TextBox::Text() const {

@@ -1,8 +1,6 @@
-// The elements a window is made of. Colours are 0x00BBGGRR as the program
-// keeps them; sizes and places are pixels.
+// The elements a window is made of.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,8 +10,6 @@
 #include "picture.h"
 
 namespace forms {
-
-using Color = std::uint32_t;
 
 enum BackStyle : int { vbTransparent = 0, vbOpaque = 1 };
 enum Alignment : int { vbLeftJustify = 0, vbRightJustify = 1, vbCenter = 2 };
@@ -25,18 +21,8 @@ public:
     void setCaption(std::string_view caption);
     int BackStyle() const;
     void setBackStyle(int style);
-    Color BackColor() const;
-    void setBackColor(Color color);
-    Color ForeColor() const;
-    void setForeColor(Color color);
     int Alignment() const;
     void setAlignment(int alignment);
-    std::string FontName() const;
-    void setFontName(std::string_view name);
-    float FontSize() const;
-    void setFontSize(float points);
-    bool FontBold() const;
-    void setFontBold(bool bold);
 };
 
 class Image : public Control {
@@ -46,7 +32,6 @@ public:
     void setPicture(const gdi::Picture& picture);  // keeps a copy of its own
     bool Stretch() const;
     void setStretch(bool stretch);
-    void Refresh();  // repaints at once
 
     // Files or other data dropped on the image.
     std::function<void(const DataObject&, const MouseEvent&)> onDragDrop;
@@ -58,8 +43,8 @@ public:
     const gdi::Picture& Picture() const;
     void setPicture(const gdi::Picture& picture);
     // Without a border the inner size is the outer size.
-    int ScaleWidth() const { return Width(); }
-    int ScaleHeight() const { return Height(); }
+    float ScaleWidth() const { return Width(); }
+    float ScaleHeight() const { return Height(); }
 };
 
 class ListBox : public Control {
@@ -71,13 +56,11 @@ public:
     std::string List(int index) const;  // empty for a row that does not exist
     int ListIndex() const;              // -1 when no row is selected
     void setListIndex(int index);
-
-    std::function<void()> onDblClick;
 };
 
 class TextBox : public Control {
 public:
-    explicit TextBox(Place place);  // multi-line
+    explicit TextBox(Place place);  // multi-line, a vertical scroll bar, lines wrapped
     std::string Text() const;
     void setText(std::string_view text);
 };

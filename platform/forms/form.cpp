@@ -13,8 +13,6 @@
 namespace forms {
 namespace {
 
-QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
-
 gdi::WindowHandle nextHandle() {
     static gdi::WindowHandle last = 0x10000;
     return last += 4;
@@ -43,15 +41,18 @@ public:
         setAttribute(Qt::WA_DeleteOnClose, false);
     }
     QImage background;
+    QColor backColor;
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (background.isNull()) return;
-        QPainter(this).drawImage(0, 0, background);
+        QPainter painter(this);
+        if (backColor.isValid()) painter.fillRect(rect(), backColor);
+        if (!background.isNull()) painter.drawImage(0, 0, background);
     }
     void mousePressEvent(QMouseEvent* event) override {
-        m_form.mouseDown(mouseEventFrom(event->button(), event->modifiers(), event->position()));
+        m_form.mouseDown(mouseEventFrom(event->button(), event->modifiers(), event->position(), event->buttons()));
     }
+    void mouseDoubleClickEvent(QMouseEvent*) override { m_form.doubleClicked(); }
     void resizeEvent(QResizeEvent*) override { m_form.resized(); }
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
@@ -79,9 +80,11 @@ FormWidget* formWidget(const Form::Impl& impl) { return static_cast<FormWidget*>
 }  // namespace
 
 void Form::Impl::makeWindow() {
-    auto* widget = new FormWidget(*this);
-    widget->setWindowTitle(QString());
-    window = widget;
+    window = new FormWidget(*this);
+    backColor = systemColor(15);
+    keyPreview = false;
+    showInTaskbar = true;
+    picture = {};
 }
 
 void Form::Impl::updateTimers() {
@@ -100,6 +103,11 @@ void Form::Impl::updateTimers() {
 void Form::Impl::mouseDown(const MouseEvent& event) {
     HandlerScope scope;
     owner->Form_MouseDown(event);
+}
+
+void Form::Impl::doubleClicked() {
+    HandlerScope scope;
+    owner->Form_DblClick();
 }
 
 void Form::Impl::resized() {
@@ -161,6 +169,7 @@ void Form::Unload() {
     d->stale = true;
     d->updateTimers();
     if (d->window) d->window->hide();
+    if (!anyFormLoaded()) QCoreApplication::quit();  // only ends a running Run()
 }
 
 bool Form::Loaded() const { return d->loaded; }
@@ -193,8 +202,17 @@ void Form::Move(float left, float top) {
                     static_cast<int>(std::lround(top / twipsPerPixel)));
 }
 
-int Form::ScaleWidth() const { return d->window ? d->window->width() : 0; }
-int Form::ScaleHeight() const { return d->window ? d->window->height() : 0; }
+float Form::Width() const { return ScaleWidth() * twipsPerPixel; }
+float Form::Height() const { return ScaleHeight() * twipsPerPixel; }
+void Form::setWidth(float twips) {
+    if (d->window) setClientSize(static_cast<int>(std::lround(twips / twipsPerPixel)), d->window->height());
+}
+void Form::setHeight(float twips) {
+    if (d->window) setClientSize(d->window->width(), static_cast<int>(std::lround(twips / twipsPerPixel)));
+}
+
+float Form::ScaleWidth() const { return d->window ? static_cast<float>(d->window->width()) : 0; }
+float Form::ScaleHeight() const { return d->window ? static_cast<float>(d->window->height()) : 0; }
 void Form::setClientSize(int width, int height) {
     if (d->window) d->window->resize(std::max(width, 1), std::max(height, 1));
 }
@@ -226,6 +244,22 @@ void Form::setWindowState(int state) {
     const Qt::WindowStates current = d->window->windowState();
     d->window->setWindowState(state == vbMinimized ? current | Qt::WindowMinimized : current & ~Qt::WindowMinimized);
 }
+
+Color Form::BackColor() const { return d->backColor; }
+void Form::setBackColor(Color color) {
+    d->backColor = color;
+    if (FormWidget* window = formWidget(*d)) {
+        window->backColor = color & 0x80000000u ? QColor() : QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+        window->update();
+    }
+}
+
+void Form::setShowInTaskbar(bool show) {
+    d->showInTaskbar = show;
+    if (d->window) d->window->setWindowFlag(Qt::Tool, !show);
+}
+
+std::vector<Control*> Form::Controls() const { return d->controls; }
 
 bool Form::KeyPreview() const { return d->keyPreview; }
 void Form::setKeyPreview(bool on) { d->keyPreview = on; }

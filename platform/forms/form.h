@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "control.h"
 #include "picture.h"
@@ -40,8 +41,13 @@ public:
     void setLeft(float twips);
     void setTop(float twips);
     void Move(float left, float top);
-    int ScaleWidth() const;  // pixels
-    int ScaleHeight() const;
+    // The outer size in twips; without a border it is the inner size.
+    float Width() const;
+    float Height() const;
+    void setWidth(float twips);
+    void setHeight(float twips);
+    float ScaleWidth() const;  // pixels
+    float ScaleHeight() const;
     void setClientSize(int width, int height);
 
     std::string Caption() const;
@@ -51,8 +57,14 @@ public:
     void setIcon(const gdi::Picture& icon);
     int WindowState() const;
     void setWindowState(int state);
+    Color BackColor() const;
+    void setBackColor(Color color);
     bool KeyPreview() const;
     void setKeyPreview(bool on);
+    void setShowInTaskbar(bool show);
+
+    // The elements in the order they were made.
+    std::vector<Control*> Controls() const;
 
     gdi::WindowHandle hWnd() const;
 
@@ -70,11 +82,17 @@ protected:
     virtual void Form_Unload(int& /*Cancel*/) {}
     virtual void Form_KeyPress(int& /*KeyAscii*/) {}
     virtual void Form_MouseDown(const MouseEvent&) {}
+    virtual void Form_DblClick() {}
 
 private:
     friend class Control;
     std::unique_ptr<Impl> d;
 };
+
+// Runs the event loop until no window is loaded.
+int Run();
+// Ends the program at once: no unload handling runs.
+[[noreturn]] void End();
 
 // The window that owns a handle, or nullptr.
 Form* formFromHandle(gdi::WindowHandle handle);

@@ -18,6 +18,8 @@
 
 namespace forms {
 
+constexpr Color systemColor(int index) { return 0x80000000u | static_cast<Color>(index); }
+
 struct Control::Impl {
     using Factory = std::function<QWidget*(QWidget* parent, Impl& fresh)>;
     Impl(Place where, Factory factory) : place(where), make(std::move(factory)) {}
@@ -28,6 +30,10 @@ struct Control::Impl {
     std::string tag;
     gdi::Picture picture;
     QImage image;  // the picture as Qt draws it
+    Color backColor = systemColor(15);
+    Color foreColor = systemColor(18);
+    int backStyle = vbOpaque;
+    int alignment = vbLeftJustify;
     std::unique_ptr<QTimer> timer;
     int interval = 0;
     bool timerEnabled = true;
@@ -40,7 +46,8 @@ struct Form::Impl {
     std::vector<QPointer<QWidget>> retired;  // replaced windows, freed when no handler runs
     std::vector<Control*> controls;          // in the order they were made
     gdi::Picture picture;
-    QImage image;
+    Color backColor = systemColor(15);
+    bool showInTaskbar = true;
     bool loaded = false;
     bool stale = false;  // unloaded: the next load starts afresh
     bool keyPreview = false;
@@ -50,6 +57,7 @@ struct Form::Impl {
     // Entry points for the window widget's events.
     void mouseDown(const MouseEvent& event);
     void resized();
+    void doubleClicked();
     bool keyPress(int& keyAscii);  // false: the key is eaten
     bool closeRequested();         // false: unload was cancelled
 };
@@ -76,9 +84,15 @@ void fire(const F& handler, Args&&... args) {
 void registerForm(Form& form);
 void unregisterForm(Form& form);
 void freeRetiredWindows();
+bool anyFormLoaded();
 
 QImage toImage(const gdi::Picture& picture);
-MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+QString qtext(std::string_view text);
+// Gives the widget the element's colours (and, for a label, its back style).
+void applyColors(const Control::Impl& impl);
+// The button bits of `button` and of every button in `held`.
+MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position,
+                          Qt::MouseButtons held = {});
 int shiftBits(Qt::KeyboardModifiers modifiers);
 
 inline QWidget* widgetOf(const Control& control) { return control.impl().widget; }

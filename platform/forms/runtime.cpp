@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -71,6 +73,8 @@ struct Runtime {
         if (!error) program = self.string();
         argv[0] = program.data();
         if (!QCoreApplication::instance()) application = std::make_unique<QApplication>(argc, argv);
+        // The program ends when its last window unloads, not when one is hidden.
+        QApplication::setQuitOnLastWindowClosed(false);
         if (!gdi::windowHost()) gdi::setWindowHost(&host);
     }
     ~Runtime() {
@@ -144,6 +148,21 @@ HandlerScope::~HandlerScope() {
     if (--handlerDepth == 0) freeRetiredWindows();
 }
 
+bool anyFormLoaded() {
+    return std::any_of(forms.begin(), forms.end(), [](const Form* form) { return form->Loaded(); });
+}
+
+int Run() {
+    startRuntime();
+    if (!anyFormLoaded()) return 0;
+    return QApplication::exec();
+}
+
+void End() {
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
 void registerForm(Form& form) { forms.push_back(&form); }
 void unregisterForm(Form& form) { std::erase(forms, &form); }
 
@@ -178,12 +197,12 @@ int shiftBits(Qt::KeyboardModifiers modifiers) {
            (modifiers & Qt::AltModifier ? vbAltMask : 0);
 }
 
-MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position) {
-    int bit = 0;
-    if (button == Qt::LeftButton) bit = vbLeftButton;
-    if (button == Qt::RightButton) bit = vbRightButton;
-    if (button == Qt::MiddleButton) bit = vbMiddleButton;
-    return {bit, shiftBits(modifiers), static_cast<float>(position.x()), static_cast<float>(position.y())};
+MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position,
+                          Qt::MouseButtons held) {
+    const Qt::MouseButtons buttons = held | button;
+    const int bits = (buttons & Qt::LeftButton ? vbLeftButton : 0) | (buttons & Qt::RightButton ? vbRightButton : 0) |
+                     (buttons & Qt::MiddleButton ? vbMiddleButton : 0);
+    return {bits, shiftBits(modifiers), static_cast<float>(position.x()), static_cast<float>(position.y())};
 }
 
 }  // namespace forms
