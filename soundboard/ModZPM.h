@@ -1,0 +1,69 @@
+// The program-wide state of the soundboard and the procedures that turn the
+// settings file into button assignments: the data and settings paths, the
+// stored-path markers, the display name of a sound, the title of what plays
+// and the running playlist.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "keyed_collection.h"
+
+// Settings paths, set by LoadSettings.
+extern std::string SystemDir;    // the system folder; its "media" subfolder holds sounds
+extern std::string ApplDataDir;  // the data folder
+extern std::string INI_Name;     // the settings file in use
+extern std::string SystemSound;  // the default sound, the sound of an empty button
+
+extern std::string sLang;  // language code; exactly "de" selects German texts
+extern bool bPanic;        // the panic disguise is in force
+extern bool bBlinkOn;      // blink phase of a paused button
+extern bool bPlayerOk;     // the main player could be created
+extern bool bSndListOpen;  // the sound-list window is open
+extern bool bPlaylistOn;   // a playlist runs on the main player
+extern bool bTalkOver;     // talk-over mode
+
+// The assignment of each button under its key "s1" to "s75": a full sound
+// path, "PlayList_" followed by the button number, or SystemSound. Replaced
+// whole by LoadSettings once complete, so it never holds fewer than 75 keys
+// after the first load.
+extern platform::Collection colSnds;
+
+constexpr std::size_t MarqueeLength = 256;
+extern std::string sMarquee;   // always MarqueeLength bytes: title, three blanks, title
+extern std::string sNowTitle;  // title of what plays now
+
+extern std::int32_t lListIdx;        // loop counter of the sound list's filling
+extern std::int16_t iMaschineMode;   // machine mode 1 to 4
+extern std::int32_t lWinW, lWinH;    // pixel size of the open skin of the current size class
+extern std::int16_t iCurBtn;         // Image1 index of the button on the main player; 0 before the first press
+extern std::int32_t iPlIdx;          // 1-based index of the playing entry of aPlaylist
+
+// The running playlist: element 0 the base folder, 1 and up the entries,
+// each played as element 0 followed directly by the entry. After
+// LoadPlaylist it always holds at least two elements.
+extern std::vector<std::string> aPlaylist;
+
+// Works out the paths, provides the default sound, follows the redirect and
+// loads the 75 assignments into colSnds and onto both panels' buttons. The
+// portable rule looks at the program's own folder, or at programFolder when
+// given.
+void LoadSettings();
+void LoadSettings(std::string_view programFolder);
+
+// "[!P!]" becomes ApplDataDir, then "[!D!]" its drive, in any letter case.
+std::string ExpandPathMarkers(std::string_view path);
+
+// The name after the last "/" or "\" without the sound extensions, "_" as
+// blanks: the tooltip, the sound-list row and the title of a sound.
+std::string SoundDisplayName(std::string_view path);
+
+// Sets sNowTitle and sMarquee from a path.
+void SetNowPlaying(std::string_view path);
+
+// Loads the playlist of a button key from the "lsts" section into aPlaylist.
+// A list that is absent, cannot be read or holds fewer than two items gives
+// ("NIL", "NIL"), which names no folder.
+void LoadPlaylist(std::string_view key);

@@ -1,0 +1,382 @@
+#include "ModZPM.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "files.h"
+#include "frmTest.h"
+#include "mdINIBas.h"
+#include "scoped_env.h"
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+using testing_support::readFile;
+using testing_support::ScopedCurrentFolder;
+using testing_support::ScopedEnv;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+gdi::Picture filledPicture(std::uint8_t value) {
+    gdi::Picture picture(gdi::createBitmap(19, 19));
+    for (auto& byte : gdi::bitmapFromHandle(picture.handle())->bits) byte = value;
+    return picture;
+}
+
+bool samePicture(const gdi::Picture& a, const gdi::Picture& b) {
+    return a.bitmap() && b.bitmap() && a.bitmap()->bits == b.bitmap()->bits;
+}
+
+// A folder on the same file system as "/", as an installed program's folder.
+std::string folderOnRootFileSystem(const TempDir& temp) {
+    for (const std::string& candidate : {temp.path().string(), platform::files::programFolder()})
+        if (platform::files::sameFileSystem(candidate, "/")) return candidate;
+    return "/";
+}
+
+// A new folder on another file system than "/", as a stick would be.
+std::optional<fs::path> folderOnOtherFileSystem(const TempDir& temp) {
+    for (const std::string& candidate : {std::string("/dev/shm"), temp.path().string(), std::string("/run")}) {
+        if (platform::files::sameFileSystem(candidate, "/")) continue;
+        fs::path folder = fs::path(candidate) / ("zpm-portable-" + std::to_string(::getpid()));
+        std::error_code error;
+        if (fs::create_directory(folder, error)) return folder;
+    }
+    return std::nullopt;
+}
+
+class ModZPMTest : public ::testing::Test {
+protected:
+    TempDir temp;
+    fs::path appdata = temp.path() / "appdata";
+    fs::path dataFolder = appdata / "Ostrolab" / "zirpomat";
+    fs::path windir = temp.path() / "windows";
+    fs::path sounds = temp.path() / "sounds";
+    ScopedEnv appdataEnv{"APPDATA", appdata.string()};
+    ScopedEnv windirEnv{"windir", windir.string()};
+    std::optional<ScopedCurrentFolder> currentFolder;
+    frmTest* form = nullptr;
+
+    void SetUp() override {
+        fs::create_directories(windir / "media");
+        fs::create_directories(sounds);
+        fs::create_directories(temp.path() / "cwd");
+        currentFolder.emplace(temp.path() / "cwd");
+        writeFile(windir / "media" / "Ding.WAV", "ding");
+        // The settings store keeps the last file read; start from another.
+        mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini"));
+
+        forms::startRuntime();
+        form = &frmTest::instance();
+        form->ImgEmpty.setPicture(filledPicture(0x10));
+        form->ImgReady.setPicture(filledPicture(0x80));
+    }
+    void TearDown() override { mdINIBas::SetEventPump(nullptr); }
+
+    void writeDefaultSettings(std::string_view text) {
+        fs::create_directories(dataFolder);
+        writeFile(dataFolder / "zpm.ini", text);
+    }
+    std::string sound(std::string_view name) {
+        writeFile(sounds / name, "sound");
+        return (sounds / name).string();
+    }
+    void loadFromSystemDrive() { LoadSettings(folderOnRootFileSystem(temp)); }
+
+    std::string tip(int index) { return form->Image1[index].ToolTipText(); }
+    bool showsEmpty(int index) { return samePicture(form->Image1[index].Picture(), form->ImgEmpty.Picture()); }
+    bool showsReady(int index) { return samePicture(form->Image1[index].Picture(), form->ImgReady.Picture()); }
+
+    void expectAllKeysPresent() {
+        ASSERT_EQ(colSnds.Count(), 75);
+        for (int n = 1; n <= 75; ++n) EXPECT_TRUE(colSnds.Contains("s" + std::to_string(n))) << n;
+    }
+};
+
+TEST_F(ModZPMTest, WithoutSettingsEveryButtonIsEmptyAndTheDefaultSoundIsCopied) {
+    loadFromSystemDrive();
+    EXPECT_EQ(SystemDir, windir.string());
+    EXPECT_EQ(ApplDataDir, dataFolder.string());
+    EXPECT_TRUE(fs::is_directory(dataFolder));
+    EXPECT_EQ(INI_Name, (dataFolder / "zpm.ini").string());
+    EXPECT_EQ(SystemSound, (dataFolder / "eep.wav").string());
+    EXPECT_EQ(readFile(SystemSound), "ding");
+
+    expectAllKeysPresent();
+    for (int n = 1; n <= 75; ++n) EXPECT_EQ(colSnds.Item("s" + std::to_string(n)), SystemSound);
+    for (int index : {1, 15, 16, 75, 101, 115}) {
+        EXPECT_EQ(tip(index), "eep") << index;
+        EXPECT_TRUE(showsEmpty(index)) << index;
+    }
+}
+
+TEST_F(ModZPMTest, DefaultSoundComesFromTheDataFoldersSoundFolderFirstAndIsNeverReplaced) {
+    fs::create_directories(dataFolder / "sound");
+    writeFile(dataFolder / "sound" / "eep.wav", "own beep");
+    loadFromSystemDrive();
+    EXPECT_EQ(readFile(SystemSound), "own beep");
+
+    writeFile(SystemSound, "edited");
+    loadFromSystemDrive();
+    EXPECT_EQ(readFile(SystemSound), "edited");
+}
+
+TEST_F(ModZPMTest, WithoutASourceTheCopyIsSkippedAndButtonsStillLoad) {
+    fs::remove(windir / "media" / "Ding.WAV");
+    fs::create_directory(windir / "media" / "folder.wav");
+    writeDefaultSettings("[snds]\r\ns1=" + sound("a.wav") + "\r\n");
+    loadFromSystemDrive();
+    EXPECT_FALSE(fs::exists(SystemSound));
+    expectAllKeysPresent();
+    EXPECT_EQ(tip(1), "a");
+    EXPECT_EQ(tip(2), "eep");
+}
+
+TEST_F(ModZPMTest, StoredPathsMarkersPlaylistsAndTwins) {
+    fs::create_directories(dataFolder / "sound");
+    writeFile(dataFolder / "sound" / "boom.wav", "boom");
+    fs::create_directories(sounds / "user");
+    writeDefaultSettings("[snds]\r\n"
+                         "s1=[!P!]/sound/boom.wav\r\n"
+                         "s2=[!p!]/sound/boom.wav\r\n"
+                         "s3=/no/such/folder/gone.wav\r\n"
+                         "s5=PlayList_5\r\n"
+                         "s6=" + sound("user/eep.wav") + "\r\n"
+                         "s7=" + sound("EEP.wav") + "\r\n"
+                         "s15=" + sound("Fifteen_Sound.mp3") + "\r\n"
+                         "s16=" + sound("sixteen.mid") + "\r\n"
+                         "s17=" + sounds.string() + "\r\n");
+    loadFromSystemDrive();
+    expectAllKeysPresent();
+
+    const std::string boom = ApplDataDir + "/sound/boom.wav";
+    EXPECT_EQ(colSnds.Item("s1"), boom);
+    EXPECT_EQ(colSnds.Item("s2"), boom);
+    EXPECT_EQ(tip(1), "boom");
+    EXPECT_TRUE(showsReady(1));
+    EXPECT_EQ(colSnds.Item("s3"), SystemSound);
+    EXPECT_TRUE(showsEmpty(3));
+    // A playlist is kept whether or not its list exists.
+    EXPECT_EQ(colSnds.Item("s5"), "PlayList_5");
+    EXPECT_EQ(tip(5), "PlayList 5");
+    EXPECT_TRUE(showsReady(5));
+    // A user's own eep.wav shows as empty; EEP.wav does not.
+    EXPECT_EQ(colSnds.Item("s6"), (sounds / "user" / "eep.wav").string());
+    EXPECT_EQ(tip(6), "eep");
+    EXPECT_TRUE(showsEmpty(6));
+    EXPECT_EQ(tip(7), "EEP");
+    EXPECT_TRUE(showsReady(7));
+    // Button 15 has a twin on the small panel, button 16 has none.
+    EXPECT_EQ(tip(15), "Fifteen Sound");
+    EXPECT_EQ(tip(115), "Fifteen Sound");
+    EXPECT_TRUE(showsReady(115));
+    EXPECT_EQ(tip(16), "sixteen");
+    for (int index = 101; index <= 115; ++index) {
+        EXPECT_EQ(tip(index), tip(index - 100)) << index;
+        EXPECT_EQ(showsReady(index), showsReady(index - 100)) << index;
+        EXPECT_NE(tip(index), "sixteen") << index;
+    }
+    EXPECT_FALSE(form->Image1.exists(116));
+    // A folder is not a sound file.
+    EXPECT_EQ(colSnds.Item("s17"), SystemSound);
+}
+
+TEST_F(ModZPMTest, ExistenceIsTestedLiterallyAndAnAbsentKeyIsNoFileName) {
+    const fs::path cwd = fs::current_path();
+    writeFile(cwd / "NIL", "a file that happens to be called NIL");
+    writeFile(cwd / "a.wav", "x");
+    writeFile(sounds / "b.wav", "x");
+    writeDefaultSettings("[snds]\r\ns1=*.wav\r\ns2=" + (sounds / "?.wav").string() + "\r\ns3=a.wav\r\ns4=nil\r\n");
+    loadFromSystemDrive();
+    EXPECT_EQ(colSnds.Item("s1"), SystemSound);
+    EXPECT_EQ(colSnds.Item("s2"), SystemSound);
+    EXPECT_EQ(colSnds.Item("s3"), "a.wav");  // a relative name is taken as it stands
+    EXPECT_EQ(colSnds.Item("s4"), SystemSound);
+    EXPECT_EQ(colSnds.Item("s5"), SystemSound);
+    EXPECT_EQ(tip(5), "eep");
+}
+
+TEST_F(ModZPMTest, RedirectIsFollowedOneLevelAndTakenAsWritten) {
+    const fs::path other = temp.path() / "other.ini";
+    const fs::path third = temp.path() / "third.ini";
+    writeDefaultSettings("[inifilepath]\r\npath=" + other.string() + "\r\n[snds]\r\ns1=" + sound("default.wav") + "\r\n");
+    writeFile(other, "[inifilepath]\r\npath=" + third.string() + "\r\n[snds]\r\ns1=" + sound("other.wav") + "\r\n");
+    writeFile(third, "[snds]\r\ns1=" + sound("third.wav") + "\r\n");
+    loadFromSystemDrive();
+    EXPECT_EQ(INI_Name, other.string());
+    EXPECT_EQ(tip(1), "other");
+
+    writeFile(dataFolder / "zpm.ini", "[inifilepath]\r\npath=nil\r\n[snds]\r\ns1=" + sound("default.wav") + "\r\n");
+    mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini"));
+    loadFromSystemDrive();
+    EXPECT_EQ(INI_Name, "nil");
+    expectAllKeysPresent();
+    for (int index : {1, 2, 75, 101}) EXPECT_EQ(tip(index), "eep");
+}
+
+TEST_F(ModZPMTest, MissingPathIsRepairedToTheSettingsFilesDrive) {
+    // Paths written on a system with drives: here they are plain names in
+    // the current folder, which the literal existence test finds.
+    writeFile("F:\\Music\\a.wav", "x");
+    writeFile("F:\\zpm.ini", "[snds]\r\ns8=E:\\Music\\a.wav\r\ns9=E:\\Music\\gone.wav\r\n");
+    writeDefaultSettings("[inifilepath]\r\npath=F:\\zpm.ini\r\n");
+    loadFromSystemDrive();
+    EXPECT_EQ(INI_Name, "F:\\zpm.ini");
+    EXPECT_EQ(colSnds.Item("s8"), "F:\\Music\\a.wav");
+    EXPECT_EQ(tip(8), "a");
+    EXPECT_EQ(colSnds.Item("s9"), SystemSound);
+}
+
+TEST_F(ModZPMTest, PortableRuleByDriveLetter) {
+    LoadSettings("D:\\tools");
+    EXPECT_EQ(ApplDataDir, "D:\\tools");
+    EXPECT_EQ(INI_Name, "D:\\tools/zpm.ini");
+    EXPECT_EQ(ExpandPathMarkers("[!D!]\\x.wav"), "D:\\x.wav");
+    expectAllKeysPresent();
+
+    LoadSettings("c:\\tools");
+    EXPECT_EQ(ApplDataDir, dataFolder.string());
+    EXPECT_EQ(INI_Name, (dataFolder / "zpm.ini").string());
+}
+
+TEST_F(ModZPMTest, PortableRuleByFileSystem) {
+    const std::string installed = folderOnRootFileSystem(temp);
+    LoadSettings(installed);
+    EXPECT_EQ(ApplDataDir, dataFolder.string());
+
+    const std::optional<fs::path> stick = folderOnOtherFileSystem(temp);
+    if (!stick) GTEST_SKIP() << "no writable folder on another file system than /";
+    writeFile(*stick / "zpm.ini", "[snds]\r\ns1=[!P!]/boom.wav\r\n");
+    writeFile(*stick / "boom.wav", "boom");
+    LoadSettings(stick->string());
+    const std::string stickApplDataDir = ApplDataDir, stickIni = INI_Name, stickS1 = colSnds.Item("s1");
+    const std::string copied = readFile(*stick / "eep.wav");
+    fs::remove_all(*stick);
+    EXPECT_EQ(stickApplDataDir, stick->string());
+    EXPECT_EQ(stickIni, (*stick / "zpm.ini").string());
+    EXPECT_EQ(stickS1, (*stick / "boom.wav").string());
+    EXPECT_EQ(copied, "ding");
+}
+
+TEST_F(ModZPMTest, LoadingLeavesPlaybackStateAndTagsAlone) {
+    iCurBtn = 7;
+    iPlIdx = 3;
+    bPlaylistOn = true;
+    aPlaylist = {"/music/", "a.mp3", "b.mp3"};
+    form->Image1[4].setTag("Lerror");
+    loadFromSystemDrive();
+    EXPECT_EQ(iCurBtn, 7);
+    EXPECT_EQ(iPlIdx, 3);
+    EXPECT_TRUE(bPlaylistOn);
+    EXPECT_EQ(aPlaylist.size(), 3u);
+    EXPECT_EQ(form->Image1[4].Tag(), "Lerror");
+    form->Image1[4].setTag("");
+    bPlaylistOn = false;
+    iCurBtn = 0;
+}
+
+TEST_F(ModZPMTest, RunAgainWhileTheStoreLetsEventsRunEveryRunEndsWithAllKeys) {
+    const fs::path other = temp.path() / "other.ini";
+    writeDefaultSettings("[inifilepath]\r\npath=" + other.string() + "\r\n");
+    writeFile(other, "[snds]\r\ns1=" + sound("one.wav") + "\r\ns75=" + sound("last.wav") + "\r\n");
+    loadFromSystemDrive();
+    expectAllKeysPresent();
+    mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini"));
+
+    // Each file load lets events run: a handler finds the complete
+    // collection every time and asks for the settings once more.
+    int pumps = 0, completeSeen = 0;
+    mdINIBas::SetEventPump([&] {
+        if (colSnds.Count() == 75) ++completeSeen;
+        if (pumps++ < 3) loadFromSystemDrive();
+    });
+    loadFromSystemDrive();
+    mdINIBas::SetEventPump(nullptr);
+
+    EXPECT_GT(pumps, 3);
+    EXPECT_EQ(completeSeen, pumps);
+    expectAllKeysPresent();
+    EXPECT_EQ(INI_Name, other.string());
+    EXPECT_EQ(tip(1), "one");
+    EXPECT_EQ(tip(75), "last");
+    EXPECT_EQ(tip(2), "eep");
+}
+
+TEST_F(ModZPMTest, ASettingsFileDroppedDuringTheWaitHasTheLastWord) {
+    const fs::path defaultIni = dataFolder / "zpm.ini";
+    const fs::path first = temp.path() / "first.ini";
+    const fs::path second = temp.path() / "second.ini";
+    writeDefaultSettings("[inifilepath]\r\npath=" + first.string() + "\r\n");
+    writeFile(first, "[snds]\r\ns1=" + sound("old.wav") + "\r\n");
+    writeFile(second, "[snds]\r\ns1=" + sound("new.wav") + "\r\n");
+    loadFromSystemDrive();
+    EXPECT_EQ(tip(1), "old");
+    mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini"));
+
+    // While the first redirect file is read, a drop writes a new redirect
+    // and loads the settings again.
+    int pumps = 0;
+    mdINIBas::SetEventPump([&] {
+        if (++pumps != 2) return;
+        mdINIBas::SetIniValue("inifilepath", "path", second.string(), defaultIni.string());
+        loadFromSystemDrive();
+    });
+    loadFromSystemDrive();
+    mdINIBas::SetEventPump(nullptr);
+
+    ASSERT_GE(pumps, 2);
+    EXPECT_EQ(INI_Name, second.string());
+    EXPECT_EQ(colSnds.Item("s1"), (sounds / "new.wav").string());
+    EXPECT_EQ(tip(1), "new");
+    expectAllKeysPresent();
+}
+
+TEST(ModZPMNames, MarkersExpandInAnyCaseInOnePass) {
+    ApplDataDir = "/home/u/.local/share/Ostrolab/zirpomat";
+    EXPECT_EQ(ExpandPathMarkers("[!P!]/sound/boom.wav"), ApplDataDir + "/sound/boom.wav");
+    EXPECT_EQ(ExpandPathMarkers("[!p!]/a[!P!]b"), ApplDataDir + "/a" + ApplDataDir + "b");
+    EXPECT_EQ(ExpandPathMarkers("[!d!]/x.wav"), "/x.wav");  // a Linux path has no drive
+    EXPECT_EQ(ExpandPathMarkers("/plain/path.wav"), "/plain/path.wav");
+    EXPECT_EQ(ExpandPathMarkers("[!P"), "[!P");
+
+    // Inserted text is not searched again.
+    ApplDataDir = "X:\\[!P!][!D!]";
+    EXPECT_EQ(ExpandPathMarkers("[!P!]|[!D!]"), "X:\\[!P!]X:|X:");
+}
+
+TEST(ModZPMNames, DisplayNames) {
+    EXPECT_EQ(SoundDisplayName("C:\\Sounds\\My_Song.MP3"), "My Song");
+    EXPECT_EQ(SoundDisplayName("/home/u/Sounds/My_Song.MP3"), "My Song");
+    EXPECT_EQ(SoundDisplayName("PlayList_12"), "PlayList 12");
+    EXPECT_EQ(SoundDisplayName("/home/u/.local/share/Ostrolab/zirpomat/eep.wav"), "eep");
+    EXPECT_EQ(SoundDisplayName("D:\\a.wav.mp3"), "a");
+    EXPECT_EQ(SoundDisplayName("x.midi"), "xi");
+    EXPECT_EQ(SoundDisplayName("/a\\b/c_d.Wma"), "c d");
+    EXPECT_EQ(SoundDisplayName("/a/b\\song.RMI"), "song");
+    EXPECT_EQ(SoundDisplayName("/folder/"), "");
+}
+
+TEST(ModZPMNames, NowPlayingFillsTheMarqueeToItsFixedLength) {
+    SetNowPlaying("C:\\a\\Hit_Song.mp3");
+    EXPECT_EQ(sNowTitle, "Hit Song");
+    EXPECT_EQ(sMarquee, "Hit Song   Hit Song" + std::string(237, ' '));
+
+    const std::string longName(130, 'x');
+    SetNowPlaying("/music/" + longName + ".wav");
+    EXPECT_EQ(sNowTitle, longName);
+    EXPECT_EQ(sMarquee, longName + "   " + std::string(123, 'x'));
+
+    // A cut never splits a character of more than one byte.
+    const std::string umlaut = std::string(125, 'a') + "\xC3\xA4";
+    SetNowPlaying("/" + umlaut);
+    ASSERT_EQ(sMarquee.size(), MarqueeLength);
+    EXPECT_EQ(sMarquee, umlaut + "   " + std::string(125, 'a') + " ");
+}
+
+}  // namespace
