@@ -293,8 +293,6 @@ void MediaPlayer::Stop() noexcept {
 
 bool MediaPlayer::Available() const noexcept { return m_impl->available(); }
 
-GstElement* MediaPlayerInspection::pipeline(const MediaPlayer& player) { return player.m_impl->playbin.get(); }
-
 GstElement* MediaPlayerInspection::audioSink(const MediaPlayer& player) { return player.m_impl->sink; }
 
 }  // namespace media

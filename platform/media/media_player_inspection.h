@@ -1,5 +1,5 @@
-// A look at the pipeline behind a player, for tests and benchmarks that check
-// what reaches the audio sink. The program itself never needs it.
+// A look behind a player, for tests and benchmarks that check what reaches
+// its audio sink. The program itself never needs it.
 #pragma once
 
 #include <gst/gst.h>
@@ -9,8 +9,7 @@
 namespace media {
 
 struct MediaPlayerInspection {
-    // Both borrowed: valid while the player lives; null when it has none.
-    static GstElement* pipeline(const MediaPlayer& player);
+    // Borrowed: valid while the player lives; null when it has none.
     static GstElement* audioSink(const MediaPlayer& player);
 };
 
