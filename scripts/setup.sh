@@ -11,7 +11,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev
-  binutils-mingw-w64-x86-64
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   xvfb xauth xdotool imagemagick x11-utils sox
   fonts-dejavu-core
 )

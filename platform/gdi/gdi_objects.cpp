@@ -109,6 +109,10 @@ bool deleteObject(Handle handle) {
     return eraseObject(handle);
 }
 
+std::size_t liveObjectCount() {
+    return table().objects.size();
+}
+
 Handle CreateCompatibleDC(Handle) {
     const Handle stock = stockBitmap();
     return addObject(DeviceContext{false, stock});

@@ -48,6 +48,10 @@ Bitmap* bitmapFromHandle(Handle handle);
 // device context or a stock object.
 bool deleteObject(Handle handle);
 
+// How many objects the table holds (stock objects included); lets a caller
+// check that every handle it made was released.
+std::size_t liveObjectCount();
+
 // --- Device contexts and bitmaps under the names the bitmap classes use ---
 
 // The header a DIB section is described by (40 bytes, no colour table).
