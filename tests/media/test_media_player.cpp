@@ -132,7 +132,9 @@ TEST_P(EachFormat, PlaysToItsEndWithLengthAndPosition) {
     player.setFileName(path);
     ASSERT_EQ(player.PlayState(), media::kPlaying);
     EXPECT_TRUE(eventually(player, [&] { return probe.buffers() > 0; })) << "sound reaches the sink";
-    EXPECT_NEAR(player.Duration(), kSoundSeconds, 0.1);
+    // Some formats know their length only after the first frames.
+    EXPECT_TRUE(eventually(player, [&] { return std::abs(player.Duration() - kSoundSeconds) < 0.1; }))
+        << player.Duration();
     EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() >= kSoundSeconds / 2; }));
     EXPECT_LE(player.CurrentPosition(), player.Duration() + 0.05);
     EXPECT_GT(probe.peak(), 0.01) << "not silence";
