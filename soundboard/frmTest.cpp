@@ -5,9 +5,11 @@
 
 #include "asset_dir.h"
 
+// Never destroyed: the window lives until the process ends, and Qt's own
+// globals are gone before a static's destructor would run.
 frmTest& frmTest::instance() {
-    static frmTest window;
-    return window;
+    static frmTest* window = new frmTest;
+    return *window;
 }
 
 frmTest::frmTest() { design(); }

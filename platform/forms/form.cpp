@@ -61,7 +61,11 @@ protected:
     void closeEvent(QCloseEvent* event) override {
         if (!m_form.closeRequested()) event->ignore();
     }
+    // Keys reach the window itself only while none of its elements has the
+    // focus; an element's unused key that comes up here was previewed already.
     void keyPressEvent(QKeyEvent* event) override {
+        const QWidget* focused = focusWidget();
+        if (focused && focused != this) return;
         int code = keyAscii(*event);
         if (code != 0) m_form.keyPress(code);
     }

@@ -60,11 +60,13 @@ public:
     void showMessage(std::string_view text) override { MsgBox(text, vbOKOnly); }
 };
 
+// Lives as long as the process: Qt's own globals go away at exit before
+// the destructor of a static would run, so the application is never deleted.
 struct Runtime {
     int argc = 1;
     std::string program = "zirpomat";
     char* argv[2] = {program.data(), nullptr};
-    std::unique_ptr<QApplication> application;
+    QApplication* application = nullptr;
     QtWindowHost host;
 
     Runtime() {
@@ -72,14 +74,10 @@ struct Runtime {
         const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
         if (!error) program = self.string();
         argv[0] = program.data();
-        if (!QCoreApplication::instance()) application = std::make_unique<QApplication>(argc, argv);
+        if (!QCoreApplication::instance()) application = new QApplication(argc, argv);
         // The program ends when its last window unloads, not when one is hidden.
         QApplication::setQuitOnLastWindowClosed(false);
         if (!gdi::windowHost()) gdi::setWindowHost(&host);
-    }
-    ~Runtime() {
-        if (gdi::windowHost() == &host) gdi::setWindowHost(nullptr);
-        if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
 
@@ -115,7 +113,7 @@ int resultFor(int clicked) {
 
 }  // namespace
 
-void startRuntime() { static Runtime runtime; }
+void startRuntime() { [[maybe_unused]] static const Runtime* runtime = new Runtime; }
 
 void DoEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();

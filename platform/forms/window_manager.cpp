@@ -33,6 +33,7 @@ protected:
         }
         if (event->type() == QEvent::MouseButtonRelease) {
             m_window->releaseMouse();
+            m_window->removeEventFilter(this);
             deleteLater();
             return true;
         }
