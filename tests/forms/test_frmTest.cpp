@@ -9,8 +9,6 @@
 
 namespace {
 
-// Each test runs in a process of its own, so each builds its own main window.
-
 TEST(frmTest, ButtonsStandOnTheirPanelsByIndex) {
     frmTest& form = frmTest::instance();
     EXPECT_EQ(&form, &frmTest::instance());
@@ -64,15 +62,21 @@ TEST(frmTest, TemplatesHoldTheSixStatePicturesOutsideTheSkins) {
     EXPECT_NE(form.Image1[7].Picture().handle(), form.ImgOnAir.Picture().handle());
 }
 
+// Run in a fresh process of its own: the main window is made once per process.
 TEST(frmTest, MissingStatePicturesLeaveEmptyTemplates) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     const auto empty = std::filesystem::temp_directory_path() / "zpm-forms-no-assets";
     std::filesystem::create_directories(empty);
-    setenv("ZPM_ASSETS", empty.c_str(), 1);
-    frmTest& form = frmTest::instance();
-    EXPECT_TRUE(form.ImgEmpty.Picture().empty());
-    EXPECT_TRUE(form.ImgTalkOver.Picture().empty());
-    form.Image1[1].setPicture(form.ImgReady.Picture());
-    EXPECT_TRUE(form.Image1[1].Picture().empty());
+    EXPECT_EXIT(
+        {
+            setenv("ZPM_ASSETS", empty.c_str(), 1);
+            frmTest& form = frmTest::instance();
+            form.Image1[1].setPicture(form.ImgReady.Picture());
+            const bool allEmpty = form.ImgEmpty.Picture().empty() && form.ImgTalkOver.Picture().empty() &&
+                                  form.Image1[1].Picture().empty();
+            std::_Exit(allEmpty ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
     std::filesystem::remove(empty);
 }
 
