@@ -14,7 +14,6 @@ public:
         : m_bits(bits), m_rowBytes(bits ? rowBytes : 0), m_rows(bits ? rows : 0), m_owner(owner) {}
 
     std::int32_t rowBytes() const { return m_rowBytes; }
-    std::int32_t rows() const { return m_rows; }
 
     std::uint8_t& operator()(std::int32_t x, std::int32_t y) const {
         if (x < 0 || x >= m_rowBytes || y < 0 || y >= m_rows) throw runtimeError(kErrSubscriptOutOfRange, m_owner);
