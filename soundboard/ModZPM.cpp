@@ -7,6 +7,7 @@
 #include "files.h"
 #include "frmTest.h"
 #include "mdINIBas.h"
+#include "window_manager.h"
 
 namespace files = platform::files;
 
@@ -253,4 +254,14 @@ void LoadPlaylist(std::string_view key) {
     // button then shows the error picture like a list that is absent.
     if (items.size() < 2) items = {std::string(Nil), std::string(Nil)};
     aPlaylist = std::move(items);
+}
+
+bool SetTopMost(std::int16_t mode, gdi::WindowHandle hWnd) {
+    std::intptr_t insertAfter = 0;
+    switch (mode) {
+        case 1: insertAfter = forms::HWND_TOPMOST; break;
+        case 0: insertAfter = forms::HWND_NOTOPMOST; break;
+        default: return false;
+    }
+    return forms::SetWindowPos(hWnd, insertAfter, 0, 0, 0, 0, forms::SWP_NOSIZE | forms::SWP_NOMOVE);
 }

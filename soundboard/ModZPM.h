@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "keyed_collection.h"
+#include "window_host.h"
 
 // Settings paths, set by LoadSettings.
 extern std::string SystemDir;    // the system folder; its "media" subfolder holds sounds
@@ -67,3 +68,8 @@ void SetNowPlaying(std::string_view path);
 // A list that is absent, cannot be read or holds fewer than two items gives
 // ("NIL", "NIL"), which names no folder.
 void LoadPlaylist(std::string_view key);
+
+// Mode 1 puts the window on top of all windows that are not, mode 0 takes it
+// back among them; neither moves nor sizes it. Any other mode does nothing
+// and gives False.
+bool SetTopMost(std::int16_t mode, gdi::WindowHandle hWnd);

@@ -1,0 +1,279 @@
+#include <QRect>
+#include <fstream>
+#include <sstream>
+
+#include "test_frmTest_support.h"
+
+namespace {
+
+using frmtest::outlineOf;
+using frmtest::window;
+using frmtest::windowMask;
+
+QRect placeOf(const forms::Control& control) { return forms::widgetOf(control)->geometry(); }
+
+struct ModeCase {
+    std::int16_t mode;
+    const char* skin;
+    int skinWidth, skinHeight;  // the picture's own size
+    bool large, open;
+};
+
+constexpr ModeCase modes[] = {
+    {1, "skins/large_open.bmp", 306, 151, true, true},
+    {2, "skins/large_folded.bmp", 306, 25, true, false},
+    {3, "skins/small_open.bmp", 123, 109, false, true},
+    {4, "skins/small_folded.bmp", 123, 25, false, false},
+};
+
+class frmTestModes : public frmtest::MainWindowTest {
+protected:
+    void TearDown() override {
+        iMaschineMode = 1;
+        frmTest::instance().set_maschine();
+        MainWindowTest::TearDown();
+    }
+};
+
+TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
+    frmTest& form = frmTest::instance();
+    for (const ModeCase& c : modes) {
+        SCOPED_TRACE(c.mode);
+        bSndListOpen = true;
+        const int unloadsBefore = soundListUnloads;
+        iMaschineMode = c.mode;
+        form.set_maschine();
+
+        const QRegion outline = outlineOf(c.skin);
+        ASSERT_FALSE(outline.isEmpty());
+        EXPECT_EQ(windowMask(), outline);
+        EXPECT_EQ(iMaschineMode, c.mode);
+        EXPECT_EQ(lWinW, c.large ? 306 : 123);
+        EXPECT_EQ(lWinH, c.large ? 151 : 109);
+        EXPECT_EQ(soundListUnloads, unloadsBefore + 1);
+        EXPECT_FALSE(bSndListOpen);
+
+        // The window keeps its size and shows the skin at its own size.
+        EXPECT_EQ(window()->size(), QSize(473, 370));
+        ASSERT_NE(form.Picture().bitmap(), nullptr);
+        EXPECT_EQ(form.Picture().bitmap()->width, c.skinWidth);
+        EXPECT_EQ(form.Picture().bitmap()->height, c.skinHeight);
+        EXPECT_EQ(form.Picture().bitmap()->bits, gdi::loadPicture(platform::assetPath(c.skin)).bitmap()->bits);
+
+        if (c.large) {
+            EXPECT_EQ(placeOf(form.lblTime), QRect(88, 7, 141, 21));
+            EXPECT_TRUE(form.lblTime.Visible());
+            EXPECT_EQ(placeOf(form.lblSndLst).topLeft(), QPoint(68, 138));
+            EXPECT_EQ(form.LblHelp.Left(), 253);
+            EXPECT_EQ(form.LblMin.Left(), 265);
+            EXPECT_EQ(form.Lblup.Left(), 276);
+            EXPECT_EQ(form.LblClose.Left(), 288);
+            EXPECT_EQ(form.LblSmallwin.ToolTipText(), "Zeige \"Klein Maschin\"");
+            EXPECT_EQ(placeOf(form.Picture1), QRect(13, 34, 285, 95));
+            EXPECT_TRUE(form.Picture1.Visible());
+            EXPECT_FALSE(form.Picture2.Visible());
+        } else {
+            EXPECT_FALSE(form.lblTime.Visible());
+            EXPECT_EQ(placeOf(form.lblSndLst).topLeft(), QPoint(56, 96));
+            EXPECT_EQ(form.LblHelp.Left(), 70);
+            EXPECT_EQ(form.LblMin.Left(), 81);
+            EXPECT_EQ(form.Lblup.Left(), 94);
+            EXPECT_EQ(form.LblClose.Left(), 104);
+            EXPECT_EQ(form.LblSmallwin.ToolTipText(), "Zeige \"Gross Maschin\"");
+            EXPECT_EQ(placeOf(form.Picture2), QRect(13, 34, 95, 57));
+            EXPECT_TRUE(form.Picture2.Visible());
+            EXPECT_FALSE(form.Picture1.Visible());
+        }
+        EXPECT_EQ(form.LblSmallwin.ToolTipText().size(), 21u);
+
+        // Every title-bar hot spot lies on the outline; the panel and the
+        // sound-list hot spot only while the machine is open.
+        for (const forms::Label* spot : {&form.LblOnTop, &form.LblSmallwin, &form.LblHelp, &form.LblMin,
+                                         &form.Lblup, &form.LblClose})
+            EXPECT_EQ(outline.intersected(placeOf(*spot)), QRegion(placeOf(*spot)));
+        const QRect panel = placeOf(c.large ? form.Picture1 : form.Picture2);
+        EXPECT_EQ(outline.intersected(panel) == QRegion(panel), c.open);
+        EXPECT_EQ(outline.intersected(placeOf(form.lblSndLst)) == QRegion(placeOf(form.lblSndLst)), c.open);
+        if (c.large && !c.open) {
+            EXPECT_TRUE(form.Picture1.Visible());  // shown, yet cut away
+        }
+    }
+}
+
+TEST_F(frmTestModes, FoldedSkinHoldersTakeTheOpenSkinsSize) {
+    frmTest& form = frmTest::instance();
+    EXPECT_EQ(placeOf(form.picBackground).size(), QSize(306, 151));
+    EXPECT_EQ(placeOf(form.picBackgroundSmal).size(), QSize(123, 109));
+    for (forms::PictureBox* holder : {&form.picBackground, &form.picBgClosed, &form.picBackgroundSmal,
+                                      &form.picClosedSmal})
+        EXPECT_FALSE(holder->Visible());
+    iMaschineMode = 2;
+    form.set_maschine();
+    EXPECT_EQ(placeOf(form.picBgClosed).size(), QSize(306, 151));
+    iMaschineMode = 4;
+    form.set_maschine();
+    EXPECT_EQ(placeOf(form.picClosedSmal).size(), QSize(123, 109));
+    // Their pictures keep the folded size.
+    EXPECT_EQ(form.picClosedSmal.Picture().bitmap()->height, 25);
+}
+
+TEST_F(frmTestModes, ModeOutsideOneToFourOnlyClosesTheSoundList) {
+    frmTest& form = frmTest::instance();
+    iMaschineMode = 3;
+    form.set_maschine();
+    const QRegion mask = windowMask();
+    const QRect panel = placeOf(form.Picture2);
+    bSndListOpen = true;
+    soundListUnloads = 0;
+    lWinW = 5;  // untouched by a mode that applies nothing
+    lWinH = 6;
+
+    iMaschineMode = 7;
+    form.set_maschine();
+    EXPECT_EQ(iMaschineMode, 7);
+    EXPECT_EQ(windowMask(), mask);
+    EXPECT_EQ(form.Picture().bitmap()->height, 109);
+    EXPECT_EQ(placeOf(form.Picture2), panel);
+    EXPECT_TRUE(form.Picture2.Visible());
+    EXPECT_FALSE(form.lblTime.Visible());
+    EXPECT_EQ(lWinW, 5);
+    EXPECT_EQ(lWinH, 6);
+    EXPECT_EQ(soundListUnloads, 1);
+    EXPECT_FALSE(bSndListOpen);
+
+    // A closed sound list is not unloaded again.
+    form.set_maschine();
+    EXPECT_EQ(soundListUnloads, 1);
+}
+
+// Passes every shape on to the real window and keeps the last one given.
+class ShapeRecorder : public gdi::WindowHost {
+public:
+    ShapeRecorder() : m_real(gdi::windowHost()) { gdi::setWindowHost(this); }
+    ShapeRecorder(const ShapeRecorder&) = delete;
+    ShapeRecorder& operator=(const ShapeRecorder&) = delete;
+    ~ShapeRecorder() override { gdi::setWindowHost(m_real); }
+
+    bool setWindowShape(gdi::WindowHandle window, const std::optional<std::vector<gdi::Rect>>& shape,
+                        bool redraw) override {
+        last = shape;
+        return m_real->setWindowShape(window, shape, redraw);
+    }
+    bool setClipboardBitmap(const gdi::Bitmap& bitmap) override { return m_real->setClipboardBitmap(bitmap); }
+    void showMessage(std::string_view text) override { m_real->showMessage(text); }
+
+    std::optional<std::vector<gdi::Rect>> last{std::vector<gdi::Rect>{}};
+
+private:
+    gdi::WindowHost* m_real;
+};
+
+TEST_F(frmTestModes, SkinThatDidNotLoadLeavesTheWindowWhole) {
+    frmTest& form = frmTest::instance();
+    iMaschineMode = 1;
+    form.set_maschine();
+    ASSERT_FALSE(windowMask().isEmpty());
+
+    ShapeRecorder shapes;
+    form.picBackground.setPicture(gdi::Picture());
+    form.set_maschine();
+    // The outline is taken off, not replaced by an empty one.
+    EXPECT_FALSE(shapes.last.has_value());
+    EXPECT_TRUE(windowMask().isEmpty());
+    EXPECT_EQ(iMaschineMode, 1);
+    EXPECT_EQ(lWinW, 306);
+
+    form.picBgClosed.setPicture(gdi::Picture());
+    iMaschineMode = 2;
+    form.set_maschine();
+    EXPECT_TRUE(windowMask().isEmpty());
+
+    form.picBackground.setPicture(gdi::loadPicture(platform::assetPath("skins/large_open.bmp")));
+    form.picBgClosed.setPicture(gdi::loadPicture(platform::assetPath("skins/large_folded.bmp")));
+    iMaschineMode = 1;
+    form.set_maschine();
+    EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
+}
+
+TEST_F(frmTestModes, TitleBarElementsStandInTheirDesignPlaces) {
+    frmTest& form = frmTest::instance();
+    EXPECT_EQ(placeOf(form.LblOnTop), QRect(9, 8, 33, 10));
+    EXPECT_EQ(form.LblOnTop.ToolTipText(), "StayOnTop on/off");
+    EXPECT_EQ(placeOf(form.PicLed), QRect(46, 8, 11, 14));
+    EXPECT_FALSE(form.PicLed.Visible());
+    EXPECT_EQ(form.PicLed.Picture().bitmap()->width, 11);
+    EXPECT_EQ(placeOf(form.LblSmallwin), QRect(59, 7, 7, 13));
+    EXPECT_EQ(form.lblTime.ToolTipText(), "Time/Duration Display");
+    EXPECT_EQ(form.lblTime.ForeColor(), 0xFFFFFFu);
+    EXPECT_EQ(form.lblTime.Alignment(), forms::vbCenter);
+    EXPECT_EQ(placeOf(form.lblTitel), QRect(16, 25, 277, 9));
+    EXPECT_EQ(form.lblTitel.ToolTipText(), "TitelDisplay");
+    EXPECT_EQ(form.lblTitel.ForeColor(), 0x800000u);
+    EXPECT_TRUE(form.lblTitel.FontBold());
+    for (auto [label, tip] : {std::pair{&form.LblHelp, "Help"}, std::pair{&form.LblMin, "Minimize"},
+                              std::pair{&form.Lblup, "Foldup"}, std::pair{&form.LblClose, "Exit"}}) {
+        EXPECT_EQ(placeOf(*label).top(), 7);
+        EXPECT_EQ(placeOf(*label).size(), QSize(11, 11));
+        EXPECT_EQ(label->ToolTipText(), tip);
+        EXPECT_TRUE(label->Caption().empty());
+    }
+    EXPECT_EQ(placeOf(form.lblSndLst).size(), QSize(9, 9));
+    EXPECT_EQ(form.lblSndLst.ToolTipText(), "Click to show List");
+    EXPECT_EQ(placeOf(form.cmdfokus), QRect(440, 40, 9, 17));
+
+    // What must never be seen lies outside every outline.
+    QRegion everyOutline;
+    for (const ModeCase& c : modes) everyOutline += outlineOf(c.skin);
+    EXPECT_TRUE(everyOutline.intersected(placeOf(form.cmdfokus)).isEmpty());
+    for (const forms::Image* hidden : {&form.zpmpic, &form.wrdpic, &form.ImgEmpty, &form.ImgReady, &form.ImgOnAir,
+                                       &form.ImgListOnAir, &form.ImgError, &form.ImgTalkOver})
+        EXPECT_TRUE(everyOutline.intersected(placeOf(*hidden)).isEmpty());
+    EXPECT_EQ(form.zpmpic.Picture().bitmap()->width, 32);
+    EXPECT_EQ(form.wrdpic.Picture().bitmap()->width, 32);
+    EXPECT_NE(form.zpmpic.Picture().bitmap()->bits, form.wrdpic.Picture().bitmap()->bits);
+}
+
+TEST_F(frmTestModes, SetTransparancyLetsTheSkinShowThroughNineLabels) {
+    frmTest& form = frmTest::instance();
+    form.setTransparancy();
+    for (const forms::Label* label : {&form.lblTime, &form.lblTitel, &form.lblSndLst, &form.Lblup,
+                                      &form.LblSmallwin, &form.LblOnTop, &form.LblMin, &form.LblHelp,
+                                      &form.LblClose}) {
+        EXPECT_EQ(label->BackStyle(), forms::vbTransparent);
+        EXPECT_FALSE(forms::widgetOf(*label)->autoFillBackground());
+    }
+}
+
+TEST_F(frmTestModes, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
+    testing_support::ScopedEnv home("HOME", temp.path().string());
+    frmTest& form = frmTest::instance();
+    iMaschineMode = 3;
+    form.set_maschine();
+    form.printobjects();
+    const std::string dump = testing_support::readFile(temp.path() / "formdata.txt");
+
+    std::vector<std::string> records;
+    for (std::size_t at = 0, end; (end = dump.find("\r\n\r\n", at)) != std::string::npos; at = end + 4)
+        records.push_back(dump.substr(at, end - at));
+    const std::vector<forms::Control*> elements = form.Controls();
+    ASSERT_EQ(records.size(), elements.size());
+    EXPECT_TRUE(dump.ends_with("|\r\n\r\n"));
+    EXPECT_EQ(records.front(), "Name=LblOnTop;Top=8;Left=9;Height=10;Width=33|");
+    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Picture2;Top=34;Left=13;Height=57;Width=95|"),
+              records.end());
+    EXPECT_NE(std::find(records.begin(), records.end(), "Name=picClosedSmal;Top=160;Left=0;Height=109;Width=123|"),
+              records.end());
+    EXPECT_EQ(std::count_if(records.begin(), records.end(),
+                            [](const std::string& r) { return r.starts_with("Name=Image1;"); }),
+              90);
+    // A button's place is inside its panel.
+    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Image1;Top=38;Left=76;Height=19;Width=19|"),
+              records.end());
+
+    // Without a home folder it can write to, nothing is written and nothing fails.
+    testing_support::ScopedEnv nowhere("HOME", (temp.path() / "missing").string());
+    form.printobjects();
+    EXPECT_FALSE(std::filesystem::exists(temp.path() / "missing"));
+}
+
+}  // namespace
