@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Starts the program on a virtual X server once in each machine mode and
+# checks that the X server cuts its window to the skin's outline: the shape
+# extents are the skin's size, a see-through corner and a place beside the
+# skin show the desktop, and the skin's frame shows the skin's own pixel.
+# Also checks that without any display the program names the way to start
+# it instead of aborting. Exit 77: the tools for the X part are missing.
+set -euo pipefail
+
+program=$1
+assets=$2
+
+if [ "${3:-}" != --inside ]; then
+  if out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" 2>&1); then
+    echo "FAIL: the program started without a display"; exit 1
+  fi
+  if ! grep -q "xvfb-run" <<<"$out" || [ "$(wc -l <<<"$out")" -ne 1 ]; then
+    echo "FAIL: no one-line hint without a display: $out"; exit 1
+  fi
+  for tool in xvfb-run xdotool xwininfo import convert; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+  done
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$program" "$assets" --inside
+fi
+
+work=$(mktemp -d)
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# "r,g,b" of one pixel, whatever colour form the file keeps.
+pixel() {
+  convert "$1" -format "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
+}
+
+import -window root "$work/desktop.png"
+failed=0
+# mode, skin, its size, a place on the skin's frame that no element covers
+for row in "1 large_open 306x151 5 60" "2 large_folded 306x25 5 12" \
+           "3 small_open 123x109 5 60" "4 small_folded 123x25 5 12"; do
+  read -r mode skin size fx fy <<<"$row"
+  export APPDATA="$work/appdata$mode"
+  mkdir -p "$APPDATA/Ostrolab/zirpomat"
+  printf '[ppos]\r\nyp=1500\r\nxp=3000\r\nmp=%s\r\n' "$mode" >"$APPDATA/Ostrolab/zirpomat/zpm.ini"
+
+  "$program" >"$work/log$mode" 2>&1 &
+  pid=$!
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$' | head -1) || true
+  if [ -z "$window" ]; then
+    echo "FAIL mode $mode: no window"; cat "$work/log$mode"; exit 1
+  fi
+  # The mode is applied when the window is first shown; wait for its shape.
+  extents=""
+  for _ in $(seq 100); do
+    extents=$(xwininfo -shape -id "$window" | sed -n 's/.*Window shape extents: *//p')
+    [ "$extents" = "$size+0+0" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+  import -window root "$work/screen$mode.png"
+  x=$(xwininfo -id "$window" | sed -n 's/.*Absolute upper-left X: *//p')
+  y=$(xwininfo -id "$window" | sed -n 's/.*Absolute upper-left Y: *//p')
+
+  check() {
+    if [ "$2" != "$3" ]; then echo "FAIL mode $mode: $1: got $2, expected $3"; failed=1; fi
+  }
+  check "shape extents" "$extents" "$size+0+0"
+  check "see-through corner" "$(pixel "$work/screen$mode.png" "$x" "$y")" "$(pixel "$work/desktop.png" "$x" "$y")"
+  check "beside the skin" "$(pixel "$work/screen$mode.png" $((x + 400)) $((y + 300)))" \
+    "$(pixel "$work/desktop.png" $((x + 400)) $((y + 300)))"
+  check "skin frame" "$(pixel "$work/screen$mode.png" $((x + fx)) $((y + fy)))" \
+    "$(pixel "$assets/skins/$skin.bmp" "$fx" "$fy")"
+
+  kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
+done
+[ "$failed" -eq 0 ] && echo "window shape applied in all four modes"
+exit "$failed"
