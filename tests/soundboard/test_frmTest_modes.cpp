@@ -247,7 +247,7 @@ TEST_F(frmTestModes, SetTransparancyLetsTheSkinShowThroughNineLabels) {
 TEST_F(frmTestModes, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
     testing_support::ScopedEnv home("HOME", temp.path().string());
     frmTest& form = frmTest::instance();
-    iMaschineMode = 3;
+    iMaschineMode = 4;
     form.set_maschine();
     form.printobjects();
     const std::string dump = testing_support::readFile(temp.path() / "formdata.txt");
