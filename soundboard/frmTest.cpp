@@ -58,7 +58,7 @@ std::optional<double> LeadingNumber(std::string_view text) {
 float PositionValue(std::string_view text) {
     constexpr float fallback = 10;
     const std::optional<double> value = LeadingNumber(text);
-    if (!value || !std::isfinite(*value) || std::fabs(*value) > std::numeric_limits<float>::max()) return fallback;
+    if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return fallback;
     return static_cast<float>(*value);
 }
 
@@ -122,7 +122,6 @@ void PlaceTitleBarKeys(frmTest& form, const TitleBarPlaces& places) {
 }
 
 }  // namespace
-
 
 // Never destroyed: the window lives until the process ends, and Qt's own
 // globals are gone before a static's destructor would run.
