@@ -84,6 +84,7 @@ FormWidget* formWidget(const Form::Impl& impl) { return static_cast<FormWidget*>
 }  // namespace
 
 void Form::Impl::makeWindow() {
+    placedPixels = QPoint(-1, -1);
     window = new FormWidget(*this);
     backColor = systemColor(15);
     keyPreview = false;
@@ -195,8 +196,14 @@ void Form::ZOrder() {
     d->window->activateWindow();
 }
 
-float Form::Left() const { return d->window ? static_cast<float>(d->window->x() * twipsPerPixel) : 0; }
-float Form::Top() const { return d->window ? static_cast<float>(d->window->y() * twipsPerPixel) : 0; }
+QPointF Form::Impl::positionTwips() const {
+    if (!window) return {};
+    if (window->pos() == placedPixels) return placedTwips;
+    return QPointF(window->x() * twipsPerPixel, window->y() * twipsPerPixel);
+}
+
+float Form::Left() const { return static_cast<float>(d->positionTwips().x()); }
+float Form::Top() const { return static_cast<float>(d->positionTwips().y()); }
 void Form::setLeft(float twips) { Move(twips, Top()); }
 void Form::setTop(float twips) { Move(Left(), twips); }
 
@@ -204,6 +211,8 @@ void Form::Move(float left, float top) {
     if (!d->window) return;
     d->window->move(static_cast<int>(std::lround(left / twipsPerPixel)),
                     static_cast<int>(std::lround(top / twipsPerPixel)));
+    d->placedTwips = QPointF(left, top);
+    d->placedPixels = d->window->pos();
 }
 
 float Form::Width() const { return ScaleWidth() * twipsPerPixel; }

@@ -51,8 +51,13 @@ struct Form::Impl {
     bool loaded = false;
     bool stale = false;  // unloaded: the next load starts afresh
     bool keyPreview = false;
+    // The position last set in twips and the pixel position it gave: while
+    // the window stays there, the twips are reported back unrounded.
+    QPointF placedTwips;
+    QPoint placedPixels{-1, -1};
 
     void makeWindow();
+    QPointF positionTwips() const;
     void updateTimers();
     // Entry points for the window widget's events.
     void mouseDown(const MouseEvent& event);

@@ -71,9 +71,9 @@ TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndSav
     // 10 twips stand on the nearest whole pixel.
     EXPECT_EQ(window()->pos(), QPoint(1, 1));
 
-    form.Unload();
-    EXPECT_EQ(saved("yp"), "15");
-    EXPECT_EQ(saved("xp"), "15");
+    form.Unload();  // an unmoved window saves the twips it was given
+    EXPECT_EQ(saved("yp"), "10");
+    EXPECT_EQ(saved("xp"), "10");
     EXPECT_EQ(saved("mp"), "1");
     EXPECT_EQ(helpUnloads, 1);
     EXPECT_EQ(soundListUnloads, 0);  // the sound list was closed
@@ -152,7 +152,9 @@ TEST_F(frmTestLifeCycle, SavedPositionsThatDoNotFitFallBackTo10) {
         SCOPED_TRACE(c.yp);
         writeSettings(std::string("[ppos]\r\nyp=") + c.yp + "\r\nxp=" + c.xp + "\r\n");
         frmTest& form = load();
-        if (c.pixels) EXPECT_EQ(window()->pos(), *c.pixels);
+        if (c.pixels) {
+            EXPECT_EQ(window()->pos(), *c.pixels);
+        }
         EXPECT_TRUE(form.Visible());
         form.Unload();
     }
