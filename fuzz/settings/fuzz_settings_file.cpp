@@ -14,14 +14,18 @@
 
 namespace {
 
-const std::string& folder() {
-    static const std::string path = [] {
-        std::string pattern = "/tmp/zpm-fuzz-XXXXXX";
-        if (!::mkdtemp(pattern.data())) std::abort();
-        std::atexit([] { std::filesystem::remove_all(folder()); });
-        return pattern;
+// A plain buffer, so that it is still there when the exit handler removes
+// the folder.
+char folderPath[] = "/tmp/zpm-fuzz-XXXXXX";
+
+std::string folder() {
+    static const bool made = [] {
+        if (!::mkdtemp(folderPath)) std::abort();
+        std::atexit([] { std::filesystem::remove_all(folderPath); });
+        return true;
     }();
-    return path;
+    (void)made;
+    return folderPath;
 }
 
 // Takes the next piece up to a NUL byte (or to the end).
