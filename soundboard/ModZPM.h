@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,10 +66,51 @@ std::string SoundDisplayName(std::string_view path);
 // Sets sNowTitle and sMarquee from a path.
 void SetNowPlaying(std::string_view path);
 
+// A text cut (at a character's start) or padded with blanks to the fixed
+// length of sMarquee.
+std::string MarqueeText(std::string text);
+
+// The key of button n in colSnds and in the settings sections: "s" and n.
+std::string ButtonKey(int n);
+
+// The stored form of a dropped sound's path: the data folder inside it as
+// "[!P!]", else a path on the data folder's drive as "[!D!]" and the rest.
+// Linux paths have no drive and are stored whole or with "[!P!]".
+std::string StoredPath(std::string_view dropped);
+
+// Writes a new list file of the given files into the data folder's "lists"
+// folder and gives its path. The base folder is the deepest folder that
+// holds every file, so each entry is the rest of its file's path. An
+// existing list is never overwritten: a name taken already gets a counter.
+// Nothing when the folder or the file cannot be written.
+std::optional<std::string> WriteNewList(std::span<const std::string> paths);
+
+// Gives button n (and its twin) a new assignment in colSnds and shows it:
+// tooltip and the empty or ready picture. A new assignment by drop also
+// takes away the mark of a missing playlist folder.
+void AssignButton(int n, std::string assignment, bool clearErrorMark);
+
+// Entry i of the running playlist (1 to its last); nothing outside it.
+std::optional<std::string> PlaylistEntry(std::int32_t i);
+
 // Loads the playlist of a button key from the "lsts" section into aPlaylist.
 // A list that is absent, cannot be read or holds fewer than two items gives
 // ("NIL", "NIL"), which names no folder.
 void LoadPlaylist(std::string_view key);
+
+// Everything a press on a sound button does: Index is the pressed button's
+// Image1 index, Button the mouse button (0 from the sound list), Shift the
+// modifier keys. By reference: the sound list passes iCurBtn itself, and
+// every write to iCurBtn here changes Index as well.
+void ButtonAction(std::int16_t& Index, std::int16_t& Button, std::int16_t& Shift);
+
+// Rebuilds an open sound list from the settings file; with the list closed
+// nothing at all happens.
+void RefreshSoundList();
+
+// "hh:mm:ss" of whole seconds: "00:00:00" below one second (and for a value
+// that is no number), "24:59:59" from 25 hours on.
+std::string FormatSeconds(double seconds);
 
 // Mode 1 puts the window on top of all windows that are not, mode 0 takes it
 // back among them; neither moves nor sizes it. Any other mode does nothing

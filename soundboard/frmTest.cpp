@@ -10,6 +10,7 @@
 #include <limits>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "ModZPM.h"
 #include "asset_dir.h"
@@ -98,6 +99,9 @@ std::string LocalTimeText(const char* format) {
     return std::string(buffer.data(), length);
 }
 
+// The date and the time as the system's regional settings write them.
+std::string DateTimeText() { return LocalTimeText("%x") + " - " + LocalTimeText("%X"); }
+
 bool German() { return sLang == "de"; }
 
 // The title-bar keys that move with the machine's size, and the sound-list
@@ -154,6 +158,8 @@ void frmTest::design() {
     // Outside every skin's outline, like the templates and icons.
     cmdfokus.Move(440, 40, 9, 17);
     placeTemplates();
+    Timer1.setInterval(1000);
+    Timer1.onTimer = [this] { Timer1_Timer(); };
 }
 
 // Design places on the fifteen-steps-per-pixel grid come out as whole pixels.
@@ -346,7 +352,7 @@ void frmTest::setTransparancy() {
 }
 
 std::string frmTest::elementName(const forms::Control& control) {
-    const std::array<std::pair<const forms::Control*, std::string_view>, 25> named{{
+    const std::array<std::pair<const forms::Control*, std::string_view>, 26> named{{
         {&LblOnTop, "LblOnTop"},
         {&PicLed, "PicLed"},
         {&LblSmallwin, "LblSmallwin"},
@@ -372,6 +378,7 @@ std::string frmTest::elementName(const forms::Control& control) {
         {&ImgTalkOver, "ImgTalkOver"},
         {&zpmpic, "zpmpic"},
         {&wrdpic, "wrdpic"},
+        {&Timer1, "Timer1"},
     }};
     for (const auto& [element, name] : named)
         if (element == &control) return std::string(name);
@@ -418,7 +425,7 @@ void frmTest::Form_Load() {
     m_wmp[1].emplace();
     setIcon(zpmpic.Picture());
     setCaption(NormalCaption);
-    lblTime.setCaption(LocalTimeText("%x") + " - " + LocalTimeText("%X"));
+    lblTime.setCaption(DateTimeText());
     Show();
 
     if (mdINIBas::GetIniValue("inifilepath", "inideb", "NIL", INI_Name) == "1" || CommandLine == "/D")
@@ -492,6 +499,247 @@ void frmTest::Form_Unload(int&) {
     if (bSndListOpen && unloadSoundList) unloadSoundList();
 }
 
-void frmTest::Image1_MouseDown(int, const forms::MouseEvent&) {}
-void frmTest::Image1_MouseUp(int, const forms::MouseEvent&) {}
-void frmTest::Image1_OLEDragDrop(int, const forms::DataObject&, const forms::MouseEvent&) {}
+// --- sound buttons ---
+
+namespace {
+
+constexpr std::string_view EmptyName = "eep";
+constexpr std::string_view ErrorMark = "Lerror";
+
+void ShowState(forms::Image& button, const forms::Image& state) { button.setPicture(state.Picture()); }
+
+}  // namespace
+
+void frmTest::Image1_MouseDown(int Index, const forms::MouseEvent& event) {
+    auto index = static_cast<std::int16_t>(Index);
+    auto button = static_cast<std::int16_t>(event.Button);
+    auto shift = static_cast<std::int16_t>(event.Shift);
+    ButtonAction(index, button, shift);
+}
+
+// The picture a button keeps once the mouse is released over it.
+void frmTest::Image1_MouseUp(int Index, const forms::MouseEvent& event) {
+    forms::Image& pressed = Image1[Index];
+    media::MediaPlayer& player = wmp(0);
+    const auto showPlaying = [&] {
+        if (!bPlaylistOn) {
+            ShowState(pressed, ImgOnAir);
+        } else if (Image1.exists(iCurBtn)) {
+            ShowState(Image1[iCurBtn], ImgListOnAir);
+        }
+    };
+    if (pressed.ToolTipText() == EmptyName) {
+        ShowState(pressed, ImgEmpty);
+    } else if (player.PlayState() == media::kPlaying && event.Shift == 0) {
+        showPlaying();
+    } else if (pressed.Tag() == ErrorMark) {
+        ShowState(pressed, ImgError);
+    } else if (player.PlayState() != media::kPlaying) {
+        ShowState(pressed, ImgReady);
+    } else {
+        showPlaying();
+    }
+}
+
+namespace {
+
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+// The text after the last "." of the whole path, in lower case; the whole
+// path when it has no ".".
+std::string ExtensionOf(std::string_view path) {
+    const std::size_t dot = path.rfind('.');
+    return LowerCase(dot == std::string_view::npos ? path : path.substr(dot + 1));
+}
+
+bool IsListFile(std::string_view path) { return path.size() >= 4 && LowerCase(path.substr(path.size() - 4)) == ".txt"; }
+
+// Any part of the list passes, as "mp" or "av" do.
+bool KnownExtension(std::string_view extension) {
+    return std::string_view("wav,mp3,mid,rmi,txt,ini").find(extension) != std::string_view::npos;
+}
+
+std::string PlaylistAssignment(int n) { return "PlayList_" + std::to_string(n); }
+
+// The dropped settings file is named in the default settings file and used
+// from now on; the buttons are loaded from it.
+void UseSettingsFile(frmTest& form, const std::string& path) {
+    media::MediaPlayer& player = form.wmp(0);
+    if (player.PlayState() == media::kPlaying) player.Stop();
+    mdINIBas::SetIniValue("inifilepath", "path", path, ApplDataDir + "/zpm.ini");
+    bPlaylistOn = false;
+    LoadSettings();
+}
+
+// The list file is written first: when it cannot be, nothing is assigned.
+void AssignNewList(int n, const forms::DataObject& Data) {
+    std::vector<std::string> paths;
+    for (int i = 1; i <= Data.FileCount(); ++i) paths.push_back(Data.File(i));
+    const std::optional<std::string> list = WriteNewList(paths);
+    if (!list) return;
+    const std::string key = ButtonKey(n);
+    mdINIBas::SetIniValue("snds", key, PlaylistAssignment(n), INI_Name);
+    mdINIBas::SetIniValue("lsts", key, *list, INI_Name);
+    AssignButton(n, PlaylistAssignment(n), true);
+}
+
+// A ".txt" file is a list of its own; anything else is one sound.
+void AssignDroppedFile(int n, const std::string& path) {
+    const std::string key = ButtonKey(n);
+    std::string assignment = path;
+    if (IsListFile(path)) {
+        mdINIBas::SetIniValue("lsts", key, path, INI_Name);
+        assignment = PlaylistAssignment(n);
+    }
+    mdINIBas::SetIniValue("snds", key, StoredPath(assignment), INI_Name);
+    AssignButton(n, std::move(assignment), true);
+}
+
+}  // namespace
+
+void frmTest::Image1_OLEDragDrop(int Index, const forms::DataObject& Data, const forms::MouseEvent&) {
+    if (!Data.GetFormat(forms::vbCFFiles)) {
+        forms::MsgBox("Falsches Format - Erwarte Dateiname", forms::vbOKOnly, "Fehler");
+        return;
+    }
+    const std::string first = Data.File(1);
+    const std::string extension = ExtensionOf(first);
+    if (!KnownExtension(extension)) return;
+    if (extension == "ini") {
+        UseSettingsFile(*this, first);
+        return;
+    }
+    const int n = Index > 100 ? Index - 100 : Index;
+    if (Data.FileCount() >= 2) {
+        AssignNewList(n, Data);
+    } else {
+        AssignDroppedFile(n, first);
+    }
+}
+
+// --- the status tick ---
+
+namespace {
+
+constexpr std::size_t LongTitle = 71;  // from this length on the title scrolls
+
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Up to count bytes of the text from start on, without the pieces of
+// characters cut off at either end.
+std::string WholeCharacters(std::string_view text, std::size_t start, std::size_t count) {
+    if (start >= text.size()) return {};
+    std::size_t end = start + std::min(count, text.size() - start);
+    while (start < end && IsUtf8Continuation(text[start])) ++start;
+    if (end < text.size())
+        while (end > start && IsUtf8Continuation(text[end])) --end;
+    return std::string(text.substr(start, end - start));
+}
+
+std::string PlayingTime(media::MediaPlayer& player) {
+    const double duration = player.Duration();
+    return FormatSeconds(duration - player.CurrentPosition()) + " - " + FormatSeconds(duration);
+}
+
+// A short title stands still in the middle; a long one scrolls one
+// position a tick through the title, three blanks and the title again.
+void ShowTitle(frmTest& form, std::int16_t& marqueePos) {
+    const std::size_t length = sNowTitle.size();
+    if (length < LongTitle) {
+        marqueePos = 1;
+        form.lblTitel.setAlignment(forms::vbCenter);
+        sMarquee = MarqueeText(sNowTitle);
+    } else {
+        form.lblTitel.setAlignment(forms::vbLeftJustify);
+        sMarquee = MarqueeText(sNowTitle + "   " + sNowTitle);
+        const bool wrap = marqueePos <= 0 || static_cast<std::size_t>(marqueePos) >= length;
+        marqueePos = wrap ? std::int16_t{1} : static_cast<std::int16_t>(marqueePos + 1);
+    }
+    form.lblTitel.setCaption(WholeCharacters(sMarquee, static_cast<std::size_t>(marqueePos - 1), length));
+}
+
+void Blink(forms::Image& button, const forms::Image& onAir, const forms::Image& other) {
+    bBlinkOn = !bBlinkOn;
+    ShowState(button, bBlinkOn ? onAir : other);
+}
+
+// The next entry after a stop, entry 1 after the last. False when the
+// list holds no entry to go on with; the playlist has then ended.
+bool StartNextEntry(frmTest& form) {
+    const auto last = static_cast<std::int32_t>(aPlaylist.size()) - 1;
+    if (iPlIdx >= last || iPlIdx < 0) iPlIdx = 0;
+    ++iPlIdx;
+    const std::optional<std::string> entry = PlaylistEntry(iPlIdx);
+    if (!entry) {
+        bPlaylistOn = false;
+        return false;
+    }
+    form.wmp(0).setFileName(aPlaylist.front() + *entry);
+    if (iMaschineMode == 1) SetNowPlaying(*entry);
+    return true;
+}
+
+void TickPlaylist(frmTest& form, forms::Image& current, bool timeWritten, std::int16_t& marqueePos) {
+    media::MediaPlayer& player = form.wmp(0);
+    const long state = player.PlayState();
+    if (state == media::kClosed || state == media::kStopped) {
+        if (!StartNextEntry(form)) return;
+        marqueePos = 0;
+    } else if (state == media::kPaused) {
+        Blink(current, form.ImgOnAir, form.ImgListOnAir);
+    }
+    if (player.PlayState() != media::kPaused && timeWritten)
+        form.lblTime.setCaption(form.lblTime.Caption() + "  (" + std::to_string(iPlIdx) + "/" +
+                                std::to_string(static_cast<std::int32_t>(aPlaylist.size()) - 1) + ")");
+    current.Refresh();
+    if (iMaschineMode != 1) return;
+    if (const std::optional<std::string> entry = PlaylistEntry(iPlIdx)) SetNowPlaying(*entry);
+}
+
+// A sound that could not be opened has ended as well as one that ran out.
+void TickSound(frmTest& form, forms::Image& current) {
+    const long state = form.wmp(0).PlayState();
+    if (state == media::kStopped || state == media::kClosed) {
+        ShowState(current, current.ToolTipText() == EmptyName ? form.ImgEmpty : form.ImgReady);
+    } else if (state == media::kPaused) {
+        Blink(current, form.ImgOnAir, form.ImgReady);
+    }
+    current.Refresh();
+}
+
+}  // namespace
+
+void frmTest::Timer1_Timer() {
+    static std::int16_t iMarqueePos = 0;
+    media::MediaPlayer& player = wmp(0);
+    bool timeWritten = false;
+    if (WindowState() == forms::vbMinimized && !bPanic) {
+        // The taskbar shows the time; the labels stay as they are.
+        if (player.PlayState() == media::kPlaying) {
+            setCaption(PlayingTime(player));
+        } else {
+            setCaption(DateTimeText());
+            iMarqueePos = 0;
+        }
+    } else if (player.PlayState() == media::kPlaying) {
+        lblTime.setCaption(PlayingTime(player));
+        timeWritten = true;
+        if (iMaschineMode == 1) ShowTitle(*this, iMarqueePos);
+    } else {
+        lblTitel.setCaption("");
+        lblTime.setCaption(DateTimeText());
+        timeWritten = true;
+    }
+    if (iCurBtn <= 0 || !Image1.exists(iCurBtn)) return;
+    forms::Image& current = Image1[iCurBtn];
+    if (bPlaylistOn) {
+        TickPlaylist(*this, current, timeWritten, iMarqueePos);
+    } else {
+        TickSound(*this, current);
+    }
+}

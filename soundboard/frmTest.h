@@ -31,6 +31,9 @@ public:
     // while the program has no such window.
     static inline std::function<void()> unloadHelpWindow;
     static inline std::function<void()> unloadSoundList;
+    // How the sound-list window is shown again after a rebuild; empty while
+    // the program has no such window.
+    static inline std::function<void()> showSoundList;
 
     // Title bar: caption-less hot spots over the keys painted on the skin,
     // the always-on-top LED and the two displays.
@@ -66,6 +69,9 @@ public:
     forms::Image ImgTalkOver{*this};
     forms::Image zpmpic{*this};  // the program's icon
     forms::Image wrdpic{*this};  // the panic disguise's icon
+
+    // The status tick: time, title, playlist advance, button pictures.
+    forms::Timer Timer1{*this};
 
     // 0 the main player; 1 the player for talk-over and jingles, made by
     // Form_Load. Throws std::out_of_range for a player that does not exist.
@@ -106,6 +112,8 @@ private:
     void Image1_MouseDown(int Index, const forms::MouseEvent& event);
     void Image1_MouseUp(int Index, const forms::MouseEvent& event);
     void Image1_OLEDragDrop(int Index, const forms::DataObject& Data, const forms::MouseEvent& event);
+
+    void Timer1_Timer();
 
     cDIBSectionRegion m_cRegion;
     std::array<std::optional<media::MediaPlayer>, 2> m_wmp;
