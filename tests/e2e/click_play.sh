@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The real program on a virtual X server, played with the mouse: a button
+# assigned in the settings file plays at a click (it shows the on-air picture
+# and the time display counts down: its remaining time changes from tick to
+# tick while the total stays), and a second click stops it (the ready
+# picture comes back, the display shows the clock again). Everything is read
+# from the screen's pixels. Exit 77: the tools are missing.
+set -euo pipefail
+
+program=$1
+assets=$2
+
+if [ "${3:-}" != --inside ]; then
+  for tool in xvfb-run xdotool xwininfo import convert sox md5sum; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+  done
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$program" "$assets" --inside
+fi
+
+work=$(mktemp -d)
+pid=""
+cleanup() {
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; cat "$work/log" 2>/dev/null || true; exit 1; }
+
+# "r,g,b" of one pixel of a picture file.
+pixel() {
+  convert "$1" -format "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
+}
+# A fingerprint of a rectangle of a picture file.
+area() { convert "$1" -crop "$2" +repage rgb:- | md5sum | cut -d' ' -f1; }
+
+export APPDATA="$work/appdata"
+data="$APPDATA/Ostrolab/zirpomat"
+mkdir -p "$data"
+sox -n -r 8000 -c 1 -b 16 "$work/Twenty_Seconds.wav" trim 0 20
+printf '[ppos]\r\nyp=1500\r\nxp=1500\r\nmp=1\r\n[snds]\r\ns1=%s\r\n' "$work/Twenty_Seconds.wav" >"$data/zpm.ini"
+
+"$program" >"$work/log" 2>&1 &
+pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$' | head -1) || true
+[ -n "$window" ] || fail "no window"
+for _ in $(seq 100); do
+  [ "$(xwininfo -shape -id "$window" | sed -n 's/.*Window shape extents: *//p')" = "306x151+0+0" ] && break
+  sleep 0.1
+done
+x=$(xwininfo -id "$window" | sed -n 's/.*Absolute upper-left X: *//p')
+y=$(xwininfo -id "$window" | sed -n 's/.*Absolute upper-left Y: *//p')
+
+# Button 1 lies at 13, 34 in the window; its pictures differ at 4, 4.
+bx=$((x + 13)); by=$((y + 34))
+ready=$(pixel "$assets/states/ImgReady.bmp" 4 4)
+onair=$(pixel "$assets/states/ImgOnAir.bmp" 4 4)
+# The time display's two halves: the remaining time (or the date) and the
+# total time (or the clock).
+left="70x21+$((x + 88))+$((y + 7))"
+right="70x21+$((x + 159))+$((y + 7))"
+
+screen() {
+  local file; file=$(mktemp -p "$work" screenXXXXXX.png)
+  import -window root "$file"
+  echo "$file"
+}
+# Waits until button 1 shows the picture whose pixel is $1.
+wait_button() {
+  for _ in $(seq 100); do
+    [ "$(pixel "$(screen)" $((bx + 4)) $((by + 4)))" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Watches the time display over four ticks: "moving,steady" when one half
+# changed and the other never did.
+watch_display() {
+  local first l r lchanged=0 rchanged=0
+  first=$(screen)
+  l=$(area "$first" "$left"); r=$(area "$first" "$right")
+  for _ in 1 2 3 4; do
+    sleep 1.1
+    local now; now=$(screen)
+    [ "$(area "$now" "$left")" != "$l" ] && lchanged=1
+    [ "$(area "$now" "$right")" != "$r" ] && rchanged=1
+    l=$(area "$now" "$left"); r=$(area "$now" "$right")
+  done
+  echo "$lchanged,$rchanged"
+}
+
+wait_button "$ready" || fail "button 1 does not show the ready picture at start"
+xdotool mousemove $((bx + 9)) $((by + 9)) click 1
+wait_button "$onair" || fail "button 1 does not show the on-air picture after the click"
+sleep 1.2  # the first tick after the start writes the time
+[ "$(watch_display)" = "1,0" ] || fail "the remaining time does not count down beside a steady total"
+
+xdotool click 1
+wait_button "$ready" || fail "button 1 does not show the ready picture after the second click"
+sleep 1.2
+[ "$(watch_display)" = "0,1" ] || fail "the display does not show the running clock after the stop"
+echo "a click plays, the time counts down, a second click stops"
