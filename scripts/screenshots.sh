@@ -3,6 +3,8 @@
 # modes on a virtual X server: mode1.png (large open), mode2.png (large
 # folded), mode3.png (small open), mode4.png (small folded). The mode is set
 # through the settings file of a temporary data folder before each start.
+# Then playing.png: the large machine with several buttons assigned, one of
+# them clicked and playing, its long title scrolling.
 #
 #   scripts/screenshots.sh [output folder]     default: build/screenshots
 #
@@ -45,4 +47,31 @@ for mode in 1 2 3 4; do
   wait "$pid" 2>/dev/null || true
   pid=""
 done
+# Several buttons assigned, one of them a playlist; a click on the one with
+# the long title starts it, and a few ticks later its title has scrolled.
+export APPDATA="$work/appdata-playing"
+data="$APPDATA/Ostrolab/zirpomat"
+mkdir -p "$data" "$work/sounds"
+long=The_Very_Long_Title_Of_The_Evening_Show_Opener_That_Scrolls_Across_The_Display
+ini="$data/zpm.ini"
+printf '[ppos]\r\nyp=300\r\nxp=300\r\nmp=1\r\n[snds]\r\n' >"$ini"
+button=1
+for name in Drum_Roll Applause Airhorn Morning_Jingle "$long" Rimshot Crowd_Laugh Sad_Trombone; do
+  sox -n -r 8000 -c 1 -b 16 "$work/sounds/$name.wav" trim 0 60
+  printf 's%s=%s\r\n' "$button" "$work/sounds/$name.wav" >>"$ini"
+  button=$((button + 3))
+done
+printf 's30=PlayList_30\r\n[lsts]\r\ns30=%s/,Drum_Roll.wav,Applause.wav\r\n' "$work/sounds" >>"$ini"
+"$build/soundboard/zirpomat" &
+pid=$!
+timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$' >/dev/null
+sleep 1
+# Button 13 (the fifth assigned) lies at column 12 of the first row.
+xdotool mousemove $((20 + 13 + 12 * 19 + 9)) $((20 + 34 + 9)) click 1
+sleep 5.5  # a few ticks of the scrolling title
+import -window root -crop 493x390+10+10 +repage "$out/playing.png"
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+pid=""
+
 echo "screenshots in $out"
