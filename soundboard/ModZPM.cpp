@@ -151,7 +151,7 @@ std::optional<Assignments> ReadAssignments() {
 }
 
 void ShowAssignment(frmTest& form, int index, const std::string& name) {
-    const gdi::Picture& picture = (name == "eep" ? form.ImgEmpty : form.ImgReady).Picture();
+    const gdi::Picture& picture = (name == EmptyName ? form.ImgEmpty : form.ImgReady).Picture();
     form.Image1[index].setToolTipText(name);
     form.Image1[index].setPicture(picture);
 }
@@ -370,7 +370,7 @@ void AssignButton(int n, std::string assignment, bool clearErrorMark) {
     frmTest& form = frmTest::instance();
     const auto show = [&](int index) {
         ShowAssignment(form, index, name);
-        if (clearErrorMark && name != "eep") form.Image1[index].setTag("");
+        if (clearErrorMark && name != EmptyName) form.Image1[index].setTag("");
     };
     show(n);
     if (n <= TwinCount) show(n + TwinOffset);
@@ -380,8 +380,6 @@ void AssignButton(int n, std::string assignment, bool clearErrorMark) {
 
 namespace {
 
-constexpr std::string_view EmptyName = "eep";
-constexpr std::string_view ErrorMark = "Lerror";
 constexpr std::string_view PlaylistMark = "PlayList ";
 constexpr long NormalLevel = -600;
 

@@ -34,6 +34,11 @@ extern bool bTalkOver;     // talk-over mode
 // after the first load.
 extern platform::Collection colSnds;
 
+// The display name of an empty button, and the tag of a playlist button
+// whose folder was missing at its last start.
+inline constexpr std::string_view EmptyName = "eep";
+inline constexpr std::string_view ErrorMark = "Lerror";
+
 constexpr std::size_t MarqueeLength = 256;
 extern std::string sMarquee;   // always MarqueeLength bytes: title, three blanks, title
 extern std::string sNowTitle;  // title of what plays now

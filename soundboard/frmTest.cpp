@@ -503,9 +503,6 @@ void frmTest::Form_Unload(int&) {
 
 namespace {
 
-constexpr std::string_view EmptyName = "eep";
-constexpr std::string_view ErrorMark = "Lerror";
-
 void ShowState(forms::Image& button, const forms::Image& state) { button.setPicture(state.Picture()); }
 
 }  // namespace
