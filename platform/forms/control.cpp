@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QString>
+#include <QTextDocument>
 #include <cmath>
 
 #include "forms_qt.h"
@@ -103,9 +104,16 @@ void Control::setEnabled(bool enabled) {
     if (d->widget) d->widget->setEnabled(enabled);
 }
 
-std::string Control::ToolTipText() const { return d->widget ? d->widget->toolTip().toStdString() : std::string(); }
+std::string Control::ToolTipText() const { return d->toolTip; }
 void Control::setToolTipText(std::string_view text) {
-    if (d->widget) d->widget->setToolTip(qtext(text));
+    d->toolTip = text;
+    if (!d->widget) return;
+    // Tooltips are names of sounds: a name that looks like markup is shown
+    // as it is written.
+    const QString plain = qtext(text);
+    d->widget->setToolTip(Qt::mightBeRichText(plain)
+                              ? QStringLiteral("<p style='white-space:pre'>%1</p>").arg(plain.toHtmlEscaped())
+                              : plain);
 }
 
 std::string Control::Tag() const { return d->tag; }

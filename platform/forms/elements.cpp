@@ -132,6 +132,8 @@ Label::Label(Place place)
           auto* label = new Pointer<QLabel>(*this, parent);
           label->setWordWrap(true);
           label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+          // Captions are titles of sounds too: never read them as markup.
+          label->setTextFormat(Qt::PlainText);
           return label;
       })) {}
 

@@ -28,6 +28,7 @@ struct Control::Impl {
     Factory make;  // nullptr widget for an element without one (timer)
     QPointer<QWidget> widget;
     std::string tag;
+    std::string toolTip;
     gdi::Picture picture;
     QImage image;  // the picture as Qt draws it
     Color backColor = systemColor(15);

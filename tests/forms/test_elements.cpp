@@ -68,6 +68,13 @@ TEST(FormsElements, LabelPropertiesReachTheWidget) {
     EXPECT_EQ(label->toolTip().toStdString(), "Time/Duration Display");
 
     EXPECT_TRUE(label->autoFillBackground());
+
+    // Titles and names of sounds are never read as markup.
+    form.Caption.setCaption("<b>Hit</b>");
+    form.Caption.setToolTipText("<i>Song</i>");
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(form.Caption.ToolTipText(), "<i>Song</i>");
+    EXPECT_FALSE(label->toolTip().contains("<i>"));
     form.Caption.setBackStyle(forms::vbTransparent);
     EXPECT_EQ(form.Caption.BackStyle(), forms::vbTransparent);
     EXPECT_FALSE(label->autoFillBackground());
