@@ -12,10 +12,13 @@
 #include <utility>
 #include <vector>
 
+#include "ascii_text.h"
+
 namespace mdINIBas {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::text::startsWithNoCase;
 
 constexpr std::string_view EndMarker = "##EOT##";
 
@@ -31,15 +34,6 @@ bool IniLinesExist = false;
 bool IniFileWritable = true;
 
 std::function<void()> EventPump;
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (lowerAscii(text[i]) != lowerAscii(prefix[i])) return false;
-    return true;
-}
 
 bool IsValidIniName(std::string_view name) { return name.find_first_of("[]=") == std::string_view::npos; }
 

@@ -10,12 +10,16 @@
 #include <memory>
 #include <optional>
 
+#include "ascii_text.h"
 #include "files.h"
 #include "frmTest.h"
 #include "mdINIBas.h"
 #include "window_manager.h"
 
 namespace files = platform::files;
+using platform::text::endsWithNoCase;
+using platform::text::equalNoCase;
+using platform::text::findNoCase;
 
 std::string SystemDir;
 std::string ApplDataDir;
@@ -58,25 +62,6 @@ using Assignments = std::array<std::string, ButtonCount>;
 bool loadRunning = false;
 bool loadAgain = false;
 std::string loadFolder;
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
-
-std::size_t findNoCase(std::string_view text, std::string_view part, std::size_t from = 0) {
-    for (std::size_t i = from; i + part.size() <= text.size(); ++i)
-        if (equalNoCase(text.substr(i, part.size()), part)) return i;
-    return std::string_view::npos;
-}
-
-bool endsWithNoCase(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && equalNoCase(text.substr(text.size() - end.size()), end);
-}
 
 // One pass from left to right; inserted text is not searched again.
 std::string replaceAll(std::string_view text, std::string_view part, std::string_view with, bool ignoreCase) {

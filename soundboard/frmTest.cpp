@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ModZPM.h"
+#include "ascii_text.h"
 #include "asset_dir.h"
 #include "mdINIBas.h"
 
@@ -540,21 +541,14 @@ void frmTest::Image1_MouseUp(int Index, const forms::MouseEvent& event) {
 
 namespace {
 
-std::string LowerCase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 // The text after the last "." of the whole path, in lower case; the whole
 // path when it has no ".".
 std::string ExtensionOf(std::string_view path) {
     const std::size_t dot = path.rfind('.');
-    return LowerCase(dot == std::string_view::npos ? path : path.substr(dot + 1));
+    return platform::text::lowerAscii(dot == std::string_view::npos ? path : path.substr(dot + 1));
 }
 
-bool IsListFile(std::string_view path) { return path.size() >= 4 && LowerCase(path.substr(path.size() - 4)) == ".txt"; }
+bool IsListFile(std::string_view path) { return platform::text::endsWithNoCase(path, ".txt"); }
 
 // Any part of the list passes, as "mp" or "av" do.
 bool KnownExtension(std::string_view extension) {

@@ -3,21 +3,17 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "ascii_text.h"
+
 namespace platform {
 namespace {
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameKey(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
 
 std::string noSuchKey(std::string_view key) { return "no item under the key \"" + std::string(key) + "\""; }
 
 }  // namespace
 
 std::vector<Collection::Entry>::const_iterator Collection::find(std::string_view key) const {
-    return std::ranges::find_if(m_entries, [key](const Entry& entry) { return sameKey(entry.first, key); });
+    return std::ranges::find_if(m_entries, [key](const Entry& entry) { return text::equalNoCase(entry.first, key); });
 }
 
 void Collection::Add(std::string item, std::string_view key) {

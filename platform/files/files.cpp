@@ -10,16 +10,16 @@
 #include <filesystem>
 #include <system_error>
 
+#include "ascii_text.h"
 #include "asset_dir.h"
 
 namespace platform::files {
 namespace {
 
 namespace fs = std::filesystem;
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+using text::isAsciiLetter;
+using text::lowerAscii;
+using text::sameLetterNoCase;
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -111,7 +111,7 @@ bool matchesWildcard(std::string_view name, std::string_view pattern) {
         if (p < pattern.size() && pattern[p] == '*') {
             starPattern = p++;
             starName = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || sameLetterNoCase(pattern[p], name[n]))) {
             ++p;
             ++n;
         } else if (starPattern != std::string_view::npos) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ascii_text.h"
+
 namespace pe {
 namespace {
 
@@ -108,16 +110,12 @@ Key parseKey(std::string_view text) {
     return {std::nullopt, text};
 }
 
-char asciiUpper(std::uint32_t c) {
-    return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-}
-
 bool nameMatches(Bytes rsrc, std::uint32_t at, std::string_view name) {
     const auto length = read16(rsrc, at);
     if (!length || *length != name.size()) return false;
     for (std::uint32_t i = 0; i < *length; ++i) {
         const auto unit = read16(rsrc, at + 2 + 2 * std::uint64_t{i});
-        if (!unit || *unit > 0x7F || asciiUpper(*unit) != asciiUpper(static_cast<unsigned char>(name[i])))
+        if (!unit || *unit > 0x7F || !platform::text::sameLetterNoCase(static_cast<char>(*unit), name[i]))
             return false;
     }
     return true;
