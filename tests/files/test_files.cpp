@@ -3,38 +3,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "scoped_env.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
 namespace files = platform::files;
 using testing_support::readFile;
+using testing_support::ScopedEnv;
 using testing_support::TempDir;
 using testing_support::writeFile;
-
-namespace {
-
-// Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-    ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-}  // namespace
 
 TEST(Files, DriveIsALetterAndAColonAtTheStart) {
     EXPECT_EQ(files::driveOf("C:\\Music\\a.wav"), "C:");

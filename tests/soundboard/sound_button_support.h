@@ -10,41 +10,18 @@
 #include <QMouseEvent>
 #include <QUrl>
 #include <chrono>
-#include <cstdint>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <thread>
 
+#include "silent_wav.h"
 #include "test_frmTest_support.h"
 
 namespace soundbuttons {
 
 namespace fs = std::filesystem;
 
-// A silent 16-bit mono WAV file of the given length.
-inline void writeWav(const fs::path& file, int milliseconds) {
-    const std::uint32_t rate = 8000;
-    const std::uint32_t dataSize = rate * 2 * static_cast<std::uint32_t>(milliseconds) / 1000;
-    std::ofstream out(file, std::ios::binary);
-    const auto put32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.put(static_cast<char>(v >> (8 * i)));
-    };
-    const auto put16 = [&](std::uint16_t v) { out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>(v >> 8)); };
-    out << "RIFF";
-    put32(36 + dataSize);
-    out << "WAVEfmt ";
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(rate);
-    put32(rate * 2);
-    put16(2);
-    put16(16);
-    out << "data";
-    put32(dataSize);
-    out << std::string(dataSize, '\0');
-}
+using testing_support::writeSilentWav;
 
 inline bool samePicture(const gdi::Picture& a, const gdi::Picture& b) {
     return a.bitmap() && b.bitmap() && a.bitmap()->bits == b.bitmap()->bits;
@@ -120,7 +97,7 @@ protected:
         if (IsSkipped()) return;
         fs::create_directories(sounds);
         fs::create_directories(media);
-        writeWav(media / "eep.wav", 3000);
+        writeSilentWav(media / "eep.wav", 3000);
         iCurBtn = 0;
         iPlIdx = 0;
         aPlaylist.clear();
@@ -133,7 +110,7 @@ protected:
     std::string sound(std::string_view name, int milliseconds = 30000) {
         const fs::path file = sounds / name;
         fs::create_directories(file.parent_path());
-        writeWav(file, milliseconds);
+        writeSilentWav(file, milliseconds);
         return file.string();
     }
 

@@ -23,8 +23,8 @@ protected:
         two = sound("two.mp3.wav");
         three = sound("three.wav");
         fs::create_directories(listFolder);
-        writeWav(listFolder / "Entry_A.wav", 30000);
-        writeWav(listFolder / "entry b.wav", 30000);
+        writeSilentWav(listFolder / "Entry_A.wav", 30000);
+        writeSilentWav(listFolder / "entry b.wav", 30000);
         entryA = (listFolder / "Entry_A.wav").string();
         entryB = (listFolder / "entry b.wav").string();
     }

@@ -57,7 +57,7 @@ TEST_F(DropTest, OneSoundIsStoredWithTheDataFolderMarkerOrWhole) {
     start();
     const fs::path inData = dataFolder / "sound" / "Boom_Boom.WAV";
     fs::create_directories(inData.parent_path());
-    writeWav(inData, 1000);
+    writeSilentWav(inData, 1000);
     const std::string elsewhere = sound("Other_Thing.mp3");
     const std::string wma = sound("refused.wma");
 
@@ -142,7 +142,7 @@ TEST_F(DropTest, AListFileBecomesTheButtonsPlaylist) {
     start();
     const fs::path folder = temp.path() / "party";
     fs::create_directories(folder);
-    writeWav(folder / "a.wav", 30000);
+    writeSilentWav(folder / "a.wav", 30000);
     const fs::path list = temp.path() / "Party.TXT";
     writeFile(list, folder.string() + "/\r\na.wav");
 

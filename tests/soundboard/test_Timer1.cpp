@@ -207,7 +207,7 @@ protected:
         fs::create_directories(folder);
         std::string text = folder.string() + "/";
         for (const auto& [name, milliseconds] : entries) {
-            if (milliseconds > 0) writeWav(folder / name, milliseconds);
+            if (milliseconds > 0) writeSilentWav(folder / name, milliseconds);
             text += "\r\n" + name;
         }
         testing_support::writeFile(temp.path() / "party.txt", text);

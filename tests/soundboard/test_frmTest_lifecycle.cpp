@@ -1,9 +1,10 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <cstdint>
 #include <cstdio>
-#include <fstream>
 
+#include "silent_wav.h"
 #include "test_frmTest_support.h"
 
 namespace {
@@ -15,29 +16,8 @@ using frmtest::window;
 using frmtest::windowMask;
 using testing_support::ScopedEnv;
 using testing_support::TempDir;
+using testing_support::writeSilentWav;
 using testing_support::writeFile;
-
-// A silent 16-bit mono WAV file that plays for a few seconds.
-void writeSilence(const fs::path& file, int seconds) {
-    const std::uint32_t rate = 8000;
-    const std::uint32_t dataSize = rate * 2 * static_cast<std::uint32_t>(seconds);
-    std::ofstream out(file, std::ios::binary);
-    const auto put32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) out.put(static_cast<char>(v >> (8 * i))); };
-    const auto put16 = [&](std::uint16_t v) { out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>(v >> 8)); };
-    out << "RIFF";
-    put32(36 + dataSize);
-    out << "WAVEfmt ";
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(rate);
-    put32(rate * 2);
-    put16(2);
-    put16(16);
-    out << "data";
-    put32(dataSize);
-    out << std::string(dataSize, '\0');
-}
 
 bool iconShows(const forms::Image& image) {
     const QImage expected = forms::toImage(image.Picture()).convertToFormat(QImage::Format_RGB32);
@@ -169,9 +149,7 @@ TEST_F(frmTestLifeCycle, LanguageIsGermanOnlyForLangExactlyDeOrEmpty) {
                           {"en_US.UTF-8", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lang.value_or("(unset)"));
-        std::optional<ScopedEnv> set;
-        std::optional<frmtest::ScopedUnsetEnv> unset;
-        c.lang ? (void)set.emplace("LANG", *c.lang) : (void)unset.emplace("LANG");
+        const ScopedEnv lang("LANG", c.lang ? c.lang->c_str() : nullptr);
         messages.clear();
 
         frmTest& form = load();
@@ -190,7 +168,7 @@ TEST_F(frmTestLifeCycle, LanguageIsGermanOnlyForLangExactlyDeOrEmpty) {
 TEST_F(frmTestLifeCycle, EscapeSilencesAndDisguisesAndNoBringsTheMachineBack) {
     writeSettings("[ppos]\r\nmp=3\r\n");
     const fs::path sound = temp.path() / "long.wav";
-    writeSilence(sound, 5);
+    writeSilentWav(sound, 5000);
     frmTest& form = load();
     ASSERT_EQ(iMaschineMode, 3);
     media::MediaPlayer& player = form.wmp(0);
@@ -244,7 +222,7 @@ TEST_F(frmTestLifeCycle, KeysOtherThanEscapeChangeNothing) {
 
 TEST_F(frmTestLifeCycle, UnloadStopsBothPlayersAndClosesTheOtherWindows) {
     const fs::path sound = temp.path() / "long.wav";
-    writeSilence(sound, 5);
+    writeSilentWav(sound, 5000);
     frmTest& form = load();
     ASSERT_TRUE(SetTopMost(1, form.hWnd()));
     ASSERT_TRUE(window()->windowFlags() & Qt::WindowStaysOnTopHint);

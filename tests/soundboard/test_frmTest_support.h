@@ -10,7 +10,6 @@
 #include <QRegion>
 #include <QWidget>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -62,23 +61,6 @@ inline void pressKey(QWidget* target, int key, const QString& text) {
 // Esc where the window's own focus button holds the keyboard focus: the
 // window must see it before its element does.
 inline void pressEscape() { pressKey(forms::widgetOf(frmTest::instance().cmdfokus), Qt::Key_Escape, "\x1b"); }
-
-class ScopedUnsetEnv {
-public:
-    explicit ScopedUnsetEnv(const char* name) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        ::unsetenv(name);
-    }
-    ScopedUnsetEnv(const ScopedUnsetEnv&) = delete;
-    ScopedUnsetEnv& operator=(const ScopedUnsetEnv&) = delete;
-    ~ScopedUnsetEnv() {
-        if (m_old) ::setenv(m_name, m_old->c_str(), 1);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // The value of a key in the settings file as it stands on disk.
 inline std::optional<std::string> savedValue(const fs::path& file, const std::string& key) {
