@@ -13,22 +13,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${ZPM_BUILD_DIR:-build}
 out=$(realpath -m "${1:-$build/screenshots}")
+# shellcheck source-path=SCRIPTDIR/.. source=scripts/lib/xvfb.sh
+source scripts/lib/xvfb.sh
 
-if [ "${ZPM_INSIDE_XVFB:-}" != 1 ]; then
-  ./scripts/setup.sh
-  cmake -S . -B "$build" -G Ninja >/dev/null
-  cmake --build "$build" -j "$(nproc)" --target zirpomat
+if ! inside_xvfb; then
+  build_program "$build"
   mkdir -p "$out"
-  ZPM_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$out"
+  rerun_under_xvfb 800x600x24 "$out"
 fi
 
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_work_folder
 export ZPM_AUDIO_SINK=${ZPM_AUDIO_SINK:-fakeaudiosink}
 
 for mode in 1 2 3 4; do
@@ -38,14 +32,12 @@ for mode in 1 2 3 4; do
   printf '[ppos]\r\nyp=300\r\nxp=300\r\nmp=%s\r\n' "$mode" >"$APPDATA/Ostrolab/zirpomat/zpm.ini"
   "$build/soundboard/zirpomat" &
   pid=$!
-  timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$' >/dev/null
+  wait_for_window >/dev/null
   sleep 1  # the first showing applies the mode and paints
   # The whole 473 x 370 window and a margin: what lies outside the outline
   # shows the black desktop.
   import -window root -crop 493x390+10+10 +repage "$out/mode$mode.png"
-  kill "$pid"
-  wait "$pid" 2>/dev/null || true
-  pid=""
+  stop_program
 done
 # Several buttons assigned, one of them a playlist; a click on the one with
 # the long title starts it, and a few ticks later its title has scrolled.
@@ -64,14 +56,12 @@ done
 printf 's30=PlayList_30\r\n[lsts]\r\ns30=%s/,Drum_Roll.wav,Applause.wav\r\n' "$work/sounds" >>"$ini"
 "$build/soundboard/zirpomat" &
 pid=$!
-timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$' >/dev/null
+wait_for_window >/dev/null
 sleep 1
 # Button 13 (the fifth assigned) lies at column 12 of the first row.
 xdotool mousemove $((20 + 13 + 12 * 19 + 9)) $((20 + 34 + 9)) click 1
 sleep 5.5  # a few ticks of the scrolling title
 import -window root -crop 493x390+10+10 +repage "$out/playing.png"
-kill "$pid"
-wait "$pid" 2>/dev/null || true
-pid=""
+stop_program
 
 echo "screenshots in $out"

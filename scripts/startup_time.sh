@@ -11,21 +11,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${ZPM_BUILD_DIR:-build}
 runs=${1:-9}
+# shellcheck source-path=SCRIPTDIR/.. source=scripts/lib/xvfb.sh
+source scripts/lib/xvfb.sh
 
-if [ "${ZPM_INSIDE_XVFB:-}" != 1 ]; then
-  ./scripts/setup.sh
-  cmake -S . -B "$build" -G Ninja >/dev/null
-  cmake --build "$build" -j "$(nproc)" --target zirpomat
-  ZPM_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$runs"
+if ! inside_xvfb; then
+  build_program "$build"
+  rerun_under_xvfb 800x600x24 "$runs"
 fi
 
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_work_folder
 export ZPM_AUDIO_SINK=${ZPM_AUDIO_SINK:-fakeaudiosink}
 
 times=()
@@ -39,9 +33,7 @@ for run in $(seq "$runs"); do
     kill -0 "$pid" 2>/dev/null || { echo "the program ended before its window showed"; exit 1; }
   done
   shown=$(date +%s%N)
-  kill "$pid"
-  wait "$pid" 2>/dev/null || true
-  pid=""
+  stop_program
   ms=$(( (shown - start) / 1000000 ))
   times+=("$ms")
   echo "run $run: $ms ms"

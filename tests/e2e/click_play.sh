@@ -6,31 +6,21 @@
 # picture comes back, the display shows the clock again). Everything is read
 # from the screen's pixels. Exit 77: the tools are missing.
 set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=common.sh
+source "$(dirname "$0")/common.sh"
 
 program=$1
 assets=$2
 
-if [ "${3:-}" != --inside ]; then
-  for tool in xvfb-run xdotool xwininfo import convert sox md5sum; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
-  done
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$program" "$assets" --inside
+if ! inside_xvfb; then
+  require_tools xvfb-run xdotool xwininfo import convert sox md5sum
+  rerun_under_xvfb 1024x768x24 "$program" "$assets"
 fi
 
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_work_folder
 
 fail() { echo "FAIL: $*"; cat "$work/log" 2>/dev/null || true; exit 1; }
 
-# "r,g,b" of one pixel of a picture file.
-pixel() {
-  convert "$1" -format "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
-}
 # A fingerprint of a rectangle of a picture file.
 area() { convert "$1" -crop "$2" +repage rgb:- | md5sum | cut -d' ' -f1; }
 
@@ -42,14 +32,11 @@ printf '[ppos]\r\nyp=1500\r\nxp=1500\r\nmp=1\r\n[snds]\r\ns1=%s\r\n' "$work/Twen
 
 "$program" >"$work/log" 2>&1 &
 pid=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$' | head -1) || true
+window=$(wait_for_window) || true
 [ -n "$window" ] || fail "no window"
-for _ in $(seq 100); do
-  [ "$(xwininfo -shape -id "$window" | sed -n 's/.*Window shape extents: *//p')" = "306x151+0+0" ] && break
-  sleep 0.1
-done
-x=$(xwininfo -id "$window" | sed -n 's/.*Absolute upper-left X: *//p')
-y=$(xwininfo -id "$window" | sed -n 's/.*Absolute upper-left Y: *//p')
+wait_for_shape "$window" 306x151+0+0 >/dev/null
+x=$(window_left "$window")
+y=$(window_top "$window")
 
 # Button 1 lies at 13, 34 in the window; its pictures differ at 4, 4.
 bx=$((x + 13)); by=$((y + 34))

@@ -6,35 +6,24 @@
 # Also checks that without any display the program names the way to start
 # it instead of aborting. Exit 77: the tools for the X part are missing.
 set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=common.sh
+source "$(dirname "$0")/common.sh"
 
 program=$1
 assets=$2
 
-if [ "${3:-}" != --inside ]; then
+if ! inside_xvfb; then
   if out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" 2>&1); then
     echo "FAIL: the program started without a display"; exit 1
   fi
   if ! grep -q "xvfb-run" <<<"$out" || [ "$(wc -l <<<"$out")" -ne 1 ]; then
     echo "FAIL: no one-line hint without a display: $out"; exit 1
   fi
-  for tool in xvfb-run xdotool xwininfo import convert; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
-  done
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$program" "$assets" --inside
+  require_tools xvfb-run xdotool xwininfo import convert
+  rerun_under_xvfb 1024x768x24 "$program" "$assets"
 fi
 
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# "r,g,b" of one pixel, whatever colour form the file keeps.
-pixel() {
-  convert "$1" -format "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
-}
+make_work_folder
 
 import -window root "$work/desktop.png"
 failed=0
@@ -48,21 +37,15 @@ for row in "1 large_open 306x151 5 60" "2 large_folded 306x25 5 12" \
 
   "$program" >"$work/log$mode" 2>&1 &
   pid=$!
-  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$' | head -1) || true
+  window=$(wait_for_window) || true
   if [ -z "$window" ]; then
     echo "FAIL mode $mode: no window"; cat "$work/log$mode"; exit 1
   fi
-  # The mode is applied when the window is first shown; wait for its shape.
-  extents=""
-  for _ in $(seq 100); do
-    extents=$(xwininfo -shape -id "$window" | sed -n 's/.*Window shape extents: *//p')
-    [ "$extents" = "$size+0+0" ] && break
-    sleep 0.1
-  done
+  extents=$(wait_for_shape "$window" "$size+0+0")
   sleep 0.5
   import -window root "$work/screen$mode.png"
-  x=$(xwininfo -id "$window" | sed -n 's/.*Absolute upper-left X: *//p')
-  y=$(xwininfo -id "$window" | sed -n 's/.*Absolute upper-left Y: *//p')
+  x=$(window_left "$window")
+  y=$(window_top "$window")
 
   check() {
     if [ "$2" != "$3" ]; then echo "FAIL mode $mode: $1: got $2, expected $3"; failed=1; fi
@@ -74,7 +57,7 @@ for row in "1 large_open 306x151 5 60" "2 large_folded 306x25 5 12" \
   check "skin frame" "$(pixel "$work/screen$mode.png" $((x + fx)) $((y + fy)))" \
     "$(pixel "$assets/skins/$skin.bmp" "$fx" "$fy")"
 
-  kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
+  stop_program
 done
 [ "$failed" -eq 0 ] && echo "window shape applied in all four modes"
 exit "$failed"
