@@ -10,11 +10,12 @@
 #
 # ZPM_BUILD_DIR names another build folder (default: build).
 set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=lib/xvfb.sh
+source "$(dirname "$0")/lib/xvfb.sh"
+out=${1:+$(realpath -m "$1")}
 cd "$(dirname "$0")/.."
 build=${ZPM_BUILD_DIR:-build}
-out=$(realpath -m "${1:-$build/screenshots}")
-# shellcheck source-path=SCRIPTDIR/.. source=scripts/lib/xvfb.sh
-source scripts/lib/xvfb.sh
+out=${out:-$(realpath -m "$build/screenshots")}
 
 if ! inside_xvfb; then
   build_program "$build"

@@ -8,11 +8,11 @@
 #
 # ZPM_BUILD_DIR names another build folder (default: build).
 set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=lib/xvfb.sh
+source "$(dirname "$0")/lib/xvfb.sh"
 cd "$(dirname "$0")/.."
 build=${ZPM_BUILD_DIR:-build}
 runs=${1:-9}
-# shellcheck source-path=SCRIPTDIR/.. source=scripts/lib/xvfb.sh
-source scripts/lib/xvfb.sh
 
 if ! inside_xvfb; then
   build_program "$build"

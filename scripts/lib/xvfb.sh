@@ -2,6 +2,10 @@
 # Shared by the scripts and end-to-end tests that run the program on a
 # virtual X server. Sourced, never run; callers set -euo pipefail.
 
+# The calling script's full path, taken before it changes folder, so that
+# its rerun finds it wherever it was started from.
+calling_script=$(realpath "$0")
+
 # True in the copy of a script that rerun_under_xvfb started.
 inside_xvfb() { [ "${ZPM_INSIDE_XVFB:-}" = 1 ]; }
 
@@ -11,7 +15,7 @@ inside_xvfb() { [ "${ZPM_INSIDE_XVFB:-}" = 1 ]; }
 rerun_under_xvfb() {
   local screen=$1
   shift
-  ZPM_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 $screen" bash "$0" "$@"
+  ZPM_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 $screen" bash "$calling_script" "$@"
 }
 
 # Installs what the build needs and builds the program in the given build
