@@ -128,16 +128,6 @@ TEST_F(DropTest, BothMarkersForADataFolderWithADrive) {
     LoadSettings();
 }
 
-TEST_F(DropTest, ALinuxPathOutsideTheDataFolderIsStoredExactly) {
-    start();
-    // Letter case tells folders apart here: only the data folder itself is marked.
-    std::string upper = dataFolder.string();
-    upper[1] = static_cast<char>(std::toupper(static_cast<unsigned char>(upper[1])));
-    EXPECT_EQ(StoredPath(upper + "/x.wav"), upper + "/x.wav");
-    EXPECT_EQ(StoredPath(dataFolder.string() + "/x.wav"), "[!P!]/x.wav");
-    EXPECT_EQ(StoredPath("C:/x.wav"), "C:/x.wav");
-}
-
 TEST_F(DropTest, AListFileBecomesTheButtonsPlaylist) {
     start();
     const fs::path folder = temp.path() / "party";
@@ -240,23 +230,6 @@ TEST_F(DropTest, AListThatCannotBeWrittenStoresNothing) {
     EXPECT_EQ(colSnds.Item("s1"), (sounds / "kept.wav").string());
     EXPECT_EQ(button(1).ToolTipText(), "kept");
     EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(DropTest, DropsLeaveARunningPlaylistPlaying) {
-    start();
-    const std::string a = sound("a.wav", 300);
-    const std::string b = sound("b.wav", 300);
-    dropFiles(button(1), {a, b});
-    click(button(1));
-    ASSERT_TRUE(bPlaylistOn);
-    dropFiles(button(2), {sound("c.wav")});
-    dropFiles(button(1), {b, a});
-    EXPECT_TRUE(bPlaylistOn);
-    EXPECT_EQ(player().FileName(), a);
-    ASSERT_TRUE(waitForEnd(player()));
-    tick();
-    EXPECT_EQ(player().FileName(), b);
-    EXPECT_TRUE(bPlaylistOn);
 }
 
 TEST_F(DropTest, SettingsFileIsUsedFromNowOnAndStopsWhatPlays) {

@@ -1,6 +1,4 @@
 #include <QRect>
-#include <fstream>
-#include <sstream>
 
 #include "test_frmTest_support.h"
 
@@ -100,23 +98,6 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
     }
 }
 
-TEST_F(frmTestModes, FoldedSkinHoldersTakeTheOpenSkinsSize) {
-    frmTest& form = frmTest::instance();
-    EXPECT_EQ(placeOf(form.picBackground).size(), QSize(306, 151));
-    EXPECT_EQ(placeOf(form.picBackgroundSmal).size(), QSize(123, 109));
-    for (forms::PictureBox* holder : {&form.picBackground, &form.picBgClosed, &form.picBackgroundSmal,
-                                      &form.picClosedSmal})
-        EXPECT_FALSE(holder->Visible());
-    iMaschineMode = 2;
-    form.set_maschine();
-    EXPECT_EQ(placeOf(form.picBgClosed).size(), QSize(306, 151));
-    iMaschineMode = 4;
-    form.set_maschine();
-    EXPECT_EQ(placeOf(form.picClosedSmal).size(), QSize(123, 109));
-    // Their pictures keep the folded size.
-    EXPECT_EQ(form.picClosedSmal.Picture().bitmap()->height, 25);
-}
-
 TEST_F(frmTestModes, ModeOutsideOneToFourOnlyClosesTheSoundList) {
     frmTest& form = frmTest::instance();
     iMaschineMode = 3;
@@ -193,94 +174,6 @@ TEST_F(frmTestModes, SkinThatDidNotLoadLeavesTheWindowWhole) {
     iMaschineMode = 1;
     form.set_maschine();
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
-}
-
-TEST_F(frmTestModes, TitleBarElementsStandInTheirDesignPlaces) {
-    frmTest& form = frmTest::instance();
-    EXPECT_EQ(placeOf(form.LblOnTop), QRect(9, 8, 33, 10));
-    EXPECT_EQ(form.LblOnTop.ToolTipText(), "StayOnTop on/off");
-    EXPECT_EQ(placeOf(form.PicLed), QRect(46, 8, 11, 14));
-    EXPECT_FALSE(form.PicLed.Visible());
-    EXPECT_EQ(form.PicLed.Picture().bitmap()->width, 11);
-    EXPECT_EQ(placeOf(form.LblSmallwin), QRect(59, 7, 7, 13));
-    EXPECT_EQ(form.lblTime.ToolTipText(), "Time/Duration Display");
-    EXPECT_EQ(form.lblTime.ForeColor(), 0xFFFFFFu);
-    EXPECT_EQ(form.lblTime.Alignment(), forms::vbCenter);
-    EXPECT_EQ(placeOf(form.lblTitel), QRect(16, 25, 277, 9));
-    EXPECT_EQ(form.lblTitel.ToolTipText(), "TitelDisplay");
-    EXPECT_EQ(form.lblTitel.ForeColor(), 0x800000u);
-    EXPECT_TRUE(form.lblTitel.FontBold());
-    for (auto [label, tip] : {std::pair{&form.LblHelp, "Help"}, std::pair{&form.LblMin, "Minimize"},
-                              std::pair{&form.Lblup, "Foldup"}, std::pair{&form.LblClose, "Exit"}}) {
-        EXPECT_EQ(placeOf(*label).top(), 7);
-        EXPECT_EQ(placeOf(*label).size(), QSize(11, 11));
-        EXPECT_EQ(label->ToolTipText(), tip);
-        EXPECT_TRUE(label->Caption().empty());
-    }
-    EXPECT_EQ(placeOf(form.lblSndLst).size(), QSize(9, 9));
-    EXPECT_EQ(form.lblSndLst.ToolTipText(), "Click to show List");
-    EXPECT_EQ(placeOf(form.cmdfokus), QRect(440, 40, 9, 17));
-
-    // What must never be seen lies outside every outline.
-    QRegion everyOutline;
-    for (const ModeCase& c : modes) everyOutline += outlineOf(c.skin);
-    EXPECT_TRUE(everyOutline.intersected(placeOf(form.cmdfokus)).isEmpty());
-    for (const forms::Image* hidden : {&form.zpmpic, &form.wrdpic, &form.ImgEmpty, &form.ImgReady, &form.ImgOnAir,
-                                       &form.ImgListOnAir, &form.ImgError, &form.ImgTalkOver})
-        EXPECT_TRUE(everyOutline.intersected(placeOf(*hidden)).isEmpty());
-    EXPECT_EQ(form.zpmpic.Picture().bitmap()->width, 32);
-    EXPECT_EQ(form.wrdpic.Picture().bitmap()->width, 32);
-    EXPECT_NE(form.zpmpic.Picture().bitmap()->bits, form.wrdpic.Picture().bitmap()->bits);
-}
-
-TEST_F(frmTestModes, SetTransparancyLetsTheSkinShowThroughNineLabels) {
-    frmTest& form = frmTest::instance();
-    form.setTransparancy();
-    for (const forms::Label* label : {&form.lblTime, &form.lblTitel, &form.lblSndLst, &form.Lblup,
-                                      &form.LblSmallwin, &form.LblOnTop, &form.LblMin, &form.LblHelp,
-                                      &form.LblClose}) {
-        EXPECT_EQ(label->BackStyle(), forms::vbTransparent);
-        EXPECT_FALSE(forms::widgetOf(*label)->autoFillBackground());
-    }
-}
-
-TEST_F(frmTestModes, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
-    testing_support::ScopedEnv home("HOME", temp.path().string());
-    frmTest& form = frmTest::instance();
-    iMaschineMode = 4;
-    form.set_maschine();
-    form.printobjects();
-    const std::string dump = testing_support::readFile(temp.path() / "formdata.txt");
-
-    // Every record but a timer's ends with "|" and two line breaks; the
-    // timer's lacks its size, the "|" and one line break.
-    std::vector<std::string> records;
-    for (std::size_t at = 0; at < dump.size();) {
-        const std::size_t next = dump.find("Name=", at + 1);
-        std::string record = dump.substr(at, next - at);
-        if (record.ends_with("|\r\n\r\n")) record.resize(record.size() - 4);
-        records.push_back(std::move(record));
-        at = next;
-    }
-    const std::vector<forms::Control*> elements = form.Controls();
-    ASSERT_EQ(records.size(), elements.size());
-    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Timer1;Top=0;Left=0;\r\n"), records.end());
-    EXPECT_EQ(records.front(), "Name=LblOnTop;Top=8;Left=9;Height=10;Width=33|");
-    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Picture2;Top=34;Left=13;Height=57;Width=95|"),
-              records.end());
-    EXPECT_NE(std::find(records.begin(), records.end(), "Name=picClosedSmal;Top=160;Left=0;Height=109;Width=123|"),
-              records.end());
-    EXPECT_EQ(std::count_if(records.begin(), records.end(),
-                            [](const std::string& r) { return r.starts_with("Name=Image1;"); }),
-              90);
-    // A button's place is inside its panel.
-    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Image1;Top=38;Left=76;Height=19;Width=19|"),
-              records.end());
-
-    // Without a home folder it can write to, nothing is written and nothing fails.
-    testing_support::ScopedEnv nowhere("HOME", (temp.path() / "missing").string());
-    form.printobjects();
-    EXPECT_FALSE(std::filesystem::exists(temp.path() / "missing"));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -64,17 +65,10 @@ inline void pressEscape() { pressKey(forms::widgetOf(frmTest::instance().cmdfoku
 
 // The value of a key in the settings file as it stands on disk.
 inline std::optional<std::string> savedValue(const fs::path& file, const std::string& key) {
+    std::smatch found;
     const std::string text = testing_support::readFile(file);
-    const std::string start = key + "=";
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = text.find_first_of("\r\n", at);
-        const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-        if (line.rfind(start, 0) == 0) return line.substr(start.size());
-        if (end == std::string::npos) break;
-        at = text.find_first_not_of("\r\n", end);
-        if (at == std::string::npos) break;
-    }
-    return std::nullopt;
+    if (!std::regex_search(text, found, std::regex("(^|\n)" + key + "=([^\r\n]*)"))) return std::nullopt;
+    return found[2].str();
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -131,9 +125,8 @@ protected:
     }
 
     frmTest& load() {
-        frmTest& form = frmTest::instance();
-        form.Load();
-        return form;
+        frmTest::instance().Load();
+        return frmTest::instance();
     }
 
     std::optional<std::string> saved(const std::string& key) const { return savedValue(ini, key); }
