@@ -3,14 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "RecordingHost.h"
 #include "RuntimeError.h"
 #include "cDIBSection.h"
 #include "cDIBSectionRegion.h"
+#include "temp_dir.h"
 
 struct Rgb {
     std::uint8_t r, g, b;
@@ -41,19 +40,6 @@ inline std::vector<gdi::Rect> outlineOf(cDIBSectionRegion& region, RecordingHost
     region.Applied(window, false);
     return shape.value_or(std::vector<gdi::Rect>{{-1, -1, -1, -1}});
 }
-
-// A folder of its own under the system's temporary folder, removed at the end.
-struct TempFolder {
-    TempFolder() {
-        static int counter = 0;
-        path = std::filesystem::temp_directory_path() /
-               ("zpm_imaging_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-        std::filesystem::create_directories(path);
-    }
-    ~TempFolder() { std::filesystem::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-    std::filesystem::path path;
-};
 
 // Runs the call and checks the error it raises.
 template <typename Call>

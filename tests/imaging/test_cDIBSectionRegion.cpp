@@ -182,7 +182,7 @@ TEST(cDIBSectionRegion, WindowsGetCopiesAndTheClassFreesOnlyItsOwn) {
 
 TEST(cDIBSectionRegion, SaveAndLoadFromFileGiveAnEqualRegion) {
     RecordingHost host;
-    TempFolder folder;
+    testing_support::TempDir folder;
     cDIBSectionRegion region;
     expectError([&] { region.Save(folder.file("none.rgn")); }, 26010, "No region to save");
 
@@ -217,7 +217,7 @@ TEST(cDIBSectionRegion, SaveAndLoadFromFileGiveAnEqualRegion) {
 
 TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
     RecordingHost host;
-    TempFolder folder;
+    testing_support::TempDir folder;
     cDIBSectionRegion region;
     region.Create(*picture(4, 4));
     const std::string path = folder.file("kept.rgn");
@@ -233,7 +233,7 @@ TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
 
     expectError([&] { region.Save(folder.file("no/such/folder.rgn")); }, 76, "Path not found");
     expectError([&] { region.LoadFromFile(folder.file("missing.rgn")); }, 53, "File not found");
-    expectError([&] { region.Save(folder.path.string()); }, 75, "Path/File access error");
+    expectError([&] { region.Save(folder.path().string()); }, 75, "Path/File access error");
 
     // An empty file makes no buffer: raised, the old region kept.
     std::ofstream(folder.file("empty.rgn")).close();
@@ -260,7 +260,7 @@ TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
 }
 
 TEST(cDIBSectionRegion, LoadFromResourceErrors) {
-    TempFolder folder;
+    testing_support::TempDir folder;
     cDIBSectionRegion region;
     expectError([&] { region.LoadFromResource(101); }, 326, "Resource with identifier '101' not found");
     expectError([&] { region.LoadFromResource(std::string("SKIN")); }, 326,
