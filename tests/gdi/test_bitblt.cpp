@@ -190,20 +190,14 @@ TEST(Handles, DibSectionsAreZeroed24BitAndRefuseOtherFormatsAndOverflow) {
         const gdi::Handle none = gdi::CreateDIBSection(0, h, gdi::DIB_RGB_COLORS, &bits, 0, 0);
         return none == 0 && bits == nullptr;
     };
-    auto h = header;
-    h.biBitCount = 32;
-    EXPECT_TRUE(refused(h));
-    h = header;
-    h.biHeight = -2;
-    EXPECT_TRUE(refused(h));
-    h = header;
-    h.biWidth = 0;
-    EXPECT_TRUE(refused(h));
-    h = header;
-    h.biWidth = 0x30000000;  // row size overflows
-    EXPECT_TRUE(refused(h));
-    h = header;
-    h.biWidth = 100000;
-    h.biHeight = 100000;  // image size overflows
-    EXPECT_TRUE(refused(h));
+    // Other depths, top-down rows, no width, overflowing row and image sizes.
+    const std::function<void(gdi::BITMAPINFOHEADER&)> changes[] = {
+        [](auto& h) { h.biBitCount = 32; }, [](auto& h) { h.biHeight = -2; }, [](auto& h) { h.biWidth = 0; },
+        [](auto& h) { h.biWidth = 0x30000000; }, [](auto& h) { h.biWidth = h.biHeight = 100000; }};
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        SCOPED_TRACE(i);
+        auto h = header;
+        changes[i](h);
+        EXPECT_TRUE(refused(h));
+    }
 }
