@@ -315,3 +315,65 @@ TEST_F(ButtonActionTest, PressesWithoutABuiltBindingChangeNothing) {
 }
 
 }  // namespace
+
+TEST_F(ButtonActionTest, EmptyButtonPlaysTheDefaultSoundWithoutTitle) {
+    frmTest& window = startWithButtons();
+    ASSERT_EQ(button(40).ToolTipText(), "eep");
+    sNowTitle = "old";
+    press(button(40));
+    EXPECT_EQ(sNowTitle, "");
+    EXPECT_EQ(player().FileName(), SystemSound);
+    EXPECT_EQ(player().PlayState(), media::kPlaying);
+    EXPECT_TRUE(showsState(40, window.ImgOnAir));
+    release(button(40));
+    EXPECT_TRUE(showsState(40, window.ImgEmpty));
+
+    // Leaving it for another button shows it empty again.
+    click(button(1));
+    EXPECT_TRUE(showsState(40, window.ImgEmpty));
+}
+
+TEST_F(ButtonActionTest, TalkOverModeLetsOnlyTheCurrentButtonThrough) {
+    startWithButtons();
+    click(button(1));
+    bTalkOver = true;
+    click(button(2));
+    click(button(2), Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(player().FileName(), one);
+    EXPECT_EQ(player().PlayState(), media::kPlaying);
+    EXPECT_EQ(button(2).ToolTipText(), "two");
+    EXPECT_EQ(iCurBtn, 1);
+    EXPECT_TRUE(bTalkOver);
+
+    click(button(1));
+    EXPECT_EQ(player().PlayState(), media::kStopped);
+    EXPECT_FALSE(bTalkOver);
+}
+
+TEST_F(ButtonActionTest, TheSoundListPassesTheCurrentButtonItself) {
+    startWithButtons();
+    std::int16_t none = 0;
+    // Before any press there is no current button to hand over.
+    ButtonAction(iCurBtn, none, none);
+    EXPECT_EQ(iCurBtn, 0);
+    EXPECT_NE(player().PlayState(), media::kPlaying);
+
+    click(button(105));
+    click(button(105));
+    ASSERT_EQ(player().PlayState(), media::kStopped);
+    // Stopped: the current button starts, and its playlist start leaves the
+    // button number behind, since the index is iCurBtn itself.
+    ButtonAction(iCurBtn, none, none);
+    EXPECT_EQ(player().PlayState(), media::kPlaying);
+    EXPECT_TRUE(bPlaylistOn);
+    EXPECT_EQ(iCurBtn, 5);
+
+    // Playing: it stops and starts nothing; paused: it resumes.
+    ButtonAction(iCurBtn, none, none);
+    EXPECT_EQ(player().PlayState(), media::kStopped);
+    click(button(2));
+    click(button(2), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    ButtonAction(iCurBtn, none, none);
+    EXPECT_EQ(player().PlayState(), media::kPlaying);
+    EXPECT_EQ(player().FileName(), two);
+}

@@ -363,3 +363,20 @@ TEST(ModZPMNames, NowPlayingFillsTheMarqueeToItsFixedLength) {
 }
 
 }  // namespace
+
+TEST_F(ModZPMTest, LoadingLeavesPlaybackStateAndTagsAlone) {
+    iCurBtn = 7;
+    iPlIdx = 3;
+    bPlaylistOn = true;
+    aPlaylist = {"/music/", "a.mp3", "b.mp3"};
+    form->Image1[4].setTag("Lerror");
+    loadFromSystemDrive();
+    EXPECT_EQ(iCurBtn, 7);
+    EXPECT_EQ(iPlIdx, 3);
+    EXPECT_TRUE(bPlaylistOn);
+    EXPECT_EQ(aPlaylist.size(), 3u);
+    EXPECT_EQ(form->Image1[4].Tag(), "Lerror");
+    form->Image1[4].setTag("");
+    bPlaylistOn = false;
+    iCurBtn = 0;
+}

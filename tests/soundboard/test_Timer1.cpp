@@ -285,3 +285,51 @@ TEST_F(Timer1Test, MinimisedWindowShowsTheTimeInItsCaption) {
 }
 
 }  // namespace
+
+TEST_F(PlaylistTickTest, EntriesThatCannotBePlayedArePassedOverATickEach) {
+    startList({{"missing.wav", 0}, {"empty.wav", 0}, {"good.wav", 30000}});
+    testing_support::writeFile(folder / "empty.wav", "");
+    click(button(5));
+    ASSERT_TRUE(bPlaylistOn);
+    EXPECT_EQ(player().PlayState(), media::kClosed);
+    tick();
+    EXPECT_EQ(iPlIdx, 2);
+    tick();
+    EXPECT_EQ(iPlIdx, 3);
+    EXPECT_EQ(player().PlayState(), media::kPlaying);
+    tick();
+    EXPECT_EQ(iPlIdx, 3);
+}
+
+TEST_F(Timer1Test, MouseReleaseGivesThePressedButtonItsPicture) {
+    frmTest& window = start("[snds]\r\ns1=" + longSound + "\r\ns2=" + longSound + "\r\n");
+    // Idle: ready, or empty for an empty button.
+    release(button(2), Qt::RightButton);
+    EXPECT_TRUE(showsState(2, window.ImgReady));
+    release(button(40));
+    EXPECT_TRUE(showsState(40, window.ImgEmpty));
+
+    click(button(1));
+    release(button(40), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_TRUE(showsState(40, window.ImgEmpty));
+    release(button(2));
+    EXPECT_TRUE(showsState(2, window.ImgOnAir));
+    button(2).setTag("Lerror");
+    release(button(2), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_TRUE(showsState(2, window.ImgError));
+    button(2).setTag("");
+    release(button(2), Qt::RightButton, Qt::ControlModifier);
+    EXPECT_TRUE(showsState(2, window.ImgOnAir));
+
+    // While a playlist plays the current button shows it.
+    bPlaylistOn = true;
+    release(button(2));
+    EXPECT_TRUE(showsState(1, window.ImgListOnAir));
+    bPlaylistOn = false;
+
+    click(button(1), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    release(button(2));
+    EXPECT_TRUE(showsState(2, window.ImgReady));
+    release(button(40));
+    EXPECT_TRUE(showsState(40, window.ImgEmpty));
+}

@@ -307,3 +307,14 @@ TEST(frmTestPanic, YesEndsTheProgramAtOnceAndSavesNothing) {
 }
 
 }  // namespace
+
+TEST_F(frmTestLifeCycle, KeysOtherThanEscapeChangeNothing) {
+    frmTest& form = load();
+    const QRegion mask = windowMask();
+    frmtest::pressKey(forms::widgetOf(form.cmdfokus), Qt::Key_A, "a");
+    frmtest::pressKey(forms::widgetOf(form.cmdfokus), Qt::Key_Return, "\r");
+    EXPECT_FALSE(bPanic);
+    EXPECT_EQ(form.Caption(), "Zirpomat");
+    EXPECT_EQ(form.WindowState(), forms::vbNormal);
+    EXPECT_EQ(windowMask(), mask);
+}

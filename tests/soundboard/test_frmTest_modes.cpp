@@ -177,3 +177,42 @@ TEST_F(frmTestModes, SkinThatDidNotLoadLeavesTheWindowWhole) {
 }
 
 }  // namespace
+
+TEST_F(frmTestModes, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
+    testing_support::ScopedEnv home("HOME", temp.path().string());
+    frmTest& form = frmTest::instance();
+    iMaschineMode = 4;
+    form.set_maschine();
+    form.printobjects();
+    const std::string dump = testing_support::readFile(temp.path() / "formdata.txt");
+
+    // Every record but a timer's ends with "|" and two line breaks; the
+    // timer's lacks its size, the "|" and one line break.
+    std::vector<std::string> records;
+    for (std::size_t at = 0; at < dump.size();) {
+        const std::size_t next = dump.find("Name=", at + 1);
+        std::string record = dump.substr(at, next - at);
+        if (record.ends_with("|\r\n\r\n")) record.resize(record.size() - 4);
+        records.push_back(std::move(record));
+        at = next;
+    }
+    const std::vector<forms::Control*> elements = form.Controls();
+    ASSERT_EQ(records.size(), elements.size());
+    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Timer1;Top=0;Left=0;\r\n"), records.end());
+    EXPECT_EQ(records.front(), "Name=LblOnTop;Top=8;Left=9;Height=10;Width=33|");
+    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Picture2;Top=34;Left=13;Height=57;Width=95|"),
+              records.end());
+    EXPECT_NE(std::find(records.begin(), records.end(), "Name=picClosedSmal;Top=160;Left=0;Height=109;Width=123|"),
+              records.end());
+    EXPECT_EQ(std::count_if(records.begin(), records.end(),
+                            [](const std::string& r) { return r.starts_with("Name=Image1;"); }),
+              90);
+    // A button's place is inside its panel.
+    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Image1;Top=38;Left=76;Height=19;Width=19|"),
+              records.end());
+
+    // Without a home folder it can write to, nothing is written and nothing fails.
+    testing_support::ScopedEnv nowhere("HOME", (temp.path() / "missing").string());
+    form.printobjects();
+    EXPECT_FALSE(std::filesystem::exists(temp.path() / "missing"));
+}
