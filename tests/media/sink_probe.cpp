@@ -41,7 +41,10 @@ std::string formatOf(GstPad* pad) {
 }  // namespace
 
 SinkProbe::SinkProbe(GstElement* sink) : m_pad(gst_element_get_static_pad(sink, "sink")) {
-    if (m_pad) m_probe = gst_pad_add_probe(m_pad, GST_PAD_PROBE_TYPE_BUFFER, &SinkProbe::onBuffer, this, nullptr);
+    if (!m_pad) return;
+    auto keep = std::make_unique<std::shared_ptr<Seen>>(m_seen);
+    const auto release = [](gpointer data) { std::unique_ptr<std::shared_ptr<Seen>>(static_cast<std::shared_ptr<Seen>*>(data)); };
+    m_probe = gst_pad_add_probe(m_pad, GST_PAD_PROBE_TYPE_BUFFER, &SinkProbe::onBuffer, keep.release(), release);
 }
 
 SinkProbe::~SinkProbe() {
@@ -51,31 +54,31 @@ SinkProbe::~SinkProbe() {
 }
 
 void SinkProbe::reset() {
-    m_buffers = 0;
-    m_peak = 0;
-    m_latestPeak = 0;
-    m_firstBufferTicks = 0;
+    m_seen->buffers = 0;
+    m_seen->peak = 0;
+    m_seen->latestPeak = 0;
+    m_seen->firstBufferTicks = 0;
 }
 
 std::chrono::steady_clock::time_point SinkProbe::firstBuffer() const {
-    return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_firstBufferTicks.load()));
+    return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_seen->firstBufferTicks.load()));
 }
 
-GstPadProbeReturn SinkProbe::onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self) {
-    static_cast<SinkProbe*>(self)->take(pad, GST_PAD_PROBE_INFO_BUFFER(info));
+GstPadProbeReturn SinkProbe::onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer seen) {
+    (*static_cast<std::shared_ptr<Seen>*>(seen))->take(pad, GST_PAD_PROBE_INFO_BUFFER(info));
     return GST_PAD_PROBE_OK;
 }
 
-void SinkProbe::take(GstPad* pad, GstBuffer* buffer) {
-    if (m_buffers == 0) m_firstBufferTicks = std::chrono::steady_clock::now().time_since_epoch().count();
+void SinkProbe::Seen::take(GstPad* pad, GstBuffer* buffer) {
+    if (buffers == 0) firstBufferTicks = std::chrono::steady_clock::now().time_since_epoch().count();
     GstMapInfo map;
     if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
-        const double peak = peakOf(formatOf(pad), std::as_bytes(std::span(map.data, map.size)));
+        const double bufferPeak = peakOf(formatOf(pad), std::as_bytes(std::span(map.data, map.size)));
         gst_buffer_unmap(buffer, &map);
-        m_latestPeak = peak;
-        if (peak > m_peak) m_peak = peak;
+        latestPeak = bufferPeak;
+        if (bufferPeak > peak) peak = bufferPeak;
     }
-    ++m_buffers;
+    ++buffers;
 }
 
 }  // namespace media_testing
