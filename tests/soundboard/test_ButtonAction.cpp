@@ -3,21 +3,20 @@
 // bindings change nothing.
 #include <regex>
 
-#include "sound_button_support.h"
+#include "soundboard_test_support.h"
 
 namespace {
 
-using namespace soundbuttons;
-using frmtest::savedValue;
+using namespace sbtest;
 
-class ButtonActionTest : public SoundButtonTest {
+class ButtonActionTest : public MainWindowTest {
 protected:
     std::string one, two, three;
     fs::path listFolder = temp.path() / "list";
     std::string entryA, entryB;
 
     void SetUp() override {
-        SoundButtonTest::SetUp();
+        MainWindowTest::SetUp();
         if (IsSkipped()) return;
         one = sound("One_Sound.wav");
         two = sound("two.mp3.wav");
@@ -121,10 +120,10 @@ TEST_F(ButtonActionTest, TwinsAreOneButtonOnBothPanels) {
 TEST_F(ButtonActionTest, PauseAndResumeWithAnyButton) {
     frmTest& window = startWithButtons();
     click(button(1));
-    click(button(1), Qt::RightButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(1), Qt::RightButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kPlaying);  // not with the right button
 
-    click(button(1), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(1), Qt::LeftButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kPaused);
     EXPECT_EQ(iCurBtn, 1);
 
@@ -138,14 +137,14 @@ TEST_F(ButtonActionTest, PauseAndResumeWithAnyButton) {
     EXPECT_EQ(iCurBtn, 1);
     release(button(2));
 
-    click(button(5), Qt::MiddleButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(5), Qt::MiddleButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kPaused);
     click(button(1), Qt::MiddleButton);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
 
     // With the player stopped a pause does nothing.
     click(button(1));
-    click(button(1), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(1), Qt::LeftButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kStopped);
 }
 
@@ -198,16 +197,16 @@ TEST_F(ButtonActionTest, MissingPlaylistFolderEndsTheOldPlaylistAndMarksTheButto
     // shows the mark on it as the previous button.
     click(button(1));
     EXPECT_TRUE(showsState(6, window.ImgError));
-    click(button(6), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(6), Qt::LeftButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
-    click(button(106), Qt::MiddleButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(106), Qt::MiddleButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
 }
 
 TEST_F(ButtonActionTest, PlaylistThatCannotBeReadShowsTheErrorAndStoresNothing) {
     const fs::path emptyList = temp.path() / "empty.txt";
-    testing_support::writeFile(emptyList, "");
-    testing_support::ScopedCurrentFolder here(temp.path());
+    writeFile(emptyList, "");
+    ScopedCurrentFolder here(temp.path());
     fs::create_directory(temp.path() / "NIL");  // never taken for a base folder
     start("[snds]\r\ns1=" + one + "\r\ns7=PlayList_7\r\ns8=PlayList_8\r\ns9=PlayList_9\r\ns10=PlayList_10\r\n" +
           "[lsts]\r\ns8=" + emptyList.string() + "\r\ns9=" + (temp.path() / "missing.txt").string() + "\r\ns10=\r\n");
@@ -226,7 +225,7 @@ TEST_F(ButtonActionTest, PlaylistThatCannotBeReadShowsTheErrorAndStoresNothing) 
     }
     EXPECT_EQ(settingsText(), settings);
     EXPECT_FALSE(fs::exists(temp.path() / "missing.txt"));
-    EXPECT_EQ(testing_support::readFile(emptyList), "");
+    EXPECT_EQ(readFile(emptyList), "");
 }
 
 TEST_F(ButtonActionTest, ClearOnlyWhileNothingPlays) {
@@ -243,10 +242,10 @@ TEST_F(ButtonActionTest, ClearOnlyWhileNothingPlays) {
     EXPECT_EQ(button(2).ToolTipText(), "two");
 
     // Paused: the button is cleared and the sound stays paused.
-    click(button(1), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(1), Qt::LeftButton, pauseKeys);
     button(1).setTag("Lerror");
     click(button(101), Qt::RightButton, clear);
-    EXPECT_EQ(savedValue(ini, "s1"), SystemSound);
+    EXPECT_EQ(saved("s1"), SystemSound);
     EXPECT_EQ(colSnds.Item("s1"), SystemSound);
     EXPECT_EQ(button(1).ToolTipText(), "eep");
     EXPECT_EQ(button(101).ToolTipText(), "eep");
@@ -264,7 +263,7 @@ TEST_F(ButtonActionTest, ClearOnlyWhileNothingPlays) {
     // A playlist button also loses its list; so does a sound whose name
     // holds the mark in small letters, which a plain click plays as a sound.
     click(button(5), Qt::RightButton, clear);
-    EXPECT_EQ(savedValue(ini, "s5"), SystemSound);
+    EXPECT_EQ(saved("s5"), SystemSound);
     EXPECT_NE(settingsText().find("s5=\r\n"), std::string::npos);
     EXPECT_EQ(button(105).ToolTipText(), "eep");
     ASSERT_EQ(button(4).ToolTipText(), "playlist of mine");
@@ -297,13 +296,13 @@ TEST_F(ButtonActionTest, PressesWithoutABuiltBindingChangeNothing) {
         {Qt::RightButton, Qt::ShiftModifier},
         {Qt::RightButton, Qt::ControlModifier},
         {Qt::RightButton, Qt::ShiftModifier | Qt::AltModifier},
-        {Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier},
+        {Qt::RightButton, Qt::ShiftModifier | pauseKeys},
         {Qt::LeftButton, Qt::AltModifier},
         {Qt::LeftButton, Qt::ControlModifier},
         {Qt::LeftButton, Qt::ShiftModifier},
         {Qt::MiddleButton, Qt::ShiftModifier | Qt::ControlModifier},
         {Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier},
-        {Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier},
+        {Qt::LeftButton, Qt::ShiftModifier | pauseKeys},
     };
     for (int index : {1, 2, 40}) {
         for (const Press& p : presses) {
@@ -372,7 +371,7 @@ TEST_F(ButtonActionTest, TheSoundListPassesTheCurrentButtonItself) {
     ButtonAction(iCurBtn, none, none);
     EXPECT_EQ(player().PlayState(), media::kStopped);
     click(button(2));
-    click(button(2), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(2), Qt::LeftButton, pauseKeys);
     ButtonAction(iCurBtn, none, none);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_EQ(player().FileName(), two);

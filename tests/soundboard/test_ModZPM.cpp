@@ -1,36 +1,15 @@
-#include "ModZPM.h"
-
-#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdint>
-#include <filesystem>
-#include <optional>
-#include <string>
-
-#include "files.h"
-#include "frmTest.h"
-#include "mdINIBas.h"
-#include "scoped_env.h"
-#include "temp_dir.h"
-
-namespace fs = std::filesystem;
-using testing_support::readFile;
-using testing_support::ScopedCurrentFolder;
-using testing_support::ScopedEnv;
-using testing_support::TempDir;
-using testing_support::writeFile;
+#include "soundboard_test_support.h"
 
 namespace {
+
+using namespace sbtest;
 
 gdi::Picture filledPicture(std::uint8_t value) {
     gdi::Picture picture(gdi::createBitmap(19, 19));
     for (auto& byte : gdi::bitmapFromHandle(picture.handle())->bits) byte = value;
     return picture;
-}
-
-bool samePicture(const gdi::Picture& a, const gdi::Picture& b) {
-    return a.bitmap() && b.bitmap() && a.bitmap()->bits == b.bitmap()->bits;
 }
 
 // A folder on the same file system as "/", as an installed program's folder.
@@ -51,27 +30,16 @@ std::optional<fs::path> folderOnOtherFileSystem(const TempDir& temp) {
     return std::nullopt;
 }
 
-class ModZPMTest : public ::testing::Test {
+class ModZPMTest : public DataFolderTest {
 protected:
-    TempDir temp;
-    fs::path appdata = temp.path() / "appdata";
-    fs::path dataFolder = appdata / "Ostrolab" / "zirpomat";
-    fs::path windir = temp.path() / "windows";
-    fs::path sounds = temp.path() / "sounds";
-    ScopedEnv appdataEnv{"APPDATA", appdata.string()};
-    ScopedEnv windirEnv{"windir", windir.string()};
     std::optional<ScopedCurrentFolder> currentFolder;
     frmTest* form = nullptr;
 
     void SetUp() override {
-        fs::create_directories(windir / "media");
-        fs::create_directories(sounds);
+        DataFolderTest::SetUp();
         fs::create_directories(temp.path() / "cwd");
         currentFolder.emplace(temp.path() / "cwd");
-        writeFile(windir / "media" / "Ding.WAV", "ding");
-        // The settings store keeps the last file read; start from another.
-        mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini"));
-
+        writeFile(media / "Ding.WAV", "ding");
         forms::startRuntime();
         form = &frmTest::instance();
         form->ImgEmpty.setPicture(filledPicture(0x10));
@@ -79,19 +47,12 @@ protected:
     }
     void TearDown() override { mdINIBas::SetEventPump(nullptr); }
 
-    void writeDefaultSettings(std::string_view text) {
-        fs::create_directories(dataFolder);
-        writeFile(dataFolder / "zpm.ini", text);
-    }
-    std::string sound(std::string_view name) {
-        writeFile(sounds / name, "sound");
-        return (sounds / name).string();
-    }
     void loadFromSystemDrive() { LoadSettings(folderOnRootFileSystem(temp)); }
 
     std::string tip(int index) { return form->Image1[index].ToolTipText(); }
-    bool showsEmpty(int index) { return samePicture(form->Image1[index].Picture(), form->ImgEmpty.Picture()); }
-    bool showsReady(int index) { return samePicture(form->Image1[index].Picture(), form->ImgReady.Picture()); }
+    bool shows(int index, const forms::Image& state) { return samePicture(form->Image1[index].Picture(), state.Picture()); }
+    bool showsEmpty(int index) { return shows(index, form->ImgEmpty); }
+    bool showsReady(int index) { return shows(index, form->ImgReady); }
 
     void expectAllKeysPresent() {
         ASSERT_EQ(colSnds.Count(), 75);
@@ -104,7 +65,7 @@ TEST_F(ModZPMTest, WithoutSettingsEveryButtonIsEmptyAndTheDefaultSoundIsCopied) 
     EXPECT_EQ(SystemDir, windir.string());
     EXPECT_EQ(ApplDataDir, dataFolder.string());
     EXPECT_TRUE(fs::is_directory(dataFolder));
-    EXPECT_EQ(INI_Name, (dataFolder / "zpm.ini").string());
+    EXPECT_EQ(INI_Name, ini.string());
     EXPECT_EQ(SystemSound, (dataFolder / "eep.wav").string());
     EXPECT_EQ(readFile(SystemSound), "ding");
 
@@ -128,9 +89,9 @@ TEST_F(ModZPMTest, DefaultSoundComesFromTheDataFoldersSoundFolderFirstAndIsNever
 }
 
 TEST_F(ModZPMTest, WithoutASourceTheCopyIsSkippedAndButtonsStillLoad) {
-    fs::remove(windir / "media" / "Ding.WAV");
-    fs::create_directory(windir / "media" / "folder.wav");
-    writeDefaultSettings("[snds]\r\ns1=" + sound("a.wav") + "\r\n");
+    fs::remove(media / "Ding.WAV");
+    fs::create_directory(media / "folder.wav");
+    writeSettings("[snds]\r\ns1=" + sound("a.wav") + "\r\n");
     loadFromSystemDrive();
     EXPECT_FALSE(fs::exists(SystemSound));
     expectAllKeysPresent();
@@ -142,7 +103,7 @@ TEST_F(ModZPMTest, StoredPathsMarkersPlaylistsAndTwins) {
     fs::create_directories(dataFolder / "sound");
     writeFile(dataFolder / "sound" / "boom.wav", "boom");
     fs::create_directories(sounds / "user");
-    writeDefaultSettings("[snds]\r\n"
+    writeSettings("[snds]\r\n"
                          "s1=[!P!]/sound/boom.wav\r\n"
                          "s2=[!p!]/sound/boom.wav\r\n"
                          "s3=/no/such/folder/gone.wav\r\n"
@@ -192,7 +153,7 @@ TEST_F(ModZPMTest, ExistenceIsTestedLiterallyAndAnAbsentKeyIsNoFileName) {
     writeFile(cwd / "NIL", "a file that happens to be called NIL");
     writeFile(cwd / "a.wav", "x");
     writeFile(sounds / "b.wav", "x");
-    writeDefaultSettings("[snds]\r\ns1=*.wav\r\ns2=" + (sounds / "?.wav").string() + "\r\ns3=a.wav\r\ns4=nil\r\n");
+    writeSettings("[snds]\r\ns1=*.wav\r\ns2=" + (sounds / "?.wav").string() + "\r\ns3=a.wav\r\ns4=nil\r\n");
     loadFromSystemDrive();
     EXPECT_EQ(colSnds.Item("s1"), SystemSound);
     EXPECT_EQ(colSnds.Item("s2"), SystemSound);
@@ -205,15 +166,14 @@ TEST_F(ModZPMTest, ExistenceIsTestedLiterallyAndAnAbsentKeyIsNoFileName) {
 TEST_F(ModZPMTest, RedirectIsFollowedOneLevelAndTakenAsWritten) {
     const fs::path other = temp.path() / "other.ini";
     const fs::path third = temp.path() / "third.ini";
-    writeDefaultSettings("[inifilepath]\r\npath=" + other.string() + "\r\n[snds]\r\ns1=" + sound("default.wav") + "\r\n");
+    writeSettings("[inifilepath]\r\npath=" + other.string() + "\r\n[snds]\r\ns1=" + sound("default.wav") + "\r\n");
     writeFile(other, "[inifilepath]\r\npath=" + third.string() + "\r\n[snds]\r\ns1=" + sound("other.wav") + "\r\n");
     writeFile(third, "[snds]\r\ns1=" + sound("third.wav") + "\r\n");
     loadFromSystemDrive();
     EXPECT_EQ(INI_Name, other.string());
     EXPECT_EQ(tip(1), "other");
 
-    writeFile(dataFolder / "zpm.ini", "[inifilepath]\r\npath=nil\r\n[snds]\r\ns1=" + sound("default.wav") + "\r\n");
-    mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini"));
+    writeSettings("[inifilepath]\r\npath=nil\r\n[snds]\r\ns1=" + sound("default.wav") + "\r\n");
     loadFromSystemDrive();
     EXPECT_EQ(INI_Name, "nil");
     expectAllKeysPresent();
@@ -225,7 +185,7 @@ TEST_F(ModZPMTest, MissingPathIsRepairedToTheSettingsFilesDrive) {
     // the current folder, which the literal existence test finds.
     writeFile("F:\\Music\\a.wav", "x");
     writeFile("F:\\zpm.ini", "[snds]\r\ns8=E:\\Music\\a.wav\r\ns9=E:\\Music\\gone.wav\r\n");
-    writeDefaultSettings("[inifilepath]\r\npath=F:\\zpm.ini\r\n");
+    writeSettings("[inifilepath]\r\npath=F:\\zpm.ini\r\n");
     loadFromSystemDrive();
     EXPECT_EQ(INI_Name, "F:\\zpm.ini");
     EXPECT_EQ(colSnds.Item("s8"), "F:\\Music\\a.wav");
@@ -242,7 +202,7 @@ TEST_F(ModZPMTest, PortableRuleByDriveLetter) {
 
     LoadSettings("c:\\tools");
     EXPECT_EQ(ApplDataDir, dataFolder.string());
-    EXPECT_EQ(INI_Name, (dataFolder / "zpm.ini").string());
+    EXPECT_EQ(INI_Name, ini.string());
 }
 
 TEST_F(ModZPMTest, PortableRuleByFileSystem) {
@@ -266,11 +226,11 @@ TEST_F(ModZPMTest, PortableRuleByFileSystem) {
 
 TEST_F(ModZPMTest, RunAgainWhileTheStoreLetsEventsRunEveryRunEndsWithAllKeys) {
     const fs::path other = temp.path() / "other.ini";
-    writeDefaultSettings("[inifilepath]\r\npath=" + other.string() + "\r\n");
+    writeSettings("[inifilepath]\r\npath=" + other.string() + "\r\n");
     writeFile(other, "[snds]\r\ns1=" + sound("one.wav") + "\r\ns75=" + sound("last.wav") + "\r\n");
     loadFromSystemDrive();
     expectAllKeysPresent();
-    mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini"));
+    forgetSettings();
 
     // Each file load lets events run: a handler finds the complete
     // collection every time and asks for the settings once more.
@@ -292,22 +252,21 @@ TEST_F(ModZPMTest, RunAgainWhileTheStoreLetsEventsRunEveryRunEndsWithAllKeys) {
 }
 
 TEST_F(ModZPMTest, ASettingsFileDroppedDuringTheWaitHasTheLastWord) {
-    const fs::path defaultIni = dataFolder / "zpm.ini";
     const fs::path first = temp.path() / "first.ini";
     const fs::path second = temp.path() / "second.ini";
-    writeDefaultSettings("[inifilepath]\r\npath=" + first.string() + "\r\n");
+    writeSettings("[inifilepath]\r\npath=" + first.string() + "\r\n");
     writeFile(first, "[snds]\r\ns1=" + sound("old.wav") + "\r\n");
     writeFile(second, "[snds]\r\ns1=" + sound("new.wav") + "\r\n");
     loadFromSystemDrive();
     EXPECT_EQ(tip(1), "old");
-    mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini"));
+    forgetSettings();
 
     // While the first redirect file is read, a drop writes a new redirect
     // and loads the settings again.
     int pumps = 0;
     mdINIBas::SetEventPump([&] {
         if (++pumps != 2) return;
-        mdINIBas::SetIniValue("inifilepath", "path", second.string(), defaultIni.string());
+        mdINIBas::SetIniValue("inifilepath", "path", second.string(), ini.string());
         loadFromSystemDrive();
     });
     loadFromSystemDrive();
@@ -334,15 +293,14 @@ TEST(ModZPMNames, MarkersExpandInAnyCaseInOnePass) {
 }
 
 TEST(ModZPMNames, DisplayNames) {
-    EXPECT_EQ(SoundDisplayName("C:\\Sounds\\My_Song.MP3"), "My Song");
-    EXPECT_EQ(SoundDisplayName("/home/u/Sounds/My_Song.MP3"), "My Song");
-    EXPECT_EQ(SoundDisplayName("PlayList_12"), "PlayList 12");
-    EXPECT_EQ(SoundDisplayName("/home/u/.local/share/Ostrolab/zirpomat/eep.wav"), "eep");
-    EXPECT_EQ(SoundDisplayName("D:\\a.wav.mp3"), "a");
-    EXPECT_EQ(SoundDisplayName("x.midi"), "xi");
-    EXPECT_EQ(SoundDisplayName("/a\\b/c_d.Wma"), "c d");
-    EXPECT_EQ(SoundDisplayName("/a/b\\song.RMI"), "song");
-    EXPECT_EQ(SoundDisplayName("/folder/"), "");
+    const std::pair<const char*, const char*> names[] = {
+        {"C:\\Sounds\\My_Song.MP3", "My Song"}, {"/home/u/Sounds/My_Song.MP3", "My Song"},
+        {"PlayList_12", "PlayList 12"},           {"/home/u/.local/share/Ostrolab/zirpomat/eep.wav", "eep"},
+        {"D:\\a.wav.mp3", "a"},                   {"x.midi", "xi"},
+        {"/a\\b/c_d.Wma", "c d"},                 {"/a/b\\song.RMI", "song"},
+        {"/folder/", ""},
+    };
+    for (const auto& [file, name] : names) EXPECT_EQ(SoundDisplayName(file), name) << file;
 }
 
 TEST(ModZPMNames, NowPlayingFillsTheMarqueeToItsFixedLength) {

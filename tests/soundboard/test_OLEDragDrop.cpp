@@ -5,15 +5,13 @@
 #include <ctime>
 #include <regex>
 
-#include "sound_button_support.h"
+#include "soundboard_test_support.h"
 
 namespace {
 
-using namespace soundbuttons;
-using testing_support::readFile;
-using testing_support::writeFile;
+using namespace sbtest;
 
-class DropTest : public SoundButtonTest {
+class DropTest : public MainWindowTest {
 protected:
     fs::path lists = dataFolder / "lists";
 
@@ -35,7 +33,9 @@ protected:
 TEST_F(DropTest, DataWithoutLocalFilesIsRefusedWithAMessage) {
     start();
     const std::string settings = settingsText();
-    dropText(button(1), "some text");
+    QMimeData text;
+    text.setText("some text");
+    dropData(button(1), text);
     QMimeData web;
     web.setUrls({QUrl("https://example.org/sound.wav")});
     dropData(button(2), web);
@@ -102,7 +102,7 @@ TEST_F(DropTest, OneSoundIsStoredWithTheDataFolderMarkerOrWhole) {
 // its drive, other drives whole.
 TEST_F(DropTest, BothMarkersForADataFolderWithADrive) {
     start();
-    testing_support::ScopedCurrentFolder here(temp.path());
+    ScopedCurrentFolder here(temp.path());
     LoadSettings("D:/Tools/zpm");
     ASSERT_EQ(ApplDataDir, "D:/Tools/zpm");
     struct Drop {
@@ -254,7 +254,7 @@ TEST_F(DropTest, SettingsFileIsUsedFromNowOnAndStopsWhatPlays) {
 
     // Paused stays paused; a restart uses the dropped file too.
     click(button(2));
-    click(button(2), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(2), Qt::LeftButton, pauseKeys);
     dropFiles(button(9), {other});
     EXPECT_EQ(player().PlayState(), media::kPaused);
     form->Unload();

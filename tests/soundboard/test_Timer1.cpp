@@ -6,11 +6,11 @@
 #include <limits>
 #include <regex>
 
-#include "sound_button_support.h"
+#include "soundboard_test_support.h"
 
 namespace {
 
-using namespace soundbuttons;
+using namespace sbtest;
 
 TEST(FormatSeconds, WholeSecondsAsHoursMinutesAndSeconds) {
     const double inf = std::numeric_limits<double>::infinity();
@@ -34,19 +34,19 @@ bool isDateTime(const std::string& text) {
 
 bool validUtf8(const std::string& text) { return text.find("\xEF\xBF\xBD") == std::string::npos; }
 
-class Timer1Test : public SoundButtonTest {
+class Timer1Test : public MainWindowTest {
 protected:
     std::string longSound;
 
     void SetUp() override {
-        SoundButtonTest::SetUp();
+        MainWindowTest::SetUp();
         if (IsSkipped()) return;
         longSound = sound("Long_One.wav");
         iMaschineMode = 1;
     }
     void TearDown() override {
         iMaschineMode = 1;
-        SoundButtonTest::TearDown();
+        MainWindowTest::TearDown();
     }
 
     frmTest& startPlaying() {
@@ -157,7 +157,7 @@ TEST_F(Timer1Test, PausedSingleSoundBlinksUntilItStops) {
     for (int index : {1, 40}) {
         SCOPED_TRACE(index);
         click(button(index));
-        click(button(index), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+        click(button(index), Qt::LeftButton, pauseKeys);
         ASSERT_EQ(player().PlayState(), media::kPaused);
         for (int i = 0; i < 4; ++i) {
             tick();
@@ -176,7 +176,7 @@ TEST_F(Timer1Test, PausedSingleSoundBlinksUntilItStops) {
 
     // A sound that cannot be played counts as ended.
     const fs::path broken = sounds / "broken.wav";
-    testing_support::writeFile(broken, "no sound");
+    writeFile(broken, "no sound");
     mdINIBas::SetIniValue("snds", "s2", broken.string(), INI_Name);
     LoadSettings();
     click(button(2));
@@ -197,7 +197,7 @@ protected:
             if (milliseconds > 0) writeSilentWav(folder / name, milliseconds);
             text += "\r\n" + name;
         }
-        testing_support::writeFile(temp.path() / "party.txt", text);
+        writeFile(temp.path() / "party.txt", text);
         return start("[snds]\r\ns1=" + longSound + "\r\ns5=PlayList_5\r\n[lsts]\r\ns5=" +
                      (temp.path() / "party.txt").string() + "\r\n");
     }
@@ -234,7 +234,7 @@ TEST_F(PlaylistTickTest, ThreeEntriesPlayInTurnAndWrapAround) {
 TEST_F(PlaylistTickTest, PausedPlaylistBlinksWithoutItsPosition) {
     frmTest& window = startList({{"first.wav", 30000}, {"second.wav", 300}});
     click(button(105));
-    click(button(105), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(105), Qt::LeftButton, pauseKeys);
     ASSERT_EQ(player().PlayState(), media::kPaused);
     for (int i = 0; i < 4; ++i) {
         tick();
@@ -288,7 +288,7 @@ TEST_F(Timer1Test, MinimisedWindowShowsTheTimeInItsCaption) {
 
 TEST_F(PlaylistTickTest, EntriesThatCannotBePlayedArePassedOverATickEach) {
     startList({{"missing.wav", 0}, {"empty.wav", 0}, {"good.wav", 30000}});
-    testing_support::writeFile(folder / "empty.wav", "");
+    writeFile(folder / "empty.wav", "");
     click(button(5));
     ASSERT_TRUE(bPlaylistOn);
     EXPECT_EQ(player().PlayState(), media::kClosed);
@@ -327,7 +327,7 @@ TEST_F(Timer1Test, MouseReleaseGivesThePressedButtonItsPicture) {
     EXPECT_TRUE(showsState(1, window.ImgListOnAir));
     bPlaylistOn = false;
 
-    click(button(1), Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier);
+    click(button(1), Qt::LeftButton, pauseKeys);
     release(button(2));
     EXPECT_TRUE(showsState(2, window.ImgReady));
     release(button(40));

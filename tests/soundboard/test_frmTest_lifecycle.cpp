@@ -4,20 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "silent_wav.h"
-#include "test_frmTest_support.h"
+#include "soundboard_test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using frmtest::outlineOf;
-using frmtest::pressEscape;
-using frmtest::window;
-using frmtest::windowMask;
-using testing_support::ScopedEnv;
-using testing_support::TempDir;
-using testing_support::writeSilentWav;
-using testing_support::writeFile;
+using namespace sbtest;
 
 bool iconShows(const forms::Image& image) {
     const QImage expected = forms::toImage(image.Picture()).convertToFormat(QImage::Format_RGB32);
@@ -25,7 +16,7 @@ bool iconShows(const forms::Image& image) {
     return !expected.isNull() && shown == expected;
 }
 
-using frmTestLifeCycle = frmtest::MainWindowTest;
+using frmTestLifeCycle = MainWindowTest;
 
 TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndSavesItsPlace) {
     bTalkOver = true;
@@ -229,7 +220,7 @@ TEST_F(frmTestLifeCycle, UnloadStopsBothPlayersAndClosesTheOtherWindows) {
 
 TEST_F(frmTestLifeCycle, StartupPathsBoxForSlashDOrInidebOne) {
     ScopedEnv local("LOCALAPPDATA", "/local/app");
-    const std::string expected = "SystemDir = " + (temp.path() / "windows").string() + "\r\n" +
+    const std::string expected = "SystemDir = " + windir.string() + "\r\n" +
                                  "ApplDataDir (EnvLocal) = /local/app\r\n" +
                                  "ApplDataDir (EnvUser) = " + appdata.string() + "\r\n" +
                                  "ApplDataDir (PGM) = " + dataFolder.string() + "\r\n" +
@@ -288,7 +279,7 @@ TEST(frmTestPanic, YesEndsTheProgramAtOnceAndSavesNothing) {
         fs::create_directories(ini.parent_path());
         writeFile(ini, "[ppos]\r\nyp=300\r\nxp=450\r\nmp=4\r\n");
     }
-    const std::string before = testing_support::readFile(ini);
+    const std::string before = readFile(ini);
 
     EXPECT_EXIT(
         {
@@ -303,7 +294,7 @@ TEST(frmTestPanic, YesEndsTheProgramAtOnceAndSavesNothing) {
             std::_Exit(3);  // the answer Yes did not end the program
         },
         testing::ExitedWithCode(0), "");
-    EXPECT_EQ(testing_support::readFile(ini), before);
+    EXPECT_EQ(readFile(ini), before);
 }
 
 }  // namespace
@@ -311,8 +302,8 @@ TEST(frmTestPanic, YesEndsTheProgramAtOnceAndSavesNothing) {
 TEST_F(frmTestLifeCycle, KeysOtherThanEscapeChangeNothing) {
     frmTest& form = load();
     const QRegion mask = windowMask();
-    frmtest::pressKey(forms::widgetOf(form.cmdfokus), Qt::Key_A, "a");
-    frmtest::pressKey(forms::widgetOf(form.cmdfokus), Qt::Key_Return, "\r");
+    pressKey(Qt::Key_A, "a");
+    pressKey(Qt::Key_Return, "\r");
     EXPECT_FALSE(bPanic);
     EXPECT_EQ(form.Caption(), "Zirpomat");
     EXPECT_EQ(form.WindowState(), forms::vbNormal);

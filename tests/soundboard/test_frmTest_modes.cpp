@@ -1,12 +1,10 @@
 #include <QRect>
 
-#include "test_frmTest_support.h"
+#include "soundboard_test_support.h"
 
 namespace {
 
-using frmtest::outlineOf;
-using frmtest::window;
-using frmtest::windowMask;
+using namespace sbtest;
 
 QRect placeOf(const forms::Control& control) { return forms::widgetOf(control)->geometry(); }
 
@@ -24,7 +22,7 @@ constexpr ModeCase modes[] = {
     {4, "skins/small_folded.bmp", 123, 25, false, false},
 };
 
-class frmTestModes : public frmtest::MainWindowTest {
+class frmTestModes : public MainWindowTest {
 protected:
     void TearDown() override {
         iMaschineMode = 1;
@@ -179,12 +177,12 @@ TEST_F(frmTestModes, SkinThatDidNotLoadLeavesTheWindowWhole) {
 }  // namespace
 
 TEST_F(frmTestModes, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
-    testing_support::ScopedEnv home("HOME", temp.path().string());
+    ScopedEnv home("HOME", temp.path().string());
     frmTest& form = frmTest::instance();
     iMaschineMode = 4;
     form.set_maschine();
     form.printobjects();
-    const std::string dump = testing_support::readFile(temp.path() / "formdata.txt");
+    const std::string dump = readFile(temp.path() / "formdata.txt");
 
     // Every record but a timer's ends with "|" and two line breaks; the
     // timer's lacks its size, the "|" and one line break.
@@ -212,7 +210,7 @@ TEST_F(frmTestModes, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
               records.end());
 
     // Without a home folder it can write to, nothing is written and nothing fails.
-    testing_support::ScopedEnv nowhere("HOME", (temp.path() / "missing").string());
+    ScopedEnv nowhere("HOME", (temp.path() / "missing").string());
     form.printobjects();
-    EXPECT_FALSE(std::filesystem::exists(temp.path() / "missing"));
+    EXPECT_FALSE(fs::exists(temp.path() / "missing"));
 }
