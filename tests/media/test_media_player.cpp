@@ -149,18 +149,13 @@ INSTANTIATE_TEST_SUITE_P(MediaPlayer, EachFormat, ::testing::Values("wav", "mp3"
 TEST(MediaPlayer, VolumeReadsBackWhatWasWrittenWithinItsRange) {
     MediaPlayer player;
     EXPECT_EQ(player.Volume(), 0);
-    for (long level : {-600L, -601L, -2100L, -10000L, 0L}) {
-        player.setVolume(level);
-        EXPECT_EQ(player.Volume(), level);
+    const std::pair<long, long> writtenAndRead[] = {{-600, -600},     {-601, -601}, {-2100, -2100},  {-10000, -10000},
+                                                    {0, 0},           {5, 0},       {-10001, -10000}, {LONG_MIN, -10000},
+                                                    {LONG_MAX, 0}};
+    for (const auto& [written, read] : writtenAndRead) {
+        player.setVolume(written);
+        EXPECT_EQ(player.Volume(), read) << written;
     }
-    player.setVolume(5);
-    EXPECT_EQ(player.Volume(), 0);
-    player.setVolume(-10001);
-    EXPECT_EQ(player.Volume(), -10000);
-    player.setVolume(LONG_MIN);
-    EXPECT_EQ(player.Volume(), -10000);
-    player.setVolume(LONG_MAX);
-    EXPECT_EQ(player.Volume(), 0);
 }
 
 // The test tone peaks at half of full scale; at the sink it peaks at half of
@@ -168,17 +163,15 @@ TEST(MediaPlayer, VolumeReadsBackWhatWasWrittenWithinItsRange) {
 TEST(MediaPlayer, VolumeReachesTheSinkAsGain) {
     MediaPlayer player;
     SinkProbe probe = probeOf(player);
-    struct Case {
-        long volume;
-        double gain;
-    };
-    for (const Case c : {Case{0, 1.0}, Case{-600, 0.501187}, Case{-2100, 0.089125}, Case{-10000, 0.00001}}) {
+    const std::pair<long, double> volumeAndGain[] = {{0, 1.0}, {-600, 0.501187}, {-2100, 0.089125}, {-10000, 0.00001}};
+    for (const auto& [volume, gain] : volumeAndGain) {
+        SCOPED_TRACE(volume);
         // Set before the file, as the program does for the second player.
-        player.setVolume(c.volume);
+        player.setVolume(volume);
         probe.reset();
         player.setFileName(sounds().wav);
-        ASSERT_TRUE(eventually(player, [&] { return probe.buffers() >= 3; })) << c.volume;
-        EXPECT_NEAR(probe.peak(), 0.5 * c.gain, 5e-4) << c.volume;
+        ASSERT_TRUE(eventually(player, [&] { return probe.buffers() >= 3; }));
+        EXPECT_NEAR(probe.peak(), 0.5 * gain, 5e-4);
         player.Stop();
     }
 
@@ -205,16 +198,9 @@ TEST(MediaPlayer, BadFilesCloseThePlayer) {
     ::mkfifo(dir.file("pipe.wav").c_str(), 0600);
 
     const std::vector<std::string> bad = {
-        dir.file("missing.wav"),
-        "",
-        "NIL",
-        dir.file("folder.wav"),
-        dir.file("pipe.wav"),
-        file("empty.wav", ""),
+        dir.file("missing.wav"), "", "NIL", dir.file("folder.wav"), dir.file("pipe.wav"), file("empty.wav", ""),
         file("words.mp3", "This is a list of things to buy, not a sound.\r\n"),
-        file("noise.wav", std::string(4096, '\x5a')),
-        truncatedWav,
-        truncatedMid,
+        file("noise.wav", std::string(4096, '\x5a')), truncatedWav, truncatedMid,
         dir.file("folder.wav") + std::string("\0x", 2),
     };
     MediaPlayer player;

@@ -286,11 +286,7 @@ TEST_F(ButtonActionTest, PressesWithoutABuiltBindingChangeNothing) {
     startWithButtons();
     click(button(1));
     const Snapshot playing = snapshot();
-    struct Press {
-        Qt::MouseButton which;
-        Qt::KeyboardModifiers keys;
-    };
-    const Press presses[] = {
+    const std::pair<Qt::MouseButton, Qt::KeyboardModifiers> presses[] = {
         {Qt::RightButton, {}},
         {Qt::RightButton, Qt::AltModifier},
         {Qt::RightButton, Qt::ShiftModifier},
@@ -305,9 +301,9 @@ TEST_F(ButtonActionTest, PressesWithoutABuiltBindingChangeNothing) {
         {Qt::LeftButton, Qt::ShiftModifier | pauseKeys},
     };
     for (int index : {1, 2, 40}) {
-        for (const Press& p : presses) {
-            SCOPED_TRACE(std::to_string(index) + " " + std::to_string(p.which) + " " + std::to_string(p.keys));
-            click(button(index), p.which, p.keys);
+        for (const auto& [which, keys] : presses) {
+            SCOPED_TRACE(std::to_string(index) + " " + std::to_string(which) + " " + std::to_string(keys));
+            click(button(index), which, keys);
             EXPECT_TRUE(snapshot() == playing);
         }
     }

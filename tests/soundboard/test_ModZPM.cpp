@@ -116,36 +116,39 @@ TEST_F(ModZPMTest, StoredPathsMarkersPlaylistsAndTwins) {
     loadFromSystemDrive();
     expectAllKeysPresent();
 
+    struct Button {
+        int index;
+        std::string sound, tip;
+        bool ready;
+    };
     const std::string boom = ApplDataDir + "/sound/boom.wav";
-    EXPECT_EQ(colSnds.Item("s1"), boom);
-    EXPECT_EQ(colSnds.Item("s2"), boom);
-    EXPECT_EQ(tip(1), "boom");
-    EXPECT_TRUE(showsReady(1));
-    EXPECT_EQ(colSnds.Item("s3"), SystemSound);
-    EXPECT_TRUE(showsEmpty(3));
-    // A playlist is kept whether or not its list exists.
-    EXPECT_EQ(colSnds.Item("s5"), "PlayList_5");
-    EXPECT_EQ(tip(5), "PlayList 5");
-    EXPECT_TRUE(showsReady(5));
-    // A user's own eep.wav shows as empty; EEP.wav does not.
-    EXPECT_EQ(colSnds.Item("s6"), (sounds / "user" / "eep.wav").string());
-    EXPECT_EQ(tip(6), "eep");
-    EXPECT_TRUE(showsEmpty(6));
-    EXPECT_EQ(tip(7), "EEP");
-    EXPECT_TRUE(showsReady(7));
-    // Button 15 has a twin on the small panel, button 16 has none.
-    EXPECT_EQ(tip(15), "Fifteen Sound");
+    const Button buttons[] = {
+        {1, boom, "boom", true},
+        {2, boom, "boom", true},
+        {3, SystemSound, "eep", false},
+        {5, "PlayList_5", "PlayList 5", true},  // kept whether or not its list exists
+        {6, (sounds / "user" / "eep.wav").string(), "eep", false},  // a user's own eep.wav shows as empty
+        {7, (sounds / "EEP.wav").string(), "EEP", true},
+        {15, (sounds / "Fifteen_Sound.mp3").string(), "Fifteen Sound", true},
+        {16, (sounds / "sixteen.mid").string(), "sixteen", true},
+        {17, SystemSound, "eep", false},  // a folder is not a sound file
+    };
+    for (const Button& b : buttons) {
+        SCOPED_TRACE(b.index);
+        EXPECT_EQ(colSnds.Item("s" + std::to_string(b.index)), b.sound);
+        EXPECT_EQ(tip(b.index), b.tip);
+        EXPECT_EQ(showsReady(b.index), b.ready);
+        EXPECT_EQ(showsEmpty(b.index), !b.ready);
+    }
+    // Buttons 1 to 15 have twins on the small panel, button 16 has none.
     EXPECT_EQ(tip(115), "Fifteen Sound");
     EXPECT_TRUE(showsReady(115));
-    EXPECT_EQ(tip(16), "sixteen");
     for (int index = 101; index <= 115; ++index) {
         EXPECT_EQ(tip(index), tip(index - 100)) << index;
         EXPECT_EQ(showsReady(index), showsReady(index - 100)) << index;
         EXPECT_NE(tip(index), "sixteen") << index;
     }
     EXPECT_FALSE(form->Image1.exists(116));
-    // A folder is not a sound file.
-    EXPECT_EQ(colSnds.Item("s17"), SystemSound);
 }
 
 TEST_F(ModZPMTest, ExistenceIsTestedLiterallyAndAnAbsentKeyIsNoFileName) {

@@ -15,6 +15,16 @@ struct ModeCase {
     bool large, open;
 };
 
+// Where each machine puts its elements.
+struct Layout {
+    QPoint soundList;
+    int help, min, up, close;
+    const char* smallwinTip;
+    QRect panel;
+};
+const Layout largeLayout{{68, 138}, 253, 265, 276, 288, "Zeige \"Klein Maschin\"", {13, 34, 285, 95}};
+const Layout smallLayout{{56, 96}, 70, 81, 94, 104, "Zeige \"Gross Maschin\"", {13, 34, 95, 57}};
+
 constexpr ModeCase modes[] = {
     {1, "skins/large_open.bmp", 306, 151, true, true},
     {2, "skins/large_folded.bmp", 306, 25, true, false},
@@ -56,30 +66,21 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         EXPECT_EQ(form.Picture().bitmap()->height, c.skinHeight);
         EXPECT_EQ(form.Picture().bitmap()->bits, gdi::loadPicture(platform::assetPath(c.skin)).bitmap()->bits);
 
+        const Layout& layout = c.large ? largeLayout : smallLayout;
+        const forms::PictureBox& panel = c.large ? form.Picture1 : form.Picture2;
+        EXPECT_EQ(form.lblTime.Visible(), c.large);
         if (c.large) {
             EXPECT_EQ(placeOf(form.lblTime), QRect(88, 7, 141, 21));
-            EXPECT_TRUE(form.lblTime.Visible());
-            EXPECT_EQ(placeOf(form.lblSndLst).topLeft(), QPoint(68, 138));
-            EXPECT_EQ(form.LblHelp.Left(), 253);
-            EXPECT_EQ(form.LblMin.Left(), 265);
-            EXPECT_EQ(form.Lblup.Left(), 276);
-            EXPECT_EQ(form.LblClose.Left(), 288);
-            EXPECT_EQ(form.LblSmallwin.ToolTipText(), "Zeige \"Klein Maschin\"");
-            EXPECT_EQ(placeOf(form.Picture1), QRect(13, 34, 285, 95));
-            EXPECT_TRUE(form.Picture1.Visible());
-            EXPECT_FALSE(form.Picture2.Visible());
-        } else {
-            EXPECT_FALSE(form.lblTime.Visible());
-            EXPECT_EQ(placeOf(form.lblSndLst).topLeft(), QPoint(56, 96));
-            EXPECT_EQ(form.LblHelp.Left(), 70);
-            EXPECT_EQ(form.LblMin.Left(), 81);
-            EXPECT_EQ(form.Lblup.Left(), 94);
-            EXPECT_EQ(form.LblClose.Left(), 104);
-            EXPECT_EQ(form.LblSmallwin.ToolTipText(), "Zeige \"Gross Maschin\"");
-            EXPECT_EQ(placeOf(form.Picture2), QRect(13, 34, 95, 57));
-            EXPECT_TRUE(form.Picture2.Visible());
-            EXPECT_FALSE(form.Picture1.Visible());
         }
+        EXPECT_EQ(placeOf(form.lblSndLst).topLeft(), layout.soundList);
+        EXPECT_EQ(form.LblHelp.Left(), layout.help);
+        EXPECT_EQ(form.LblMin.Left(), layout.min);
+        EXPECT_EQ(form.Lblup.Left(), layout.up);
+        EXPECT_EQ(form.LblClose.Left(), layout.close);
+        EXPECT_EQ(form.LblSmallwin.ToolTipText(), layout.smallwinTip);
+        EXPECT_EQ(placeOf(panel), layout.panel);
+        EXPECT_TRUE(panel.Visible());
+        EXPECT_NE(form.Picture1.Visible(), form.Picture2.Visible());
         EXPECT_EQ(form.LblSmallwin.ToolTipText().size(), 21u);
 
         // Every title-bar hot spot lies on the outline; the panel and the
@@ -87,12 +88,9 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         for (const forms::Label* spot : {&form.LblOnTop, &form.LblSmallwin, &form.LblHelp, &form.LblMin,
                                          &form.Lblup, &form.LblClose})
             EXPECT_EQ(outline.intersected(placeOf(*spot)), QRegion(placeOf(*spot)));
-        const QRect panel = placeOf(c.large ? form.Picture1 : form.Picture2);
-        EXPECT_EQ(outline.intersected(panel) == QRegion(panel), c.open);
-        EXPECT_EQ(outline.intersected(placeOf(form.lblSndLst)) == QRegion(placeOf(form.lblSndLst)), c.open);
-        if (c.large && !c.open) {
-            EXPECT_TRUE(form.Picture1.Visible());  // shown, yet cut away
-        }
+        // A folded machine still shows its panel, yet cut away.
+        for (const QRect place : {placeOf(panel), placeOf(form.lblSndLst)})
+            EXPECT_EQ(outline.intersected(place) == QRegion(place), c.open);
     }
 }
 
@@ -196,18 +194,15 @@ TEST_F(frmTestModes, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
     }
     const std::vector<forms::Control*> elements = form.Controls();
     ASSERT_EQ(records.size(), elements.size());
-    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Timer1;Top=0;Left=0;\r\n"), records.end());
     EXPECT_EQ(records.front(), "Name=LblOnTop;Top=8;Left=9;Height=10;Width=33|");
-    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Picture2;Top=34;Left=13;Height=57;Width=95|"),
-              records.end());
-    EXPECT_NE(std::find(records.begin(), records.end(), "Name=picClosedSmal;Top=160;Left=0;Height=109;Width=123|"),
-              records.end());
+    // A button's place is inside its panel.
+    for (const char* record : {"Name=Timer1;Top=0;Left=0;\r\n", "Name=Picture2;Top=34;Left=13;Height=57;Width=95|",
+                               "Name=picClosedSmal;Top=160;Left=0;Height=109;Width=123|",
+                               "Name=Image1;Top=38;Left=76;Height=19;Width=19|"})
+        EXPECT_NE(std::find(records.begin(), records.end(), record), records.end()) << record;
     EXPECT_EQ(std::count_if(records.begin(), records.end(),
                             [](const std::string& r) { return r.starts_with("Name=Image1;"); }),
               90);
-    // A button's place is inside its panel.
-    EXPECT_NE(std::find(records.begin(), records.end(), "Name=Image1;Top=38;Left=76;Height=19;Width=19|"),
-              records.end());
 
     // Without a home folder it can write to, nothing is written and nothing fails.
     ScopedEnv nowhere("HOME", (temp.path() / "missing").string());
