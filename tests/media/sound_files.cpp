@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <memory>
+
+#include "temp_dir.h"
 
 namespace media_testing {
 
@@ -27,11 +27,6 @@ void putVariableLength(std::string& out, std::uint32_t value) {
     std::string bytes(1, static_cast<char>(value & 0x7F));
     while (value >>= 7) bytes.insert(bytes.begin(), static_cast<char>((value & 0x7F) | 0x80));
     out += bytes;
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 std::string riffChunk(std::string_view id, const std::string& body) {
@@ -59,7 +54,7 @@ void writeWav(const std::string& path, double seconds, double level) {
         const std::int16_t value = (i / (kSquarePeriod / 2)) % 2 ? -amplitude : amplitude;
         putLittle(samples, static_cast<std::uint16_t>(value), 2);
     }
-    writeBytes(path, riffChunk("RIFF", "WAVE" + riffChunk("fmt ", format) + riffChunk("data", samples)));
+    testing_support::writeFile(path, riffChunk("RIFF", "WAVE" + riffChunk("fmt ", format) + riffChunk("data", samples)));
 }
 
 std::string midiBytes(double seconds) {
@@ -88,10 +83,10 @@ std::string midiBytes(double seconds) {
     return file + track;
 }
 
-void writeMidi(const std::string& path, double seconds) { writeBytes(path, midiBytes(seconds)); }
+void writeMidi(const std::string& path, double seconds) { testing_support::writeFile(path, midiBytes(seconds)); }
 
 void writeRmi(const std::string& path, double seconds) {
-    writeBytes(path, riffChunk("RIFF", "RMID" + riffChunk("data", midiBytes(seconds))));
+    testing_support::writeFile(path, riffChunk("RIFF", "RMID" + riffChunk("data", midiBytes(seconds))));
 }
 
 bool encodeMp3(const std::string& wavPath, const std::string& mp3Path) {
@@ -120,10 +115,9 @@ bool encodeMp3(const std::string& wavPath, const std::string& mp3Path) {
 }
 
 void writePrefix(const std::string& from, const std::string& to, std::size_t bytes) {
-    std::ifstream in(from, std::ios::binary);
-    std::string content{std::istreambuf_iterator<char>(in), {}};
+    std::string content = testing_support::readFile(from);
     content.resize(std::min(bytes, content.size()));
-    writeBytes(to, content);
+    testing_support::writeFile(to, content);
 }
 
 }  // namespace media_testing

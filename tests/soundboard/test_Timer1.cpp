@@ -1,7 +1,5 @@
-// The status tick, called one tick at a time: the time display, the title
-// display and its scrolling, the playlist advance and the blinking of a
-// paused button; the time texts; the picture a button keeps at the mouse's
-// release.
+// The status tick, one tick at a time: time and title displays, scrolling,
+// playlist advance, blinking; also the time texts and the mouse release.
 #include <cmath>
 #include <limits>
 #include <regex>
