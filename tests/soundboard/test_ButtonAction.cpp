@@ -12,8 +12,8 @@ using namespace sbtest;
 class ButtonActionTest : public MainWindowTest {
 protected:
     std::string one, two, three;
-    fs::path listFolder = temp.path() / "list";
-    std::string entryA, entryB;
+    fs::path listFolder = sounds / "list";
+    std::string entryA;
 
     void SetUp() override {
         MainWindowTest::SetUp();
@@ -21,11 +21,8 @@ protected:
         one = sound("One_Sound.wav");
         two = sound("two.mp3.wav");
         three = sound("three.wav");
-        fs::create_directories(listFolder);
-        writeSilentWav(listFolder / "Entry_A.wav", 30000);
-        writeSilentWav(listFolder / "entry b.wav", 30000);
-        entryA = (listFolder / "Entry_A.wav").string();
-        entryB = (listFolder / "entry b.wav").string();
+        entryA = sound("list/Entry_A.wav");
+        sound("list/entry b.wav");
     }
 
     // Button 1, 2 and 3 hold sounds; 5 a playlist of two entries; 6 a

@@ -92,11 +92,8 @@ TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
         writeSettings(std::string("[ppos]\r\nmp=") + c.mp + "\r\n");
         frmTest& form = load();
         EXPECT_EQ(iMaschineMode, c.mode);
-        const char* skin = c.mode == 2   ? "skins/large_folded.bmp"
-                           : c.mode == 3 ? "skins/small_open.bmp"
-                           : c.mode == 4 ? "skins/small_folded.bmp"
-                                         : "skins/large_open.bmp";
-        EXPECT_EQ(windowMask(), outlineOf(skin));
+        const char* skins[] = {"skins/large_folded.bmp", "skins/small_open.bmp", "skins/small_folded.bmp"};
+        EXPECT_EQ(windowMask(), outlineOf(c.mode >= 2 && c.mode <= 4 ? skins[c.mode - 2] : "skins/large_open.bmp"));
         form.Unload();
         EXPECT_EQ(saved("mp"), std::to_string(c.mode));
     }
