@@ -1,6 +1,5 @@
 // Starts the forms runtime with the main window and runs until it unloads.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -9,19 +8,6 @@
 #include "mdINIBas.h"
 
 namespace {
-
-bool isSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
-// Window shapes, always-on-top and minimising work as the program needs
-// them on X11, so an X display is preferred, also under Wayland.
-bool chooseDisplay() {
-    if (isSet("QT_QPA_PLATFORM")) return true;
-    if (isSet("DISPLAY")) return ::setenv("QT_QPA_PLATFORM", "xcb", 1) == 0;
-    return isSet("WAYLAND_DISPLAY");
-}
 
 std::string joinedArguments(int argc, char** argv) {
     std::string line;
@@ -35,8 +21,8 @@ std::string joinedArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!chooseDisplay()) {
-        std::fputs("zirpomat needs a graphical display and none is set (DISPLAY and WAYLAND_DISPLAY are empty); "
+    if (!forms::chooseDisplay()) {
+        std::fputs("zirpomat needs a graphical display and cannot reach one (DISPLAY names none that answers, and no Wayland display is set); "
                    "to run it without one, start it under a virtual X server: xvfb-run -a ./scripts/run.sh\n",
                    stderr);
         return 1;

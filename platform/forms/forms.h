@@ -3,6 +3,7 @@
 
 #include "control.h"
 #include "control_array.h"
+#include "display.h"
 #include "elements.h"
 #include "form.h"
 #include "runtime.h"

@@ -19,6 +19,11 @@ if ! inside_xvfb; then
   if ! grep -q "xvfb-run" <<<"$out" || [ "$(wc -l <<<"$out")" -ne 1 ]; then
     echo "FAIL: no one-line hint without a display: $out"; exit 1
   fi
+  # A display that is named but does not answer gets the same hint.
+  if out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:97 "$program" 2>&1) ||
+    ! grep -q "xvfb-run" <<<"$out" || [ "$(wc -l <<<"$out")" -ne 1 ]; then
+    echo "FAIL: no one-line hint for a display that does not answer: $out"; exit 1
+  fi
   require_tools xvfb-run xdotool xwininfo import convert
   rerun_under_xvfb 1024x768x24 "$program" "$assets"
 fi
