@@ -300,6 +300,16 @@ void frmTest::create_smallWindow() {
     Picture2.setVisible(true);
 }
 
+namespace {
+
+// The sound-list window places itself by the open machine's size.
+void TakeOpenSkinSize(const forms::PictureBox& holder) {
+    lWinW = static_cast<std::int32_t>(holder.Width());
+    lWinH = static_cast<std::int32_t>(holder.Height());
+}
+
+}  // namespace
+
 // Cuts the window to the skin's outline and shows the skin. A folded skin's
 // holder takes its open skin's size, so lWinW and lWinH always give the
 // open machine's size.
@@ -321,8 +331,7 @@ void frmTest::shapeWindow(std::int16_t mode, forms::PictureBox& skin, const form
     }
     setPicture(skin.Picture());
     iMaschineMode = mode;
-    lWinW = static_cast<std::int32_t>(skin.Width());
-    lWinH = static_cast<std::int32_t>(skin.Height());
+    TakeOpenSkinSize(skin);
 }
 
 void frmTest::reset2default() {
@@ -332,8 +341,7 @@ void frmTest::reset2default() {
     Picture2.setVisible(false);
     Picture1.Move(13, 34, 285, 95);
     Picture1.setVisible(true);
-    lWinW = static_cast<std::int32_t>(picBackground.Width());
-    lWinH = static_cast<std::int32_t>(picBackground.Height());
+    TakeOpenSkinSize(picBackground);
 }
 
 void frmTest::reset2small() {
@@ -342,8 +350,7 @@ void frmTest::reset2small() {
     Picture1.setVisible(false);
     Picture2.Move(13, 34, 95, 57);
     Picture2.setVisible(true);
-    lWinW = static_cast<std::int32_t>(picBackgroundSmal.Width());
-    lWinH = static_cast<std::int32_t>(picBackgroundSmal.Height());
+    TakeOpenSkinSize(picBackgroundSmal);
 }
 
 void frmTest::setTransparancy() {
