@@ -100,9 +100,6 @@ std::string LocalTimeText(const char* format) {
     return std::string(buffer.data(), length);
 }
 
-// The date and the time as the system's regional settings write them.
-std::string DateTimeText() { return LocalTimeText("%x") + " - " + LocalTimeText("%X"); }
-
 bool German() { return sLang == "de"; }
 
 // The title-bar keys that move with the machine's size, and the sound-list
@@ -127,6 +124,9 @@ void PlaceTitleBarKeys(frmTest& form, const TitleBarPlaces& places) {
 }
 
 }  // namespace
+
+// As the system's regional settings write them.
+std::string frmTest::DateTimeText() { return LocalTimeText("%x") + " - " + LocalTimeText("%X"); }
 
 // Never destroyed: the window lives until the process ends, and Qt's own
 // globals are gone before a static's destructor would run.
@@ -161,6 +161,7 @@ void frmTest::design() {
     placeTemplates();
     Timer1.setInterval(1000);
     Timer1.onTimer = [this] { Timer1_Timer(); };
+    wireTitleBar();
 }
 
 // Design places on the fifteen-steps-per-pixel grid come out as whole pixels.

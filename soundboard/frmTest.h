@@ -117,4 +117,27 @@ private:
 
     cDIBSectionRegion m_cRegion;
     std::array<std::optional<media::MediaPlayer>, 2> m_wmp;
+
+    // --- title bar, always-on-top and dragging (frmTest_titlebar.cpp) ---
+public:
+    // The two always-on-top switches, independent of each other: the LED
+    // key and a right press on the time display.
+    static inline bool bOnTop = false;
+    static inline bool bTimeOnTop = false;
+    // How the help window is shown; empty while the program has none.
+    static inline std::function<void()> showHelpWindow;
+    // The date and the time as the system writes them, joined by " - ".
+    static std::string DateTimeText();
+
+private:
+    void wireTitleBar();  // hands the hot spots' events to their handlers
+    void LblOnTop_Click();
+    void lblTime_MouseDown(const forms::MouseEvent& event);
+    void LblSmallwin_Click();
+    void Lblup_Click();
+    void LblMin_Click();
+    void LblClose_Click();
+    void LblHelp_Click();
+    void lblSndLst_Click();
+    void Form_MouseDown(const forms::MouseEvent& event) override;
 };

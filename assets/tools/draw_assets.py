@@ -801,6 +801,59 @@ def beep(rate=44100, seconds=0.25):
 
 
 # --------------------------------------------------------------------------
+# The sound-list window's background
+# --------------------------------------------------------------------------
+
+# The window stretches the 263 x 300 picture to 293 x 335, so the symbols lie
+# at places that stretch to the window's click areas: stop 16, 8; fade 32, 8;
+# close 272, 8 (12 x 12 each); the drag strip 56, 8 (201 x 17); the list
+# 13, 48 (270 x 275).
+SOUND_LIST_SIZE = (263, 300)
+SOUND_LIST_KEYS = {"stop": (15, 8), "fade": (29, 8), "close": (244, 8)}  # 10 x 10
+SOUND_LIST_STRIP = (52, 9, 177, 12)
+SOUND_LIST_WELL = (12, 43, 242, 246)
+
+GLYPH_STOP = ["####", "####", "####", "####"]
+GLYPH_FADE = ["#.....", "##....", "###...", "####..", "######"]
+
+
+def sound_list_picture():
+    w, h = SOUND_LIST_SIZE
+    cv = Canvas(w, h)
+    for y in range(h):
+        for x in range(w):
+            cv.px[y][x] = metal(x, y, light=4 if y < 30 else 0)
+    keys = SOUND_LIST_KEYS
+    key(cv, *keys["stop"], 10, 10, glyph=(GLYPH_STOP, 3, 3))
+    key(cv, *keys["fade"], 10, 10, glyph=(GLYPH_FADE, 2, 2))
+    key(cv, *keys["close"], 10, 10, glyph=(GLYPH_CLOSE, 2, 2), glyph_color=(255, 120, 100))
+    sx, sy, sw, sh = SOUND_LIST_STRIP
+    recess(cv, sx, sy, sw, sh)
+    for y in range(sy, sy + sh):
+        for x in range(sx, sx + sw):
+            cv.set(x, y, metal(x, y, base=(46, 49, 56)))
+    # grip grooves either side of the lettering
+    label = "SOUND LIST"
+    tw = text_width(label, FONT3x5)
+    tx = sx + (sw - tw) // 2
+    for gx in list(range(sx + 4, tx - 6, 3)) + list(range(tx + tw + 6, sx + sw - 4, 3)):
+        for y in range(sy + 3, sy + sh - 3):
+            cv.blend(gx, y, (8, 9, 11), 0.7)
+            cv.blend(gx + 1, y, (170, 176, 188), 0.25)
+    engraved_text(cv, tx, sy + (sh - 5) // 2, label, FONT3x5, (214, 219, 228))
+    # the groove under the title strip and the black well of the list
+    for x in range(3, w - 3):
+        cv.blend(x, 30, (8, 9, 11), 0.35)
+    lx, ly, lw, lh = SOUND_LIST_WELL
+    cv.rect(lx, ly, lw, lh, (0, 0, 0))
+    recess(cv, lx, ly, lw, lh, depth=2)
+    screw(cv, 3, h - 8)
+    screw(cv, w - 8, h - 8)
+    edge_bevel(cv, [(0, 0)] * h)
+    return cv
+
+
+# --------------------------------------------------------------------------
 
 
 def outputs():
@@ -814,6 +867,7 @@ def outputs():
     files["icons/zpmpic.bmp"] = bmp_bytes(icon_program())
     files["icons/wrdpic.bmp"] = bmp_bytes(icon_calculator())
     files["led.bmp"] = bmp_bytes(led_picture())
+    files["skins/sound_list.bmp"] = bmp_bytes(sound_list_picture())
     files["media/eep.wav"] = wav_bytes(beep(), 44100)
     return files
 

@@ -1,0 +1,249 @@
+#include "Form2.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "ModZPM.h"
+#include "ascii_text.h"
+#include "asset_dir.h"
+#include "frmTest.h"
+#include "window_drag.h"
+
+namespace {
+
+constexpr int KeyEscape = 27;
+constexpr long NormalLevel = -600;
+constexpr int FadeInterval = 20;  // milliseconds
+constexpr std::int16_t FadeOutCode = 10 * forms::vbLeftButton + forms::vbAltMask;
+constexpr std::string_view PlaylistMark = "PlayList ";
+
+// The fade's curve: 10 hundredths of a decibel a step, 100 from -2500 on;
+// it ends at -4500.
+constexpr long FadeStep = 10;
+constexpr long SteepFrom = -2500;
+constexpr long SteepExtra = 90;
+constexpr long FadeEnd = -4500;
+
+constexpr forms::Color Black = 0x000000;
+constexpr forms::Color SystemWindowColour = 0x80000005;
+
+media::MediaPlayer& MainPlayer() { return frmTest::instance().wmp(0); }
+
+// Lets events run until the condition holds.
+// TODO(waits): replace with the platform's blocking wait once it exists;
+// until then a short sleep between passes keeps this from spinning a core.
+void WaitUntil(const std::function<bool()>& done) {
+    while (!done()) {
+        forms::DoEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void ShowState(forms::Image& button, const forms::Image& state) { button.setPicture(state.Picture()); }
+
+// A playlist button that no running playlist plays yet is started by the
+// click dispatcher, as a plain click on it.
+bool StartsByClick() {
+    frmTest& main = frmTest::instance();
+    if (bPlaylistOn || !main.Image1.exists(iCurBtn)) return false;
+    return main.Image1[iCurBtn].ToolTipText().find(PlaylistMark) != std::string::npos;
+}
+
+}  // namespace
+
+// Never destroyed, like the main window: Qt's globals are gone before a
+// static's destructor would run.
+Form2& Form2::instance() {
+    static Form2* window = new Form2;
+    return *window;
+}
+
+Form2::Form2() { design(); }
+
+void Form2::design() {
+    setClientSize(295, 337);
+    setCaption("Form2");
+    setKeyPreview(true);
+
+    imgListe.Move(0, 0, backgroundWidth, backgroundHeight);
+    imgListe.setStretch(true);
+    imgListe.setPicture(gdi::loadPicture(platform::assetPath("skins/sound_list.bmp")));
+    imgListe.onMouseDown = [this](const forms::MouseEvent&) { DragWindow(hWnd()); };
+
+    LstSounds.Move(13.33f, 48, 270, 275);
+    LstSounds.setBackColor(Black);
+    LstSounds.setForeColor(SystemWindowColour);
+    LstSounds.onMouseDown = [this](const forms::MouseEvent& event) { LstSounds_MouseDown(event); };
+    LstSounds.onDblClick = [this] { LstSounds_DblClick(); };
+
+    lblMove.Move(56, 8, 201, 17);
+    lblMove.onMouseDown = [this](const forms::MouseEvent&) { DragWindow(hWnd()); };
+    lblStop.Move(16, 8, 12, 12);
+    lblStop.onClick = [this] { lblStop_Click(); };
+    lblFade.Move(32, 8, 12, 12);
+    lblFade.onClick = [this] { lblFade_Click(); };
+    LblClose.Move(272, 8, 12, 12);
+    LblClose.onClick = [this] { LblClose_Click(); };
+    for (forms::Label* spot : {&lblMove, &lblStop, &lblFade, &LblClose}) spot->setBackStyle(forms::vbTransparent);
+
+    Timer1.setEnabled(false);
+    Timer1.setInterval(FadeInterval);
+    Timer1.onTimer = [this] { Timer1_Timer(); };
+}
+
+void Form2::Close() {
+    Hide();
+    Unload();
+}
+
+// --- load: place and fill ---
+
+void Form2::Form_Load() {
+    ++m_loadCount;
+    place();
+    if (bPlayerOk) fill();
+}
+
+// Under the open skin of the machine's size class, centred, in twips. The
+// ratio of outer twips to inner pixels is read afresh for each size.
+void Form2::place() {
+    const frmTest& main = frmTest::instance();
+    const auto ratio = [this] { return Width() / ScaleWidth(); };
+    setWidth(ratio() * imgListe.Width());
+    setHeight(ratio() * imgListe.Height());
+    setTop(main.Top() + ratio() * static_cast<float>(lWinH));
+    setLeft(main.Left() + ratio() * (static_cast<float>(lWinW) / 2) - Width() / 2);
+
+    if (Left() <= 0) setLeft(10);
+    if (Top() + 500 + Height() > static_cast<float>(forms::ScreenHeight())) setTop(main.Top() - Height());
+    if (Left() + Width() <= static_cast<float>(forms::ScreenWidth())) return;
+    switch (iMaschineMode) {
+        case 1: setLeft(main.Left() + 100); break;
+        // The main window keeps its full design width in every mode.
+        case 3: setLeft((main.Left() + 100) - (main.Width() - Width())); break;
+        default: setLeft(static_cast<float>(forms::ScreenWidth()) - Width() - 100); break;
+    }
+}
+
+// One row per playlist entry while a playlist runs, else one per button;
+// an empty button's row is empty.
+void Form2::fill() {
+    LstSounds.Clear();
+    if (bPlaylistOn) {
+        const auto last = static_cast<std::int32_t>(aPlaylist.size()) - 1;
+        for (lListIdx = 1; lListIdx <= last; ++lListIdx)
+            LstSounds.AddItem(SoundDisplayName(aPlaylist[static_cast<std::size_t>(lListIdx)]), lListIdx - 1);
+        return;
+    }
+    const std::int32_t count = colSnds.Count();
+    for (lListIdx = 1; lListIdx <= count; ++lListIdx) {
+        const std::string key = ButtonKey(lListIdx);
+        const std::string name = colSnds.Contains(key) ? SoundDisplayName(colSnds.Item(key)) : std::string();
+        LstSounds.AddItem(platform::text::equalNoCase(name, EmptyName) ? std::string() : name, lListIdx - 1);
+    }
+}
+
+// --- keys, closing, the hot spots ---
+
+void Form2::Form_KeyPress(int& KeyAscii) {
+    if (KeyAscii == KeyEscape) LblClose_Click();
+}
+
+void Form2::LblClose_Click() {
+    Close();
+    bSndListOpen = false;
+}
+
+// A paused player stays paused, and its playlist stays on.
+void Form2::lblStop_Click() {
+    media::MediaPlayer& player = MainPlayer();
+    if (player.PlayState() != media::kPlaying) return;
+    player.setVolume(media::kSilence);
+    player.Stop();
+    player.setVolume(NormalLevel);
+    bPlaylistOn = false;
+}
+
+void Form2::lblFade_Click() { Timer1.setEnabled(true); }
+
+// Unlike the main window's fade it keeps no button and leaves a running
+// playlist on: the status tick goes on with the next entry.
+void Form2::Timer1_Timer() {
+    media::MediaPlayer& player = MainPlayer();
+    if (player.PlayState() != media::kPlaying) {
+        Timer1.setEnabled(false);
+        return;
+    }
+    long volume = player.Volume() - FadeStep;
+    if (volume <= SteepFrom) volume -= SteepExtra;
+    if (volume < media::kSilence) volume = media::kSilence;
+    player.setVolume(volume);
+    if (volume > FadeEnd) return;
+    player.Stop();
+    player.setVolume(NormalLevel);
+    Timer1.setEnabled(false);
+}
+
+// --- the rows ---
+
+void Form2::LstSounds_MouseDown(const forms::MouseEvent& event) {
+    iMouseCode = static_cast<std::int16_t>(event.Button * 10 + event.Shift);
+}
+
+// Only a playing player is stopped: silenced at once, or faded out first
+// after Alt with the left button. The fade's wait ends with the fade, or
+// when this window is closed meanwhile; nothing of the window is touched
+// after it.
+void Form2::stopWhatPlays() {
+    media::MediaPlayer& player = MainPlayer();
+    if (player.PlayState() != media::kPlaying) return;
+    if (iMouseCode == FadeOutCode) {
+        Timer1.setEnabled(true);
+        const unsigned load = m_loadCount;
+        WaitUntil([this, load] { return !Timer1.Enabled() || !Loaded() || m_loadCount != load; });
+    } else {
+        player.setVolume(media::kSilence);
+    }
+    player.Stop();
+    player.setVolume(NormalLevel);
+}
+
+// Plays the chosen row: the playlist's entry while a playlist runs, else
+// the button's sound. Without a selected row, or for a row beyond what it
+// stands for, nothing happens.
+void Form2::LstSounds_DblClick() {
+    if (!bPlayerOk) return;
+    const int row = LstSounds.ListIndex();
+    if (row < 0) return;
+    frmTest& main = frmTest::instance();
+    std::string path;
+    if (bPlaylistOn) {
+        const std::optional<std::string> entry = PlaylistEntry(row + 1);
+        if (!entry) return;
+        iPlIdx = row + 1;
+        path = aPlaylist.front() + *entry;
+        sNowTitle = LstSounds.List(row);
+    } else {
+        const std::string key = ButtonKey(row + 1);
+        if (!colSnds.Contains(key)) return;
+        // Only the large open machine shows the chosen button.
+        if (iMaschineMode == 1) {
+            if (main.Image1.exists(iCurBtn)) ShowState(main.Image1[iCurBtn], main.ImgReady);
+            iCurBtn = static_cast<std::int16_t>(row + 1);
+            ShowState(main.Image1[iCurBtn], main.ImgOnAir);
+        }
+        path = colSnds.Item(key);
+    }
+    stopWhatPlays();
+    if (StartsByClick()) {
+        std::int16_t button = 0;
+        std::int16_t shift = 0;
+        ButtonAction(iCurBtn, button, shift);
+        return;
+    }
+    media::MediaPlayer& player = MainPlayer();
+    player.setFileName(path);
+    player.Play();
+}
