@@ -3,7 +3,8 @@
 # modes on a virtual X server: mode1.png (large open), mode2.png (large
 # folded), mode3.png (small open), mode4.png (small folded). The mode is set
 # through the settings file of a temporary data folder before each start.
-# Then playing.png: the large machine with several buttons assigned, one of
+# Then the sound list under the large and the small machine
+# (soundlist-large.png, soundlist-small.png), and playing.png: the large machine with several buttons assigned, one of
 # them clicked and playing, its long title scrolling.
 #
 #   scripts/screenshots.sh [output folder]     default: build/screenshots
@@ -40,6 +41,32 @@ for mode in 1 2 3 4; do
   import -window root -crop 493x390+10+10 +repage "$out/mode$mode.png"
   stop_program
 done
+# The sound list opened by the logo under the large and the small machine,
+# with a few buttons assigned: soundlist-large.png, soundlist-small.png.
+mkdir -p "$work/list-sounds"
+for row in "1 large 68 138" "3 small 56 96"; do
+  read -r mode size logo_x logo_y <<<"$row"
+  export APPDATA="$work/appdata-list$mode"
+  ini="$APPDATA/Ostrolab/zirpomat/zpm.ini"
+  mkdir -p "$(dirname "$ini")"
+  # 200 pixels from the left edge, 20 from the top.
+  printf '[ppos]\r\nyp=300\r\nxp=3000\r\nmp=%s\r\n[snds]\r\n' "$mode" >"$ini"
+  button=1
+  for name in Drum_Roll Applause Airhorn Morning_Jingle Rimshot; do
+    sox -n -r 8000 -c 1 -b 16 "$work/list-sounds/$name.wav" trim 0 1
+    printf 's%s=%s\r\n' "$button" "$work/list-sounds/$name.wav" >>"$ini"
+    button=$((button + 2))
+  done
+  "$build/soundboard/zirpomat" &
+  pid=$!
+  wait_for_window >/dev/null
+  sleep 1
+  xdotool mousemove $((200 + logo_x + 4)) $((20 + logo_y + 4)) click 1
+  sleep 1
+  import -window root -crop 440x520+90+10 +repage "$out/soundlist-$size.png"
+  stop_program
+done
+
 # Several buttons assigned, one of them a playlist; a click on the one with
 # the long title starts it, and a few ticks later its title has scrolled.
 export APPDATA="$work/appdata-playing"
