@@ -237,6 +237,8 @@ void Form2::LstSounds_DblClick() {
         path = colSnds.Item(key);
     }
     stopWhatPlays();
+    // The main window closed during the fade: the program is ending.
+    if (!main.Loaded()) return;
     if (StartsByClick()) {
         std::int16_t button = 0;
         std::int16_t shift = 0;

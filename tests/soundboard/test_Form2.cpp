@@ -308,6 +308,15 @@ TEST_F(SoundList, ClosingTheListDuringTheFadeEndsTheWait) {
     EXPECT_EQ(player().FileName(), drum);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_EQ(player().Volume(), -600);
+
+    // The main window closed meanwhile: nothing starts any more.
+    open();
+    QTimer::singleShot(0, [this] { clickOn(form->LblClose); });
+    doubleClickRow(1, Qt::AltModifier);
+    EXPECT_FALSE(form->Loaded());
+    EXPECT_FALSE(list().Loaded());
+    EXPECT_EQ(player().FileName(), drum);
+    EXPECT_NE(player().PlayState(), media::kPlaying);
 }
 
 // The playlist button's row hands the button to the click dispatcher,
