@@ -9,8 +9,8 @@
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=common.sh
 source "$(dirname "$0")/common.sh"
-# shellcheck source-path=SCRIPTDIR source=window_manager.sh
-source "$(dirname "$0")/window_manager.sh"
+# shellcheck source-path=SCRIPTDIR source=machine_mouse.sh
+source "$(dirname "$0")/machine_mouse.sh"
 
 program=$1
 assets=$2
@@ -21,7 +21,7 @@ if ! inside_xvfb; then
 fi
 
 make_work_folder
-start_window_manager
+start_window_manager || fail "openbox did not start"
 start_machine
 
 # Drag by the skin's frame left of the keys: the window follows the mouse.

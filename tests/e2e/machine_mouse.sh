@@ -6,8 +6,9 @@
 fail() { echo "FAIL: $*"; cat "$work/log" 2>/dev/null || true; exit 1; }
 
 # Starts openbox and waits until it names itself on the root window; it is
-# ended with the script, after the program.
-start_window_manager() {
+# ended with the script, after the program. The shared scripts may bring
+# their own.
+declare -F start_window_manager >/dev/null || start_window_manager() {
   openbox --sm-disable >"$work/wm.log" 2>&1 &
   wm_pid=$!
   trap 'clean_up; kill "$wm_pid" 2>/dev/null || true' EXIT
@@ -15,7 +16,7 @@ start_window_manager() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
     sleep 0.1
   done
-  fail "openbox did not start"
+  return 1
 }
 
 # Starts the large open machine at 100, 100 with button 1 holding a sound
