@@ -32,7 +32,7 @@ unlit=$(pixel "$assets/skins/large_open.bmp" $((46 + 5)) $((6 + 7)))
 # The share of magenta in the time display's text area.
 time_magenta() {
   convert "$(screen)" -crop "141x21+$((x + 88))+$((y + 7))" +repage -fuzz 25% \
-    -fill white -opaque magenta -fill black +opaque white -format "%[fx:mean>0]" info:
+    -fill black +opaque magenta -fill white -opaque magenta -format "%[fx:mean>0]" info:
 }
 
 click_at 25 13
