@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
-    frmTest::CommandLine = joinedArguments(argc, argv);
+    frmTest::links.CommandLine = joinedArguments(argc, argv);
     forms::startRuntime();
     mdINIBas::SetEventPump(forms::DoEvents);
     frmTest::instance().Show();

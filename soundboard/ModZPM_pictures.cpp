@@ -1,0 +1,45 @@
+// The one place that decides which state picture a sound button shows.
+#include "ModZPM.h"
+
+ButtonPicture RestingPicture(int index, bool showErrorMark) {
+    const ZpmWindow& window = MainWindow();
+    if (window.ButtonToolTip(index) == EmptyName) return ButtonPicture::Empty;
+    if (showErrorMark && window.ButtonTag(index) == ErrorMark) return ButtonPicture::Error;
+    return ButtonPicture::Ready;
+}
+
+ButtonPicture BlinkPicture() {
+    Zpm.bBlinkOn = !Zpm.bBlinkOn;
+    if (Zpm.bBlinkOn) return ButtonPicture::OnAir;
+    return Zpm.bPlaylistOn ? ButtonPicture::ListOnAir : ButtonPicture::Ready;
+}
+
+namespace {
+
+// A playing playlist shows on its current button, a sound on the pressed one.
+void ShowPlaying(ZpmWindow& window, int index) {
+    if (!Zpm.bPlaylistOn) {
+        window.ShowButton(index, ButtonPicture::OnAir);
+    } else if (window.HasButton(Zpm.iCurBtn)) {
+        window.ShowButton(Zpm.iCurBtn, ButtonPicture::ListOnAir);
+    }
+}
+
+}  // namespace
+
+void ShowReleasedButton(int index, int shift) {
+    ZpmWindow& window = MainWindow();
+    if (!window.HasButton(index)) return;
+    media::MediaPlayer& player = window.Player(0);
+    if (window.ButtonToolTip(index) == EmptyName) {
+        window.ShowButton(index, ButtonPicture::Empty);
+    } else if (player.PlayState() == media::kPlaying && shift == 0) {
+        ShowPlaying(window, index);
+    } else if (window.ButtonTag(index) == ErrorMark) {
+        window.ShowButton(index, ButtonPicture::Error);
+    } else if (player.PlayState() != media::kPlaying) {
+        window.ShowButton(index, ButtonPicture::Ready);
+    } else {
+        ShowPlaying(window, index);
+    }
+}
