@@ -6,6 +6,7 @@
 #include <cmath>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 #include "ascii_text.h"
 #include "files.h"
@@ -122,7 +123,7 @@ public:
 
 }  // namespace
 
-void SetMainWindow(ZpmWindow* window) { mainWindow = window; }
+ZpmWindow* SetMainWindow(ZpmWindow* window) { return std::exchange(mainWindow, window); }
 
 ZpmWindow& MainWindow() {
     if (!mainWindow) throw std::logic_error("the main window is not made yet");

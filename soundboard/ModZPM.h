@@ -74,7 +74,8 @@ struct ZpmState {
 extern ZpmState Zpm;
 
 // The main window the module works on; set by the window when it is made.
-void SetMainWindow(ZpmWindow* window);
+// Gives the one set before.
+ZpmWindow* SetMainWindow(ZpmWindow* window);
 ZpmWindow& MainWindow();
 
 // --- buttons ---
