@@ -11,6 +11,7 @@
 #include "ascii_text.h"
 #include "files.h"
 #include "mdINIBas.h"
+#include "utf8_text.h"
 #include "window_manager.h"
 
 namespace files = platform::files;
@@ -195,14 +196,10 @@ void AssignButton(int n, std::string assignment, bool clearErrorMark) {
 }
 
 std::string MarqueeText(std::string text) {
-    if (text.size() > MarqueeLength) {
-        // Cut at a character's start, never inside a multi-byte character.
-        std::size_t cut = MarqueeLength;
-        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-        text.resize(cut);
-    }
-    text.resize(MarqueeLength, ' ');
-    return text;
+    // Counted in characters: a title in any script keeps whole characters.
+    const std::size_t length = platform::text::utf8Length(text);
+    if (length > MarqueeLength) return platform::text::utf8Slice(text, 0, MarqueeLength);
+    return text.append(MarqueeLength - length, ' ');
 }
 
 void SetNowPlaying(std::string_view path) {

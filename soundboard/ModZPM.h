@@ -49,7 +49,7 @@ struct ZpmState {
     // than 75 keys after the first load.
     platform::Collection colSnds;
 
-    std::string sMarquee = std::string(MarqueeLength, ' ');  // title, three blanks, title
+    std::string sMarquee = std::string(MarqueeLength, ' ');  // title, three blanks, title; in characters
     std::string sNowTitle;                                   // title of what plays now
     std::int16_t iMarqueePos = 0;  // where the scrolling title starts, 1-based; 0 starts over
 
@@ -59,6 +59,7 @@ struct ZpmState {
     std::int32_t lWinH = 0;
     std::int16_t iCurBtn = 0;  // Image1 index of the button on the main player; 0 before the first press
     std::int32_t iPlIdx = 0;   // 1-based index of the playing entry of aPlaylist
+    std::int32_t lFailedEntries = 0;  // playlist entries in a row that could not be opened
 
     // The running playlist: element 0 the base folder, 1 and up the entries,
     // each played as element 0 followed directly by the entry. After
@@ -94,6 +95,8 @@ ButtonPicture RestingPicture(int index, bool showErrorMark);
 // The next phase of a paused current button's blink: on air, then ready
 // (or list on air while a playlist runs).
 ButtonPicture BlinkPicture();
+// The current button shows that its sound or list plays.
+void ShowCurrentPlaying();
 // The picture a button keeps once the mouse is let go over it.
 void ShowReleasedButton(int index, int shift);
 
@@ -147,6 +150,10 @@ std::optional<std::string> WriteNewList(std::span<const std::string> paths);
 
 // Entry i of the running playlist (1 to its last); nothing outside it.
 std::optional<std::string> PlaylistEntry(std::int32_t i);
+
+// Plays entry iPlIdx of the running playlist. A list none of whose entries
+// could be opened in a whole round ends: its button shows the error mark.
+void PlayPlaylistEntry();
 
 // Loads the playlist of a button key from the "lsts" section into aPlaylist.
 // A list that is absent, cannot be read or holds fewer than two items gives

@@ -91,12 +91,13 @@ bool StartPlaylist(ZpmWindow& window, const std::string& key, std::int16_t n) {
         return false;
     }
     SetNowPlaying(Zpm.aPlaylist[1]);
-    window.Player(0).setFileName(Zpm.aPlaylist[0] + Zpm.aPlaylist[1]);
     Zpm.iPlIdx = 1;
     Zpm.bPlaylistOn = true;
+    Zpm.lFailedEntries = 0;
     window.SetButtonTag(n, "");
     window.ShowButton(n, ButtonPicture::ListOnAir);
-    return true;
+    PlayPlaylistEntry();
+    return Zpm.bPlaylistOn;
 }
 
 void StartSound(ZpmWindow& window, std::int16_t index, const std::string& key) {
@@ -111,9 +112,13 @@ void StartSound(ZpmWindow& window, std::int16_t index, const std::string& key) {
 void PlainClick(std::int16_t& Index, std::int16_t n) {
     ZpmWindow& window = MainWindow();
     media::MediaPlayer& player = window.Player(0);
-    if (!Zpm.bPlaylistOn) ShowPressed(window, Index);
-    if (player.PlayState() == media::kPaused) {
+    // A resume plays what was paused: only its own button shows it and
+    // names it, whichever button was pressed.
+    const bool resumes = player.PlayState() == media::kPaused;
+    if (!Zpm.bPlaylistOn && (!resumes || IsCurrentButton(Index))) ShowPressed(window, Index);
+    if (resumes) {
         player.Play();
+        ShowCurrentPlaying();
         return;
     }
     if (player.PlayState() == media::kPlaying && IsCurrentButton(Index)) {

@@ -2,6 +2,7 @@
 #include "ModZPM.h"
 #include "ascii_text.h"
 #include "mdINIBas.h"
+#include "runtime.h"
 
 namespace {
 
@@ -31,8 +32,24 @@ void UseSettingsFile(const std::string& path) {
     LoadSettings();
 }
 
+// A list file separates its items by commas and line breaks: a path that
+// holds one would read back as other entries.
+bool FitsInList(std::string_view path) { return path.find_first_of(",\r\n") == std::string_view::npos; }
+
+// Names the files that were left out, so the user knows why.
+void ReportLeftOut(std::span<const std::string> leftOut) {
+    std::string text = "Diese Dateien haben ein Komma oder einen Zeilenumbruch im Namen und fehlen in der Liste:";
+    for (const std::string& path : leftOut) text += "\r\n" + path;
+    forms::MsgBox(text, forms::vbExclamation | forms::vbOKOnly, "Fehler");
+}
+
 // The list file is written first: when it cannot be, nothing is assigned.
-void AssignNewList(int n, std::span<const std::string> files) {
+void AssignNewList(int n, std::span<const std::string> dropped) {
+    std::vector<std::string> files;
+    std::vector<std::string> leftOut;
+    for (const std::string& path : dropped) (FitsInList(path) ? files : leftOut).push_back(path);
+    if (!leftOut.empty()) ReportLeftOut(leftOut);
+    if (files.empty()) return;
     const std::optional<std::string> list = WriteNewList(files);
     if (!list) return;
     const std::string key = ButtonKey(n);

@@ -14,15 +14,23 @@ ButtonPicture BlinkPicture() {
     return Zpm.bPlaylistOn ? ButtonPicture::ListOnAir : ButtonPicture::Ready;
 }
 
+void ShowCurrentPlaying() {
+    ZpmWindow& window = MainWindow();
+    if (!window.HasButton(Zpm.iCurBtn)) return;
+    window.ShowButton(Zpm.iCurBtn, Zpm.bPlaylistOn ? ButtonPicture::ListOnAir : ButtonPicture::OnAir);
+}
+
 namespace {
 
-// A playing playlist shows on its current button, a sound on the pressed one.
+// What plays shows on its own button; a button pressed while another one's
+// sound plays (a resume, a jingle) keeps its resting picture.
 void ShowPlaying(ZpmWindow& window, int index) {
-    if (!Zpm.bPlaylistOn) {
-        window.ShowButton(index, ButtonPicture::OnAir);
-    } else if (window.HasButton(Zpm.iCurBtn)) {
-        window.ShowButton(Zpm.iCurBtn, ButtonPicture::ListOnAir);
+    if (Zpm.bPlaylistOn || IsCurrentButton(index)) {
+        ShowCurrentPlaying();
+        if (!Zpm.bPlaylistOn) window.ShowButton(index, ButtonPicture::OnAir);
+        return;
     }
+    window.ShowButton(index, RestingPicture(index, true));
 }
 
 }  // namespace

@@ -33,7 +33,9 @@ std::vector<std::string> PlaylistItems(const std::string& value) {
     if (!endsWithNoCase(value, ".txt")) return splitAtCommas(value);
     const std::optional<std::string> text = files::readWholeFile(value);
     if (!text) return {};
-    std::string items = replaceAll(ExpandPathMarkers(*text), "\r\n", ",", false);
+    // A lone LF ends a line as well, as Linux editors write them.
+    const std::string lines = replaceAll(ExpandPathMarkers(*text), "\r\n", "\n", false);
+    std::string items = replaceAll(lines, "\n", ",", false);
     if (items.ends_with(',')) items.pop_back();
     return splitAtCommas(items);
 }
@@ -91,6 +93,24 @@ void LoadPlaylist(std::string_view key) {
 std::optional<std::string> PlaylistEntry(std::int32_t i) {
     if (i < 1 || static_cast<std::size_t>(i) >= Zpm.aPlaylist.size()) return std::nullopt;
     return Zpm.aPlaylist[static_cast<std::size_t>(i)];
+}
+
+void PlayPlaylistEntry() {
+    const std::optional<std::string> entry = PlaylistEntry(Zpm.iPlIdx);
+    if (!entry) return;
+    ZpmWindow& window = MainWindow();
+    media::MediaPlayer& player = window.Player(0);
+    player.setFileName(Zpm.aPlaylist.front() + *entry);
+    if (player.PlayState() != media::kClosed) {
+        Zpm.lFailedEntries = 0;
+        return;
+    }
+    // Without this the list would cycle through its broken entries for ever.
+    if (++Zpm.lFailedEntries < static_cast<std::int32_t>(Zpm.aPlaylist.size()) - 1) return;
+    Zpm.bPlaylistOn = false;
+    window.SetButtonTag(Zpm.iCurBtn, ErrorMark);
+    window.ShowButton(Zpm.iCurBtn, ButtonPicture::Error);
+    window.RefreshButton(Zpm.iCurBtn);
 }
 
 std::optional<std::string> WriteNewList(std::span<const std::string> paths) {

@@ -1,23 +1,11 @@
 // The status tick: the time and title displays, the running playlist's
 // advance and the current button's picture, once a second.
 #include "ModZPM.h"
+#include "utf8_text.h"
 
 namespace {
 
 constexpr std::size_t LongTitle = 71;  // from this length on the title scrolls
-
-bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// Up to count bytes of the text from start on, without the pieces of
-// characters cut off at either end.
-std::string WholeCharacters(std::string_view text, std::size_t start, std::size_t count) {
-    if (start >= text.size()) return {};
-    std::size_t end = start + std::min(count, text.size() - start);
-    while (start < end && IsUtf8Continuation(text[start])) ++start;
-    if (end < text.size())
-        while (end > start && IsUtf8Continuation(text[end])) --end;
-    return std::string(text.substr(start, end - start));
-}
 
 std::string PlayingTime(media::MediaPlayer& player) {
     const double duration = player.Duration();
@@ -27,7 +15,7 @@ std::string PlayingTime(media::MediaPlayer& player) {
 // A short title stands still in the middle; a long one scrolls one
 // position a tick through the title, three blanks and the title again.
 void ShowTitle(ZpmWindow& window) {
-    const std::size_t length = Zpm.sNowTitle.size();
+    const std::size_t length = platform::text::utf8Length(Zpm.sNowTitle);
     std::int16_t& position = Zpm.iMarqueePos;
     if (length < LongTitle) {
         position = 1;
@@ -39,7 +27,7 @@ void ShowTitle(ZpmWindow& window) {
         const bool wrap = position <= 0 || static_cast<std::size_t>(position) >= length;
         position = wrap ? std::int16_t{1} : static_cast<std::int16_t>(position + 1);
     }
-    window.SetTitleText(WholeCharacters(Zpm.sMarquee, static_cast<std::size_t>(position - 1), length));
+    window.SetTitleText(platform::text::utf8Slice(Zpm.sMarquee, static_cast<std::size_t>(position - 1), length));
 }
 
 // Part A: the displays. True when the time display was written.
@@ -67,7 +55,7 @@ bool ShowTime(ZpmWindow& window) {
 
 // The next entry after a stop, entry 1 after the last. False when the
 // list holds no entry to go on with; the playlist has then ended.
-bool StartNextEntry(ZpmWindow& window) {
+bool StartNextEntry() {
     const auto last = static_cast<std::int32_t>(Zpm.aPlaylist.size()) - 1;
     if (Zpm.iPlIdx >= last || Zpm.iPlIdx < 0) Zpm.iPlIdx = 0;
     ++Zpm.iPlIdx;
@@ -76,7 +64,8 @@ bool StartNextEntry(ZpmWindow& window) {
         Zpm.bPlaylistOn = false;
         return false;
     }
-    window.Player(0).setFileName(Zpm.aPlaylist.front() + *entry);
+    PlayPlaylistEntry();
+    if (!Zpm.bPlaylistOn) return false;
     if (Zpm.iMaschineMode == 1) SetNowPlaying(*entry);
     return true;
 }
@@ -85,7 +74,7 @@ void TickPlaylist(ZpmWindow& window, bool timeWritten) {
     media::MediaPlayer& player = window.Player(0);
     const long state = player.PlayState();
     if (state == media::kClosed || state == media::kStopped) {
-        if (!StartNextEntry(window)) return;
+        if (!StartNextEntry()) return;
         Zpm.iMarqueePos = 0;
     } else if (state == media::kPaused) {
         window.ShowButton(Zpm.iCurBtn, BlinkPicture());
@@ -102,7 +91,7 @@ void TickPlaylist(ZpmWindow& window, bool timeWritten) {
 void TickSound(ZpmWindow& window) {
     const long state = window.Player(0).PlayState();
     if (state == media::kStopped || state == media::kClosed) {
-        window.ShowButton(Zpm.iCurBtn, RestingPicture(Zpm.iCurBtn, false));
+        window.ShowButton(Zpm.iCurBtn, RestingPicture(Zpm.iCurBtn, true));
     } else if (state == media::kPaused) {
         window.ShowButton(Zpm.iCurBtn, BlinkPicture());
     }

@@ -15,10 +15,11 @@ namespace {
 constexpr std::string_view NormalCaption = "Zirpomat";
 constexpr int KeyEscape = 27;
 
-// Width and height of the small open skin, added to the window's place in
-// twips as they are: the margins at the bottom and right edges.
-constexpr float SmallSkinWidth = 123;
-constexpr float SmallSkinHeight = 109;
+// The small open skin in twips: a window saved nearer than this to the
+// screen's right or bottom edge could not be reached again.
+constexpr float SmallSkinWidth = 123 * forms::twipsPerPixel;
+constexpr float SmallSkinHeight = 109 * forms::twipsPerPixel;
+constexpr float DefaultPlace = 10;
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -44,12 +45,12 @@ std::optional<double> LeadingNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
-// A saved position in twips; a value a single-precision number cannot hold
-// gives the default.
-float PositionValue(std::string_view text) {
-    constexpr float fallback = 10;
+// A saved position in twips; a value a single-precision number cannot hold,
+// or a place from which the small machine would not lie wholly on the
+// screen, gives the default place.
+float PositionValue(std::string_view text, float margin, int screenTwips) {
     const std::optional<double> value = LeadingNumber(text);
-    if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return fallback;
+    if (!value || *value < 0 || *value + margin > screenTwips) return DefaultPlace;
     return static_cast<float>(*value);
 }
 
@@ -110,8 +111,8 @@ void frmTest::Form_Load() {
 void frmTest::restoreWindowPlace() {
     const std::string yp = mdINIBas::GetIniValue("ppos", "yp", "10", Zpm.INI_Name);
     const std::string xp = mdINIBas::GetIniValue("ppos", "xp", "10", Zpm.INI_Name);
-    setTop(PositionValue(yp));
-    setLeft(PositionValue(xp));
+    setTop(PositionValue(yp, SmallSkinHeight, forms::ScreenHeight()));
+    setLeft(PositionValue(xp, SmallSkinWidth, forms::ScreenWidth()));
 }
 
 void frmTest::showStartupPaths() {

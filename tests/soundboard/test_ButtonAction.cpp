@@ -124,15 +124,17 @@ TEST_F(ButtonActionTest, PauseAndResumeWithAnyButton) {
     EXPECT_EQ(player().PlayState(), media::kPaused);
     EXPECT_EQ(Zpm.iCurBtn, 1);
 
-    // A click on another button resumes the paused sound and starts nothing,
-    // but the clicked button has taken the title meanwhile.
+    // A click on another button resumes the paused sound and starts
+    // nothing: the title and the pictures stay with what plays.
     press(button(2));
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_EQ(player().FileName(), one);
-    EXPECT_EQ(Zpm.sNowTitle, "two");
-    EXPECT_TRUE(showsState(2, window.ImgOnAir));
+    EXPECT_EQ(Zpm.sNowTitle, "One Sound");
+    EXPECT_TRUE(showsState(1, window.ImgOnAir));
     EXPECT_EQ(Zpm.iCurBtn, 1);
     release(button(2));
+    EXPECT_TRUE(showsState(2, window.ImgReady));
+    EXPECT_TRUE(showsState(1, window.ImgOnAir));
 
     click(button(5), Qt::MiddleButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kPaused);

@@ -54,8 +54,10 @@ TEST_F(LoadPlaylistTest, ListFilesSplitAtCrLfAndCommas) {
                  {listFile("b.txt", "/music/\r\na.mp3\r\nb.mp3"), ab},
                  {listFile("c.txt", "/music/\r\na.mp3\r\n\r\n"), {"/music/", "a.mp3", ""}},
                  {listFile("d.txt", "/music/,a.mp3\r\nb.mp3,c.mp3"), {"/music/", "a.mp3", "b.mp3", "c.mp3"}},
-                 // A lone LF or CR separates nothing.
-                 {listFile("e.txt", "/music/\na.mp3\rb\r\nc.mp3"), {"/music/\na.mp3\rb", "c.mp3"}},
+                 // A lone LF ends a line as Linux editors write them; a lone CR
+                 // separates nothing.
+                 {listFile("e.txt", "/music/\na.mp3\rb\r\nc.mp3"), {"/music/", "a.mp3\rb", "c.mp3"}},
+                 {listFile("lf.txt", "/music/\na.mp3\nb.mp3\n"), {"/music/", "a.mp3", "b.mp3"}},
                  // A full path is still an entry after the base folder.
                  {listFile("f.txt", "/music/\r\n/full/path.mp3"), {"/music/", "/full/path.mp3"}},
                  {listFile("g.txt", "[!P!]/music/\r\n[!p!]/a.mp3\r\n"),
@@ -63,8 +65,7 @@ TEST_F(LoadPlaylistTest, ListFilesSplitAtCrLfAndCommas) {
 }
 
 TEST_F(LoadPlaylistTest, ListsTooShortToPlayGiveTheAbsentForm) {
-    expectLists({{listFile("lf.txt", "/music/\na.mp3\nb.mp3\n"), Absent},
-                 {listFile("empty.txt", ""), Absent},
+    expectLists({{listFile("empty.txt", ""), Absent},
                  {listFile("base.txt", "/music/\r\n"), Absent}});
 }
 

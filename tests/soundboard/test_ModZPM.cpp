@@ -316,11 +316,13 @@ TEST(ModZPMNames, NowPlayingFillsTheMarqueeToItsFixedLength) {
     EXPECT_EQ(Zpm.sNowTitle, longName);
     EXPECT_EQ(Zpm.sMarquee, longName + "   " + std::string(123, 'x'));
 
-    // A cut never splits a character of more than one byte.
+    // The length counts characters, not bytes.
     const std::string umlaut = std::string(125, 'a') + "\xC3\xA4";
     SetNowPlaying("/" + umlaut);
-    ASSERT_EQ(Zpm.sMarquee.size(), MarqueeLength);
-    EXPECT_EQ(Zpm.sMarquee, umlaut + "   " + std::string(125, 'a') + " ");
+    EXPECT_EQ(Zpm.sMarquee, umlaut + "   " + umlaut + " ");
+    const std::string umlauts = std::string(2 * 130, 'a') + "\xC3\xA4";
+    SetNowPlaying("/" + umlauts.substr(130));
+    EXPECT_EQ(Zpm.sMarquee, umlauts.substr(130) + "   " + std::string(122, 'a'));
 }
 
 }  // namespace

@@ -310,14 +310,18 @@ TEST_F(Timer1Test, MouseReleaseGivesThePressedButtonItsPicture) {
     click(button(1));
     release(button(40), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_TRUE(showsState(40, window.ImgEmpty));
+    // Only the button whose sound plays shows it on air.
     release(button(2));
-    EXPECT_TRUE(showsState(2, window.ImgOnAir));
+    EXPECT_TRUE(showsState(2, window.ImgReady));
+    release(button(1));
+    EXPECT_TRUE(showsState(1, window.ImgOnAir));
     button(2).setTag("Lerror");
     release(button(2), Qt::LeftButton, Qt::ControlModifier);
     EXPECT_TRUE(showsState(2, window.ImgError));
     button(2).setTag("");
-    release(button(2), Qt::RightButton, Qt::ControlModifier);
-    EXPECT_TRUE(showsState(2, window.ImgOnAir));
+    button(1).setToolTipText("x");
+    release(button(101), Qt::RightButton, Qt::ControlModifier);
+    EXPECT_TRUE(showsState(101, window.ImgOnAir));
 
     // While a playlist plays the current button shows it.
     Zpm.bPlaylistOn = true;

@@ -54,13 +54,14 @@ TEST_F(frmTestLifeCycle, ClosingSavesPlacesOffTheScreenEdgesAs100) {
         float top, left;
         std::string yp, xp;
     };
-    // The margins at the bottom and right edges are 109 and 123 twips.
+    // The small machine (109 by 123 pixels) must fit between the saved
+    // place and the bottom and right edges.
+    const int top = screenHeight - 109 * 15, left = screenWidth - 123 * 15;
     const Close closes[] = {
         {0, 150, "100", "150"},
         {-300, 0, "100", "100"},
-        {static_cast<float>(screenHeight - 8 * 15), static_cast<float>(screenWidth - 9 * 15),
-         std::to_string(screenHeight - 8 * 15), std::to_string(screenWidth - 9 * 15)},
-        {static_cast<float>(screenHeight - 7 * 15), static_cast<float>(screenWidth - 8 * 15), "100", "100"},
+        {static_cast<float>(top), static_cast<float>(left), std::to_string(top), std::to_string(left)},
+        {static_cast<float>(top + 15), static_cast<float>(left + 15), "100", "100"},
         {300, 450, "300", "450"},
     };
     for (const Close& close : closes) {
@@ -99,18 +100,21 @@ TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
     }
 }
 
-TEST_F(frmTestLifeCycle, SavedPositionsThatDoNotFitFallBackTo10) {
+TEST_F(frmTestLifeCycle, SavedPositionsThatDoNotFitOrCannotBeReachedFallBackTo10) {
+    const std::string nearRight = std::to_string(forms::ScreenWidth() - 122 * 15);
+    const std::string nearBottom = std::to_string(forms::ScreenHeight() - 108 * 15);
     struct Case {
         const char* yp;
         const char* xp;
         std::optional<QPoint> pixels;
     };
     const Case cases[] = {
+        {nearBottom.c_str(), nearRight.c_str(), QPoint(1, 1)},  // the small machine would stick out
         {"1e39", "-1e39", QPoint(1, 1)},   // beyond single precision
         {"1e999", "2e308", QPoint(1, 1)},  // beyond double precision
         {"nan", "abc", QPoint(0, 0)},      // no number at the start
         {" 450x", "+300", QPoint(20, 30)},
-        {"3e38", "-3e38", std::nullopt},  // fits, far off the screen
+        {"3e38", "-3e38", QPoint(1, 1)},  // far off the screen
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.yp);
