@@ -777,6 +777,62 @@ def led_picture():
 
 
 # --------------------------------------------------------------------------
+# The sound-list window's skin: a 263 x 300 picture that the window stretches
+# to 293 x 335, so every place below is a window place times 263 / 293
+# across and 300 / 335 down.
+# --------------------------------------------------------------------------
+
+SOUND_LIST_SIZE = (263, 300)
+SOUND_LIST_KEYS = {"stop": 14, "fade": 29, "close": 244}  # 11 x 11 keys from row 7
+SOUND_LIST_STRIP = (51, 8, 180, 14)  # the drag strip under lblMove
+SOUND_LIST_WELL = (12, 43, 242, 246)  # round LstSounds
+
+GLYPH_STOP = ["#####", "#####", "#####", "#####", "#####"]
+GLYPH_FADE = ["....#", "...##", "..###", ".####", "#####"]
+
+
+def drag_strip(cv, x, y, w, h):
+    """A sunken strip with ribbed grip lines at both ends and the window's
+    name between them."""
+    for yy in range(y, y + h):
+        for xx in range(x, x + w):
+            cv.set(xx, yy, metal(xx, yy, base=(44, 47, 54)))
+    recess(cv, x, y, w, h)
+    for gx in (x + 4, x + w - 16):
+        for i in range(4):
+            for yy in range(y + 3, y + h - 3):
+                cv.blend(gx + i * 3, yy, (8, 9, 11), 0.7)
+                cv.blend(gx + i * 3 + 1, yy, (170, 176, 188), 0.35)
+    label = "SOUNDS"
+    engraved_text(cv, x + (w - text_width(label, FONT3x5)) // 2, y + (h - 5) // 2, label, FONT3x5,
+                  (160, 166, 178))
+
+
+def sound_list_skin():
+    w, h = SOUND_LIST_SIZE
+    cv = Canvas(w, h)
+    for y in range(h):
+        light = 4 if y < 26 else 0
+        for x in range(w):
+            cv.px[y][x] = metal(x, y, light=light)
+    title_key(cv, SOUND_LIST_KEYS["stop"], KEY_TOP, GLYPH_STOP)
+    title_key(cv, SOUND_LIST_KEYS["fade"], KEY_TOP, GLYPH_FADE)
+    title_key(cv, SOUND_LIST_KEYS["close"], KEY_TOP, GLYPH_CLOSE, color=(255, 120, 100))
+    drag_strip(cv, *SOUND_LIST_STRIP)
+    for x in range(3, w - 3):
+        cv.blend(x, 27, (8, 9, 11), 0.35)
+    x, y, lw, lh = SOUND_LIST_WELL
+    cv.rect(x, y, lw, lh, (0, 0, 0))
+    recess(cv, x, y, lw, lh, depth=2)
+    for sy in (32, h - 8):
+        screw(cv, 4, sy)
+        screw(cv, w - 9, sy)
+    runs = [(0, 0)] * h
+    edge_bevel(cv, runs)
+    return cv
+
+
+# --------------------------------------------------------------------------
 # The default sound: a soft two-partial chime
 # --------------------------------------------------------------------------
 
@@ -814,6 +870,7 @@ def outputs():
     files["icons/zpmpic.bmp"] = bmp_bytes(icon_program())
     files["icons/wrdpic.bmp"] = bmp_bytes(icon_calculator())
     files["led.bmp"] = bmp_bytes(led_picture())
+    files["skins/sound_list.bmp"] = bmp_bytes(sound_list_skin())
     files["media/eep.wav"] = wav_bytes(beep(), 44100)
     return files
 
