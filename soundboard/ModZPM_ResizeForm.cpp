@@ -7,6 +7,11 @@
 
 namespace {
 
+// The largest outer size, in twips, that a window takes.
+constexpr float WindowReach = 16777215.0f * forms::twipsPerPixel;
+
+bool WithinReach(float twips) { return std::isfinite(twips) && std::fabs(twips) <= WindowReach; }
+
 // Runs one statement of the element loop; one that fails is skipped.
 template <class Statement>
 void Attempt(Statement&& statement) {
@@ -72,7 +77,8 @@ void ResizeForm(forms::Form& frm, float NewWidth, bool bCenter) {
     if (innerWidth == 0) throw std::domain_error("ResizeForm: the window has no inner width");
     const float r = (NewWidth - borderWidth) / innerWidth;
     const float height = (frm.Height() - borderHeight) * r + borderHeight;
-    if (!std::isfinite(r) || !std::isfinite(height)) throw std::overflow_error("ResizeForm: the new size is no number");
+    if (!std::isfinite(r) || !WithinReach(height) || !WithinReach(NewWidth))
+        throw std::overflow_error("ResizeForm: the new size is beyond what a window takes");
     frm.setHeight(height);
     frm.setWidth(NewWidth);
 

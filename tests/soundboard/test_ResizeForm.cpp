@@ -188,14 +188,16 @@ TEST_F(ResizeFormTest, ARatioThatIsNoNumberChangesNothing) {
 }
 
 TEST_F(ResizeFormTest, AnOverflowingSizeChangesNothing) {
-    // Taller than wide: the new height overflows before the ratio does.
+    // Taller than wide: the new height overflows before the ratio does; a
+    // finite width can still be beyond any window.
     class TallWindow : public forms::Form {
     public:
         TallWindow() { setClientSize(100, 200); }
         forms::Label Caption{*this};
     };
     const float huge = std::numeric_limits<float>::max();
-    for (float width : {huge, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+    for (float width : {huge, 1e12f, -1e12f, std::numeric_limits<float>::infinity(),
+                        std::numeric_limits<float>::quiet_NaN()}) {
         TallWindow window;
         window.Caption.Move(10, 10, 30, 12);
         EXPECT_THROW(ResizeForm(window, width, false), std::overflow_error) << width;
