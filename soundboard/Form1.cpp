@@ -4,7 +4,6 @@
 #include <string>
 
 #include "ModZPM.h"
-#include "ModZPM_ResizeForm.h"
 #include "ascii_text.h"
 #include "asset_dir.h"
 
@@ -209,7 +208,7 @@ void Form1::loadHelp(std::string_view code) {
 }
 
 void Form1::Form_Load() {
-    loadHelp(sLang == "de" ? "DE" : "EN");
+    loadHelp(Zpm.sLang == "de" ? "DE" : "EN");
     ResizeForm(*this, 9000, false);
 }
 

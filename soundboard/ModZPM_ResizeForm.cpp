@@ -1,4 +1,5 @@
-#include "ModZPM_ResizeForm.h"
+// Form scaling: a window and its elements to a new width, by kind of element.
+#include "ModZPM.h"
 
 #include <array>
 #include <cmath>

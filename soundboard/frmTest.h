@@ -31,6 +31,7 @@ public:
     // other windows are shown and unloaded (empty while there is none).
     struct Links {
         std::string CommandLine;  // the arguments as one text; "/D" asks for the start-up paths
+        std::function<void()> showHelpWindow;
         std::function<void()> unloadHelpWindow;
         std::function<void()> unloadSoundList;
         std::function<void()> showSoundList;

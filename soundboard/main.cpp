@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "forms.h"
+#include "Form1.h"
 #include "frmTest.h"
 #include "mdINIBas.h"
 
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     frmTest::links.CommandLine = joinedArguments(argc, argv);
+    frmTest::links.showHelpWindow = [] { Form1::instance().Show(); };
+    frmTest::links.unloadHelpWindow = UnloadHelpWindow;
     forms::startRuntime();
     mdINIBas::SetEventPump(forms::DoEvents);
     frmTest::instance().Show();

@@ -9,7 +9,7 @@
 
 int main(int argc, char** argv) {
     if (!forms::chooseDisplay()) return 1;
-    sLang = argc > 1 ? argv[1] : "de";
+    Zpm.sLang = argc > 1 ? argv[1] : "de";
     forms::startRuntime();
     Form1::instance().Show();
     return forms::Run();

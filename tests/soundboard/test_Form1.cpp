@@ -48,17 +48,17 @@ void typeKey(QWidget* focused, int key, const QString& text) {
 
 class HelpWindowTest : public ::testing::Test {
 protected:
-    std::string savedLang = sLang;
+    std::string savedLang = Zpm.sLang;
     Form1& help = Form1::instance();
 
     void SetUp() override { forms::startRuntime(); }
     void TearDown() override {
         UnloadHelpWindow();
-        sLang = savedLang;
+        Zpm.sLang = savedLang;
     }
 
     Form1& open(std::string_view lang) {
-        sLang = lang;
+        Zpm.sLang = lang;
         help.Show();
         return help;
     }

@@ -12,7 +12,7 @@
 #include <stdexcept>
 
 #include "Form1.h"
-#include "ModZPM_ResizeForm.h"
+#include "ModZPM.h"
 #include "forms_qt.h"
 
 namespace {
