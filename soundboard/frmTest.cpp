@@ -42,10 +42,17 @@ std::string frmTest::ButtonToolTip(int index) const { return Image1[index].ToolT
 void frmTest::SetButtonToolTip(int index, std::string_view text) { Image1[index].setToolTipText(text); }
 std::string frmTest::ButtonTag(int index) const { return Image1[index].Tag(); }
 void frmTest::SetButtonTag(int index, std::string_view tag) { Image1[index].setTag(tag); }
-void frmTest::ShowButton(int index, ButtonPicture picture) { Image1[index].setPicture(stateImage(picture).Picture()); }
+void frmTest::ShowButton(int index, ButtonPicture picture) {
+    const auto [shown, isNew] = m_shownState.try_emplace(index, picture);
+    if (!isNew && shown->second == picture) return;
+    shown->second = picture;
+    Image1[index].setPicture(stateImage(picture).Picture());
+}
 void frmTest::RefreshButton(int index) { Image1[index].Refresh(); }
 
-void frmTest::SetTitleText(std::string_view text) { lblTitel.setCaption(text); }
+void frmTest::SetTitleText(std::string_view text) {
+    if (lblTitel.Caption() != text) lblTitel.setCaption(text);
+}
 void frmTest::SetTitleCentred(bool centred) {
     lblTitel.setAlignment(centred ? forms::vbCenter : forms::vbLeftJustify);
 }
@@ -54,7 +61,9 @@ void frmTest::ShowLoading() {
     lblTitel.Refresh();
 }
 std::string frmTest::TimeText() const { return lblTime.Caption(); }
-void frmTest::SetTimeText(std::string_view text) { lblTime.setCaption(text); }
+void frmTest::SetTimeText(std::string_view text) {
+    if (lblTime.Caption() != text) lblTime.setCaption(text);
+}
 void frmTest::SetCaption(std::string_view text) { setCaption(text); }
 bool frmTest::Minimised() const { return WindowState() == forms::vbMinimized; }
 media::MediaPlayer& frmTest::Player(int index) { return wmp(index); }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -142,6 +143,9 @@ private:
 
     void Timer1_Timer();
 
+    // The state each button shows, so that a tick re-setting the same state
+    // costs nothing.
+    std::map<int, ButtonPicture> m_shownState;
     cDIBSectionRegion m_cRegion;
     std::array<std::optional<media::MediaPlayer>, 2> m_wmp;
 };

@@ -53,6 +53,7 @@ void PlaceTitleBarKeys(frmTest& form, const MachineLayout& layout) {
 }  // namespace
 
 void frmTest::design() {
+    m_shownState.clear();
     setClientSize(designWidth, designHeight);
     setKeyPreview(true);
     placeTitleBar();
