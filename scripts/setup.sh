@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   xvfb xauth xdotool imagemagick x11-utils sox openbox
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation
 )
 
 missing=()

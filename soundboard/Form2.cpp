@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int KeyEscape = 27;
-constexpr long NormalLevel = -600;
 constexpr int FadeInterval = 20;  // milliseconds
 constexpr std::int16_t FadeOutCode = 10 * forms::vbLeftButton + forms::vbAltMask;
 constexpr std::string_view PlaylistMark = "PlayList ";
@@ -29,7 +28,7 @@ constexpr long FadeEnd = -4500;
 constexpr forms::Color Black = 0x000000;
 constexpr forms::Color SystemWindowColour = 0x80000005;
 
-media::MediaPlayer& MainPlayer() { return frmTest::instance().wmp(0); }
+media::MediaPlayer& MainPlayer() { return MainWindow().Player(0); }
 
 // Lets events run until the condition holds.
 // TODO(waits): replace with the platform's blocking wait once it exists;
@@ -41,14 +40,12 @@ void WaitUntil(const std::function<bool()>& done) {
     }
 }
 
-void ShowState(forms::Image& button, const forms::Image& state) { button.setPicture(state.Picture()); }
-
 // A playlist button that no running playlist plays yet is started by the
 // click dispatcher, as a plain click on it.
 bool StartsByClick() {
-    frmTest& main = frmTest::instance();
-    if (bPlaylistOn || !main.Image1.exists(iCurBtn)) return false;
-    return main.Image1[iCurBtn].ToolTipText().find(PlaylistMark) != std::string::npos;
+    ZpmWindow& main = MainWindow();
+    if (Zpm.bPlaylistOn || !main.HasButton(Zpm.iCurBtn)) return false;
+    return main.ButtonToolTip(Zpm.iCurBtn).find(PlaylistMark) != std::string::npos;
 }
 
 }  // namespace
@@ -103,7 +100,7 @@ void Form2::Close() {
 void Form2::Form_Load() {
     ++m_loadCount;
     place();
-    if (bPlayerOk) fill();
+    if (Zpm.bPlayerOk) fill();
 }
 
 // Under the open skin of the machine's size class, centred, in twips. The
@@ -113,13 +110,13 @@ void Form2::place() {
     const auto ratio = [this] { return Width() / ScaleWidth(); };
     setWidth(ratio() * imgListe.Width());
     setHeight(ratio() * imgListe.Height());
-    setTop(main.Top() + ratio() * static_cast<float>(lWinH));
-    setLeft(main.Left() + ratio() * (static_cast<float>(lWinW) / 2) - Width() / 2);
+    setTop(main.Top() + ratio() * static_cast<float>(Zpm.lWinH));
+    setLeft(main.Left() + ratio() * (static_cast<float>(Zpm.lWinW) / 2) - Width() / 2);
 
     if (Left() <= 0) setLeft(10);
     if (Top() + 500 + Height() > static_cast<float>(forms::ScreenHeight())) setTop(main.Top() - Height());
     if (Left() + Width() <= static_cast<float>(forms::ScreenWidth())) return;
-    switch (iMaschineMode) {
+    switch (Zpm.iMaschineMode) {
         case 1: setLeft(main.Left() + 100); break;
         // The main window keeps its full design width in every mode.
         case 3: setLeft((main.Left() + 100) - (main.Width() - Width())); break;
@@ -131,17 +128,17 @@ void Form2::place() {
 // an empty button's row is empty.
 void Form2::fill() {
     LstSounds.Clear();
-    if (bPlaylistOn) {
-        const auto last = static_cast<std::int32_t>(aPlaylist.size()) - 1;
-        for (lListIdx = 1; lListIdx <= last; ++lListIdx)
-            LstSounds.AddItem(SoundDisplayName(aPlaylist[static_cast<std::size_t>(lListIdx)]), lListIdx - 1);
+    if (Zpm.bPlaylistOn) {
+        const auto last = static_cast<std::int32_t>(Zpm.aPlaylist.size()) - 1;
+        for (Zpm.lListIdx = 1; Zpm.lListIdx <= last; ++Zpm.lListIdx)
+            LstSounds.AddItem(SoundDisplayName(Zpm.aPlaylist[static_cast<std::size_t>(Zpm.lListIdx)]), Zpm.lListIdx - 1);
         return;
     }
-    const std::int32_t count = colSnds.Count();
-    for (lListIdx = 1; lListIdx <= count; ++lListIdx) {
-        const std::string key = ButtonKey(lListIdx);
-        const std::string name = colSnds.Contains(key) ? SoundDisplayName(colSnds.Item(key)) : std::string();
-        LstSounds.AddItem(platform::text::equalNoCase(name, EmptyName) ? std::string() : name, lListIdx - 1);
+    const std::int32_t count = Zpm.colSnds.Count();
+    for (Zpm.lListIdx = 1; Zpm.lListIdx <= count; ++Zpm.lListIdx) {
+        const std::string key = ButtonKey(Zpm.lListIdx);
+        const std::string name = Zpm.colSnds.Contains(key) ? SoundDisplayName(Zpm.colSnds.Item(key)) : std::string();
+        LstSounds.AddItem(platform::text::equalNoCase(name, EmptyName) ? std::string() : name, Zpm.lListIdx - 1);
     }
 }
 
@@ -153,7 +150,7 @@ void Form2::Form_KeyPress(int& KeyAscii) {
 
 void Form2::LblClose_Click() {
     Close();
-    bSndListOpen = false;
+    Zpm.bSndListOpen = false;
 }
 
 // A paused player stays paused, and its playlist stays on.
@@ -163,7 +160,7 @@ void Form2::lblStop_Click() {
     player.setVolume(media::kSilence);
     player.Stop();
     player.setVolume(NormalLevel);
-    bPlaylistOn = false;
+    Zpm.bPlaylistOn = false;
 }
 
 void Form2::lblFade_Click() { Timer1.setEnabled(true); }
@@ -214,35 +211,35 @@ void Form2::stopWhatPlays() {
 // the button's sound. Without a selected row, or for a row beyond what it
 // stands for, nothing happens.
 void Form2::LstSounds_DblClick() {
-    if (!bPlayerOk) return;
+    if (!Zpm.bPlayerOk) return;
     const int row = LstSounds.ListIndex();
     if (row < 0) return;
-    frmTest& main = frmTest::instance();
     std::string path;
-    if (bPlaylistOn) {
+    if (Zpm.bPlaylistOn) {
         const std::optional<std::string> entry = PlaylistEntry(row + 1);
         if (!entry) return;
-        iPlIdx = row + 1;
-        path = aPlaylist.front() + *entry;
-        sNowTitle = LstSounds.List(row);
+        Zpm.iPlIdx = row + 1;
+        path = Zpm.aPlaylist.front() + *entry;
+        Zpm.sNowTitle = LstSounds.List(row);
     } else {
         const std::string key = ButtonKey(row + 1);
-        if (!colSnds.Contains(key)) return;
+        if (!Zpm.colSnds.Contains(key)) return;
         // Only the large open machine shows the chosen button.
-        if (iMaschineMode == 1) {
-            if (main.Image1.exists(iCurBtn)) ShowState(main.Image1[iCurBtn], main.ImgReady);
-            iCurBtn = static_cast<std::int16_t>(row + 1);
-            ShowState(main.Image1[iCurBtn], main.ImgOnAir);
+        if (Zpm.iMaschineMode == 1) {
+            ZpmWindow& main = MainWindow();
+            if (main.HasButton(Zpm.iCurBtn)) main.ShowButton(Zpm.iCurBtn, ButtonPicture::Ready);
+            Zpm.iCurBtn = static_cast<std::int16_t>(row + 1);
+            main.ShowButton(Zpm.iCurBtn, ButtonPicture::OnAir);
         }
-        path = colSnds.Item(key);
+        path = Zpm.colSnds.Item(key);
     }
     stopWhatPlays();
     // The main window closed during the fade: the program is ending.
-    if (!main.Loaded()) return;
+    if (!frmTest::instance().Loaded()) return;
     if (StartsByClick()) {
         std::int16_t button = 0;
         std::int16_t shift = 0;
-        ButtonAction(iCurBtn, button, shift);
+        ButtonAction(Zpm.iCurBtn, button, shift);
         return;
     }
     media::MediaPlayer& player = MainPlayer();

@@ -1,7 +1,7 @@
-// The program-wide state of the soundboard and the procedures that turn the
-// settings file into button assignments: the data and settings paths, the
-// stored-path markers, the display name of a sound, the title of what plays
-// and the running playlist.
+// The program module: the program-wide state, the procedures that turn the
+// settings file into button assignments, the click dispatcher, drops, the
+// status tick and the running playlist. It reaches the main window only
+// through ZpmWindow, which the window implements.
 #pragma once
 
 #include <cstdint>
@@ -11,28 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "ZpmWindow.h"
+#include "forms.h"
 #include "keyed_collection.h"
 #include "window_host.h"
-
-// Settings paths, set by LoadSettings.
-extern std::string SystemDir;    // the system folder; its "media" subfolder holds sounds
-extern std::string ApplDataDir;  // the data folder
-extern std::string INI_Name;     // the settings file in use
-extern std::string SystemSound;  // the default sound, the sound of an empty button
-
-extern std::string sLang;  // language code; exactly "de" selects German texts
-extern bool bPanic;        // the panic disguise is in force
-extern bool bBlinkOn;      // blink phase of a paused button
-extern bool bPlayerOk;     // the main player could be created
-extern bool bSndListOpen;  // the sound-list window is open
-extern bool bPlaylistOn;   // a playlist runs on the main player
-extern bool bTalkOver;     // talk-over mode
-
-// The assignment of each button under its key "s1" to "s75": a full sound
-// path, "PlayList_" followed by the button number, or SystemSound. Replaced
-// whole by LoadSettings once complete, so it never holds fewer than 75 keys
-// after the first load.
-extern platform::Collection colSnds;
 
 // The display name of an empty button, and the tag of a playlist button
 // whose folder was missing at its last start.
@@ -40,19 +22,86 @@ inline constexpr std::string_view EmptyName = "eep";
 inline constexpr std::string_view ErrorMark = "Lerror";
 
 constexpr std::size_t MarqueeLength = 256;
-extern std::string sMarquee;   // always MarqueeLength bytes: title, three blanks, title
-extern std::string sNowTitle;  // title of what plays now
+constexpr int ButtonCount = 75;
+constexpr int TwinCount = 15;
+constexpr int TwinOffset = 100;
+constexpr long NormalLevel = -600;
 
-extern std::int32_t lListIdx;        // loop counter of the sound list's filling
-extern std::int16_t iMaschineMode;   // machine mode 1 to 4
-extern std::int32_t lWinW, lWinH;    // pixel size of the open skin of the current size class
-extern std::int16_t iCurBtn;         // Image1 index of the button on the main player; 0 before the first press
-extern std::int32_t iPlIdx;          // 1-based index of the playing entry of aPlaylist
+// Everything the program keeps between events, as one object: a test
+// starts afresh with `Zpm = {};`.
+struct ZpmState {
+    // Settings paths, set by LoadSettings.
+    std::string SystemDir;    // the system folder; its "media" subfolder holds sounds
+    std::string ApplDataDir;  // the data folder
+    std::string INI_Name;     // the settings file in use
+    std::string SystemSound;  // the default sound, the sound of an empty button
 
-// The running playlist: element 0 the base folder, 1 and up the entries,
-// each played as element 0 followed directly by the entry. After
-// LoadPlaylist it always holds at least two elements.
-extern std::vector<std::string> aPlaylist;
+    std::string sLang;          // language code; exactly "de" selects German texts
+    bool bPanic = false;        // the panic disguise is in force
+    bool bBlinkOn = false;      // blink phase of a paused button
+    bool bPlayerOk = false;     // the main player could be created
+    bool bSndListOpen = false;  // the sound-list window is open
+    bool bPlaylistOn = false;   // a playlist runs on the main player
+    bool bTalkOver = false;     // talk-over mode
+
+    // The assignment of each button under its key "s1" to "s75": a full
+    // sound path, "PlayList_" followed by the button number, or SystemSound.
+    // Replaced whole by LoadSettings once complete, so it never holds fewer
+    // than 75 keys after the first load.
+    platform::Collection colSnds;
+
+    std::string sMarquee = std::string(MarqueeLength, ' ');  // title, three blanks, title; in characters
+    std::string sNowTitle;                                   // title of what plays now
+    std::int16_t iMarqueePos = 0;  // where the scrolling title starts, 1-based; 0 starts over
+
+    std::int32_t lListIdx = 0;       // loop counter of the sound list's filling
+    std::int16_t iMaschineMode = 0;  // machine mode 1 to 4
+    std::int32_t lWinW = 0;          // pixel size of the open skin of the current size class
+    std::int32_t lWinH = 0;
+    std::int16_t iCurBtn = 0;  // Image1 index of the button on the main player; 0 before the first press
+    std::int32_t iPlIdx = 0;   // 1-based index of the playing entry of aPlaylist
+    std::int32_t lFailedEntries = 0;  // playlist entries in a row that could not be opened
+
+    // The running playlist: element 0 the base folder, 1 and up the entries,
+    // each played as element 0 followed directly by the entry. After
+    // LoadPlaylist it always holds at least two elements.
+    std::vector<std::string> aPlaylist;
+
+    // A run of LoadSettings is under way; a call made while its settings
+    // reads let events run asks it to start over with that call's folder.
+    bool loadRunning = false;
+    bool loadAgain = false;
+    std::string loadFolder;
+};
+extern ZpmState Zpm;
+
+// The main window the module works on; set by the window when it is made.
+// Gives the one set before.
+ZpmWindow* SetMainWindow(ZpmWindow* window);
+ZpmWindow& MainWindow();
+
+// --- buttons ---
+
+// The key of button n in colSnds and in the settings sections: "s" and n.
+std::string ButtonKey(int n);
+// Buttons n and n + 100 (n up to 15) are one button.
+std::int16_t ButtonNumber(int index);
+std::optional<int> TwinIndex(int n);
+// The pressed button is the current one, twins counting as one.
+bool IsCurrentButton(int index);
+
+// The picture a button rests in when its sound does not play: empty for
+// "eep", else the error mark's picture when asked to show it, else ready.
+ButtonPicture RestingPicture(int index, bool showErrorMark);
+// The next phase of a paused current button's blink: on air, then ready
+// (or list on air while a playlist runs).
+ButtonPicture BlinkPicture();
+// The current button shows that its sound or list plays.
+void ShowCurrentPlaying();
+// The picture a button keeps once the mouse is let go over it.
+void ShowReleasedButton(int index, int shift);
+
+// --- settings and assignments ---
 
 // Works out the paths, provides the default sound, follows the redirect and
 // loads the 75 assignments into colSnds and onto both panels' buttons. The
@@ -68,6 +117,22 @@ std::string ExpandPathMarkers(std::string_view path);
 // blanks: the tooltip, the sound-list row and the title of a sound.
 std::string SoundDisplayName(std::string_view path);
 
+// The stored form of a dropped sound's path: the data folder inside it as
+// "[!P!]", else a path on the data folder's drive as "[!D!]" and the rest.
+// Linux paths have no drive and are stored whole or with "[!P!]".
+std::string StoredPath(std::string_view dropped);
+
+// Gives button n (and its twin) a new assignment in colSnds and shows it:
+// tooltip and the empty or ready picture. A new assignment by drop also
+// takes away the mark of a missing playlist folder.
+void AssignButton(int n, std::string assignment, bool clearErrorMark);
+
+// Files dropped on button Index: a settings file switches to it, several
+// files make a new playlist, a ".txt" file is a list, anything else a sound.
+void DropFiles(int Index, std::span<const std::string> files);
+
+// --- the title ---
+
 // Sets sNowTitle and sMarquee from a path.
 void SetNowPlaying(std::string_view path);
 
@@ -75,13 +140,7 @@ void SetNowPlaying(std::string_view path);
 // length of sMarquee.
 std::string MarqueeText(std::string text);
 
-// The key of button n in colSnds and in the settings sections: "s" and n.
-std::string ButtonKey(int n);
-
-// The stored form of a dropped sound's path: the data folder inside it as
-// "[!P!]", else a path on the data folder's drive as "[!D!]" and the rest.
-// Linux paths have no drive and are stored whole or with "[!P!]".
-std::string StoredPath(std::string_view dropped);
+// --- playlists ---
 
 // Writes a new list file of the given files into the data folder's "lists"
 // folder and gives its path. The base folder is the deepest folder that
@@ -90,24 +149,32 @@ std::string StoredPath(std::string_view dropped);
 // Nothing when the folder or the file cannot be written.
 std::optional<std::string> WriteNewList(std::span<const std::string> paths);
 
-// Gives button n (and its twin) a new assignment in colSnds and shows it:
-// tooltip and the empty or ready picture. A new assignment by drop also
-// takes away the mark of a missing playlist folder.
-void AssignButton(int n, std::string assignment, bool clearErrorMark);
-
 // Entry i of the running playlist (1 to its last); nothing outside it.
 std::optional<std::string> PlaylistEntry(std::int32_t i);
+
+// Plays entry iPlIdx of the running playlist. A list none of whose entries
+// could be opened in a whole round ends: its button shows the error mark.
+void PlayPlaylistEntry();
 
 // Loads the playlist of a button key from the "lsts" section into aPlaylist.
 // A list that is absent, cannot be read or holds fewer than two items gives
 // ("NIL", "NIL"), which names no folder.
 void LoadPlaylist(std::string_view key);
 
+// --- presses, the tick, the sound list ---
+
 // Everything a press on a sound button does: Index is the pressed button's
 // Image1 index, Button the mouse button (0 from the sound list), Shift the
 // modifier keys. By reference: the sound list passes iCurBtn itself, and
 // every write to iCurBtn here changes Index as well.
 void ButtonAction(std::int16_t& Index, std::int16_t& Button, std::int16_t& Shift);
+
+// Silences and stops a player, then puts back the normal level.
+void SilenceAndStop(media::MediaPlayer& player);
+
+// One second of the status display: time, title, the running playlist and
+// the current button's picture.
+void StatusTick();
 
 // Rebuilds an open sound list from the settings file; with the list closed
 // nothing at all happens.
@@ -117,7 +184,30 @@ void RefreshSoundList();
 // that is no number), "24:59:59" from 25 hours on.
 std::string FormatSeconds(double seconds);
 
+// The date and the time as the system's regional settings write them.
+std::string DateTimeText();
+// The shortest text that reads back as the same single-precision number.
+std::string NumberText(float value);
+// The local time in a strftime format.
+std::string LocalTimeText(const char* format);
+
 // Mode 1 puts the window on top of all windows that are not, mode 0 takes it
 // back among them; neither moves nor sizes it. Any other mode does nothing
 // and gives False.
 bool SetTopMost(std::int16_t mode, gdi::WindowHandle hWnd);
+
+// --- form scaling ---
+
+// Gives the window the outer width NewWidth (twips) and its height, and the
+// place and size of each element, the same ratio; centres it on the screen
+// when bCenter is set, and shows it. Text boxes are kept within the help
+// window's inner size. Throws std::domain_error for a window whose inner
+// width is zero and std::overflow_error when the ratio is no finite number
+// or the new width or height is beyond what a window takes; the window is
+// then left as it was. A statement on an
+// element that fails (a member the element lacks, a value it refuses) is
+// skipped.
+void ResizeForm(forms::Form& frm, float NewWidth, bool bCenter);
+
+// The help window, loaded when it is not (loading shows it).
+forms::Form& HelpWindow();

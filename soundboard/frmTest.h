@@ -1,21 +1,26 @@
 // The main window: a borderless window cut to the outline of its skin, with
 // the title-bar hot spots, the two panels of sound buttons, the hidden
 // templates and icons, and the two players. Four machine modes (large or
-// small, open or folded) each have a skin of their own.
+// small, open or folded) each have a skin of their own. What a press, a
+// drop or a tick means is decided by the program module; the window shows.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "ZpmWindow.h"
 #include "cDIBSectionRegion.h"
 #include "forms.h"
 #include "media_player.h"
 
-class frmTest : public forms::Form {
+struct MachineLayout;
+
+class frmTest : public forms::Form, public ZpmWindow {
 public:
     static frmTest& instance();  // the one main window, made on first use
 
@@ -23,17 +28,16 @@ public:
     static constexpr int designHeight = 370;
     static constexpr int buttonSize = 19;
 
-    // The program's command-line arguments as one text; "/D" asks for the
-    // box of start-up paths.
-    static inline std::string CommandLine;
-
-    // How the help window and the sound-list window are unloaded; empty
-    // while the program has no such window.
-    static inline std::function<void()> unloadHelpWindow;
-    static inline std::function<void()> unloadSoundList;
-    // How the sound-list window is shown again after a rebuild; empty while
-    // the program has no such window.
-    static inline std::function<void()> showSoundList;
+    // What the program sets from outside: the command line and how the
+    // other windows are shown and unloaded (empty while there is none).
+    struct Links {
+        std::string CommandLine;  // the arguments as one text; "/D" asks for the start-up paths
+        std::function<void()> showHelpWindow;
+        std::function<void()> unloadHelpWindow;
+        std::function<void()> unloadSoundList;
+        std::function<void()> showSoundList;
+    };
+    static inline Links links;
 
     // Title bar: caption-less hot spots over the keys painted on the skin,
     // the always-on-top LED and the two displays.
@@ -85,6 +89,28 @@ public:
     // Writes every element's place to "formdata.txt" in the home folder.
     void printobjects();
 
+    // ZpmWindow
+    bool HasButton(int index) const override;
+    std::string ButtonToolTip(int index) const override;
+    void SetButtonToolTip(int index, std::string_view text) override;
+    std::string ButtonTag(int index) const override;
+    void SetButtonTag(int index, std::string_view tag) override;
+    void ShowButton(int index, ButtonPicture picture) override;
+    void RefreshButton(int index) override;
+    void SetTitleText(std::string_view text) override;
+    void SetTitleCentred(bool centred) override;
+    void ShowLoading() override;
+    std::string TimeText() const override;
+    void SetTimeText(std::string_view text) override;
+    void SetCaption(std::string_view text) override;
+    bool Minimised() const override;
+    media::MediaPlayer& Player(int index) override;
+    void UnloadSoundList() override;
+    void ShowSoundList() override;
+
+    // The template image whose picture a button shows for a state.
+    const forms::Image& stateImage(ButtonPicture picture) const;
+
 private:
     frmTest();
     void design() override;
@@ -92,11 +118,13 @@ private:
     void placeButtons(forms::PictureBox& panel, int firstIndex, int columns, int rows);
     void placeTemplates();
     void placeSkins();
+    void applyLayout(const MachineLayout& layout);
 
     void create_largeWindow();
     void create_largeClosedWindow();
     void create_smallClosedWindow();
     void shapeWindow(std::int16_t mode, forms::PictureBox& skin, const forms::PictureBox& openSkin);
+    void takeOpenSkinSize(const forms::PictureBox& holder);
 
     void closeSoundList();
 
@@ -115,6 +143,9 @@ private:
 
     void Timer1_Timer();
 
+    // The state each button shows, so that a tick re-setting the same state
+    // costs nothing.
+    std::map<int, ButtonPicture> m_shownState;
     cDIBSectionRegion m_cRegion;
     std::array<std::optional<media::MediaPlayer>, 2> m_wmp;
 
@@ -122,12 +153,11 @@ private:
 public:
     // The two always-on-top switches, independent of each other: the LED
     // key and a right press on the time display.
-    static inline bool bOnTop = false;
-    static inline bool bTimeOnTop = false;
-    // How the help window is shown; empty while the program has none.
-    static inline std::function<void()> showHelpWindow;
-    // The date and the time as the system writes them, joined by " - ".
-    static std::string DateTimeText();
+    struct OnTopSwitches {
+        bool bOnTop;
+        bool bTimeOnTop;
+    };
+    static inline OnTopSwitches onTop{};  // both off
 
 private:
     void wireTitleBar();  // hands the hot spots' events to their handlers

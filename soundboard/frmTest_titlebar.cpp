@@ -32,8 +32,8 @@ std::int16_t NextMode(std::int16_t mode, const ModeTable& table) {
 // applied even when it did not change, which closes an open sound list.
 void SwitchMode(frmTest& form, const ModeTable& table) {
     form.lblTitel.setVisible(false);
-    iMaschineMode = NextMode(iMaschineMode, table);
-    if (iMaschineMode == 1) form.lblTitel.setVisible(true);
+    Zpm.iMaschineMode = NextMode(Zpm.iMaschineMode, table);
+    if (Zpm.iMaschineMode == 1) form.lblTitel.setVisible(true);
     form.set_maschine();
 }
 
@@ -48,38 +48,35 @@ void frmTest::wireTitleBar() {
     LblClose.onClick = [this] { LblClose_Click(); };
     LblHelp.onClick = [this] { LblHelp_Click(); };
     lblSndLst.onClick = [this] { lblSndLst_Click(); };
-    // The program's sound-list window, unless another was put in its place.
-    if (!showSoundList) showSoundList = [] { Form2::instance().Show(); };
-    if (!unloadSoundList) unloadSoundList = [] { Form2::instance().Close(); };
 }
 
 // The LED follows the switch, whether or not the window system agreed.
 void frmTest::LblOnTop_Click() {
-    if (bOnTop) {
+    if (onTop.bOnTop) {
         SetTopMost(0, hWnd());
         PicLed.setVisible(false);
-        bOnTop = false;
+        onTop.bOnTop = false;
         return;
     }
     SetTopMost(1, hWnd());
     PicLed.Move(LedLeft, LedTop, PicLed.Width(), PicLed.Height());
     PicLed.setVisible(true);
-    bOnTop = true;
+    onTop.bOnTop = true;
 }
 
 // The right button alone, whatever keys are held; the text's colour shows
 // the switch.
 void frmTest::lblTime_MouseDown(const forms::MouseEvent& event) {
     if (event.Button != forms::vbRightButton) return;
-    if (bTimeOnTop) {
+    if (onTop.bTimeOnTop) {
         SetTopMost(0, hWnd());
         lblTime.setForeColor(White);
-        bTimeOnTop = false;
+        onTop.bTimeOnTop = false;
         return;
     }
     SetTopMost(1, hWnd());
     lblTime.setForeColor(Magenta);
-    bTimeOnTop = true;
+    onTop.bTimeOnTop = true;
 }
 
 void frmTest::LblSmallwin_Click() { SwitchMode(*this, SizeSwitched); }
@@ -99,13 +96,13 @@ void frmTest::LblMin_Click() {
 void frmTest::LblClose_Click() { Unload(); }
 
 void frmTest::LblHelp_Click() {
-    if (showHelpWindow) showHelpWindow();
+    if (links.showHelpWindow) links.showHelpWindow();
 }
 
 // Showing an open list again keeps its rows.
 void frmTest::lblSndLst_Click() {
     Form2::instance().Show();
-    bSndListOpen = true;
+    Zpm.bSndListOpen = true;
 }
 
 void frmTest::Form_MouseDown(const forms::MouseEvent&) { DragWindow(hWnd()); }

@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "forms.h"
+#include "Form1.h"
+#include "Form2.h"
 #include "frmTest.h"
 #include "mdINIBas.h"
 
@@ -27,7 +29,11 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
-    frmTest::CommandLine = joinedArguments(argc, argv);
+    frmTest::links.CommandLine = joinedArguments(argc, argv);
+    frmTest::links.showHelpWindow = [] { Form1::instance().Show(); };
+    frmTest::links.unloadHelpWindow = UnloadHelpWindow;
+    frmTest::links.showSoundList = [] { Form2::instance().Show(); };
+    frmTest::links.unloadSoundList = [] { Form2::instance().Close(); };
     forms::startRuntime();
     mdINIBas::SetEventPump(forms::DoEvents);
     frmTest::instance().Show();

@@ -178,6 +178,7 @@ FONT5x7 = {
     "O": [".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."],
     "M": ["#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"],
     "A": [".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"],
+    "K": ["#...#", "#..#.", "#.#..", "##...", "#.#..", "#..#.", "#...#"],
     "T": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."],
 }
 
@@ -777,6 +778,162 @@ def led_picture():
 
 
 # --------------------------------------------------------------------------
+# The sound-list window's skin: a 263 x 300 picture that the window stretches
+# to 293 x 335, so every place below is a window place times 263 / 293
+# across and 300 / 335 down.
+# --------------------------------------------------------------------------
+
+SOUND_LIST_SIZE = (263, 300)
+SOUND_LIST_KEYS = {"stop": 14, "fade": 29, "close": 244}  # 11 x 11 keys from row 7
+SOUND_LIST_STRIP = (51, 8, 180, 14)  # the drag strip under lblMove
+SOUND_LIST_WELL = (12, 43, 242, 246)  # round LstSounds
+
+GLYPH_STOP = ["#####", "#####", "#####", "#####", "#####"]
+GLYPH_FADE = ["....#", "...##", "..###", ".####", "#####"]
+
+
+def drag_strip(cv, x, y, w, h):
+    """A sunken strip with ribbed grip lines at both ends and the window's
+    name between them."""
+    for yy in range(y, y + h):
+        for xx in range(x, x + w):
+            cv.set(xx, yy, metal(xx, yy, base=(44, 47, 54)))
+    recess(cv, x, y, w, h)
+    for gx in (x + 4, x + w - 16):
+        for i in range(4):
+            for yy in range(y + 3, y + h - 3):
+                cv.blend(gx + i * 3, yy, (8, 9, 11), 0.7)
+                cv.blend(gx + i * 3 + 1, yy, (170, 176, 188), 0.35)
+    label = "SOUNDS"
+    engraved_text(cv, x + (w - text_width(label, FONT3x5)) // 2, y + (h - 5) // 2, label, FONT3x5,
+                  (160, 166, 178))
+
+
+def sound_list_skin():
+    w, h = SOUND_LIST_SIZE
+    cv = Canvas(w, h)
+    for y in range(h):
+        light = 4 if y < 26 else 0
+        for x in range(w):
+            cv.px[y][x] = metal(x, y, light=light)
+    title_key(cv, SOUND_LIST_KEYS["stop"], KEY_TOP, GLYPH_STOP)
+    title_key(cv, SOUND_LIST_KEYS["fade"], KEY_TOP, GLYPH_FADE)
+    title_key(cv, SOUND_LIST_KEYS["close"], KEY_TOP, GLYPH_CLOSE, color=(255, 120, 100))
+    drag_strip(cv, *SOUND_LIST_STRIP)
+    for x in range(3, w - 3):
+        cv.blend(x, 27, (8, 9, 11), 0.35)
+    x, y, lw, lh = SOUND_LIST_WELL
+    cv.rect(x, y, lw, lh, (0, 0, 0))
+    recess(cv, x, y, lw, lh, depth=2)
+    for sy in (32, h - 8):
+        screw(cv, 4, sy)
+        screw(cv, w - 9, sy)
+    runs = [(0, 0)] * h
+    edge_bevel(cv, runs)
+    return cv
+
+
+# --------------------------------------------------------------------------
+# The help window: its artwork (600 x 450; the text box covers 8, 8, 585 x
+# 409, the two flags lie at 264 and 312 on row 420, the OK hot spot at 544,
+# 424, 41 x 17), the two flag icons and the window's icon.
+# --------------------------------------------------------------------------
+
+HELP_SIZE = (600, 450)
+HELP_TEXT_BOX = (8, 8, 585, 409)
+HELP_OK = (544, 424, 41, 17)
+SLATE = (46, 52, 62)
+
+
+def help_artwork():
+    w, h = HELP_SIZE
+    cv = Canvas(w, h)
+    for y in range(h):
+        for x in range(w):
+            cv.px[y][x] = metal(x, y, base=SLATE)
+    # the light frame: a bright line two pixels in from the edge, a darker
+    # one inside it
+    for x in range(1, w - 1):
+        cv.set(x, 1, (214, 220, 230))
+        cv.set(x, h - 2, (150, 156, 168))
+        cv.blend(x, 2, (8, 9, 11), 0.4)
+    for y in range(1, h - 1):
+        cv.set(1, y, (214, 220, 230))
+        cv.set(w - 2, y, (150, 156, 168))
+        cv.blend(2, y, (8, 9, 11), 0.4)
+    x, y, bw, bh = HELP_TEXT_BOX
+    cv.rect(x, y, bw, bh, (80, 80, 80))
+    recess(cv, x, y, bw, bh)
+    # a recess behind each flag
+    for fx in (264, 312):
+        recess(cv, fx, 420, 32, 24)
+    ok_button(cv, *HELP_OK)
+    engraved_text(cv, 14, 428, "ZIRPOMAT", FONT3x5, (150, 156, 168))
+    return cv
+
+
+def ok_button(cv, x, y, w, h):
+    key(cv, x, y, w, h, face=(92, 98, 110))
+    tw = text_width("OK", FONT5x7)
+    tx, ty = x + (w - tw) // 2, y + (h - 7) // 2
+    draw_text(cv, tx + 1, ty + 1, "OK", FONT5x7, (12, 13, 16), 0.5)
+    draw_text(cv, tx, ty, "OK", FONT5x7, (236, 240, 246))
+
+
+def flag_german():
+    cv = Canvas(32, 32)
+    bands = [(0, 0, 0), (221, 0, 0), (255, 206, 0)]
+    for y in range(32):
+        for x in range(32):
+            cv.set(x, y, bands[y * 3 // 32])
+    return cv
+
+
+def flag_union():
+    """Blue field, white and red saltire, white-edged red cross."""
+    blue, white, red = (1, 33, 105), (255, 255, 255), (200, 16, 46)
+    cv = Canvas(32, 32)
+    for y in range(32):
+        for x in range(32):
+            cx, cy = x + 0.5 - 16, y + 0.5 - 16
+            diagonal = min(abs(cx - cy), abs(cx + cy)) / math.sqrt(2)
+            c = blue
+            if diagonal <= 3.2:
+                c = white
+            if diagonal <= 1.2:
+                c = red
+            if min(abs(cx), abs(cy)) <= 5:
+                c = white
+            if min(abs(cx), abs(cy)) <= 3:
+                c = red
+            cv.set(x, y, c)
+    return cv
+
+
+def icon_help():
+    """A blue key with a large question mark on a graphite tile."""
+    cv = Canvas(32, 32)
+    for y in range(32):
+        for x in range(32):
+            cv.set(x, y, metal(x, y, base=(66, 70, 80), light=6 - y * 0.3))
+    runs = [(r, r) for r in (2, 1)] + [(0, 0)] * 28 + [(r, r) for r in (1, 2)]
+    edge_bevel(cv, runs)
+    for y, (l, r) in enumerate(runs):
+        for x in list(range(l)) + list(range(32 - r, 32)):
+            cv.set(x, y, (34, 36, 42))
+    for y in range(3, 29):
+        for x in range(3, 29):
+            r = math.hypot((x - 15.5) / 12.5, (y - 15.5) / 12.5)
+            if r <= 1.0:
+                cv.set(x, y, mix(mix((36, 110, 240), (255, 255, 255), 0.4), (20, 60, 160), r))
+    big = [row for row in GLYPH_HELP for _ in range(3)]
+    big = ["".join(ch * 3 for ch in row) for row in big]
+    draw_bits(cv, 10, 7, big, (6, 20, 60), 0.45)
+    draw_bits(cv, 9, 6, big, (255, 255, 255))
+    return cv
+
+
+# --------------------------------------------------------------------------
 # The default sound: a soft two-partial chime
 # --------------------------------------------------------------------------
 
@@ -801,59 +958,6 @@ def beep(rate=44100, seconds=0.25):
 
 
 # --------------------------------------------------------------------------
-# The sound-list window's background
-# --------------------------------------------------------------------------
-
-# The window stretches the 263 x 300 picture to 293 x 335, so the symbols lie
-# at places that stretch to the window's click areas: stop 16, 8; fade 32, 8;
-# close 272, 8 (12 x 12 each); the drag strip 56, 8 (201 x 17); the list
-# 13, 48 (270 x 275).
-SOUND_LIST_SIZE = (263, 300)
-SOUND_LIST_KEYS = {"stop": (15, 8), "fade": (29, 8), "close": (244, 8)}  # 10 x 10
-SOUND_LIST_STRIP = (52, 9, 177, 12)
-SOUND_LIST_WELL = (12, 43, 242, 246)
-
-GLYPH_STOP = ["####", "####", "####", "####"]
-GLYPH_FADE = ["#.....", "##....", "###...", "####..", "######"]
-
-
-def sound_list_picture():
-    w, h = SOUND_LIST_SIZE
-    cv = Canvas(w, h)
-    for y in range(h):
-        for x in range(w):
-            cv.px[y][x] = metal(x, y, light=4 if y < 30 else 0)
-    keys = SOUND_LIST_KEYS
-    key(cv, *keys["stop"], 10, 10, glyph=(GLYPH_STOP, 3, 3))
-    key(cv, *keys["fade"], 10, 10, glyph=(GLYPH_FADE, 2, 2))
-    key(cv, *keys["close"], 10, 10, glyph=(GLYPH_CLOSE, 2, 2), glyph_color=(255, 120, 100))
-    sx, sy, sw, sh = SOUND_LIST_STRIP
-    recess(cv, sx, sy, sw, sh)
-    for y in range(sy, sy + sh):
-        for x in range(sx, sx + sw):
-            cv.set(x, y, metal(x, y, base=(46, 49, 56)))
-    # grip grooves either side of the lettering
-    label = "SOUND LIST"
-    tw = text_width(label, FONT3x5)
-    tx = sx + (sw - tw) // 2
-    for gx in list(range(sx + 4, tx - 6, 3)) + list(range(tx + tw + 6, sx + sw - 4, 3)):
-        for y in range(sy + 3, sy + sh - 3):
-            cv.blend(gx, y, (8, 9, 11), 0.7)
-            cv.blend(gx + 1, y, (170, 176, 188), 0.25)
-    engraved_text(cv, tx, sy + (sh - 5) // 2, label, FONT3x5, (214, 219, 228))
-    # the groove under the title strip and the black well of the list
-    for x in range(3, w - 3):
-        cv.blend(x, 30, (8, 9, 11), 0.35)
-    lx, ly, lw, lh = SOUND_LIST_WELL
-    cv.rect(lx, ly, lw, lh, (0, 0, 0))
-    recess(cv, lx, ly, lw, lh, depth=2)
-    screw(cv, 3, h - 8)
-    screw(cv, w - 8, h - 8)
-    edge_bevel(cv, [(0, 0)] * h)
-    return cv
-
-
-# --------------------------------------------------------------------------
 
 
 def outputs():
@@ -867,7 +971,11 @@ def outputs():
     files["icons/zpmpic.bmp"] = bmp_bytes(icon_program())
     files["icons/wrdpic.bmp"] = bmp_bytes(icon_calculator())
     files["led.bmp"] = bmp_bytes(led_picture())
-    files["skins/sound_list.bmp"] = bmp_bytes(sound_list_picture())
+    files["skins/sound_list.bmp"] = bmp_bytes(sound_list_skin())
+    files["artwork/help.bmp"] = bmp_bytes(help_artwork())
+    files["icons/flag_de.bmp"] = bmp_bytes(flag_german())
+    files["icons/flag_uk.bmp"] = bmp_bytes(flag_union())
+    files["icons/help.bmp"] = bmp_bytes(icon_help())
     files["media/eep.wav"] = wav_bytes(beep(), 44100)
     return files
 

@@ -22,10 +22,21 @@ QColor colorFor(Color color, QPalette::ColorRole systemFallback, const QPalette&
     }
 }
 
+// The free fonts the setup script installs in place of the program's
+// Windows fonts: Liberation Mono has Courier New's metrics, so its texts and
+// tables fill the same widths.
+QStringList familiesFor(const QString& name) {
+    if (name.compare(QStringLiteral("Courier New"), Qt::CaseInsensitive) == 0)
+        return {name, QStringLiteral("Liberation Mono")};
+    if (name.compare(QStringLiteral("Tahoma"), Qt::CaseInsensitive) == 0)
+        return {name, QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")};
+    return {name};
+}
+
 // Mapped to the installed sans-serif and monospace fonts where missing.
 QFont fontNamed(const QFont& base, std::string_view name) {
     QFont font = base;
-    font.setFamily(qtext(name));
+    font.setFamilies(familiesFor(qtext(name)));
     const bool mono = qtext(name).contains(QStringLiteral("courier"), Qt::CaseInsensitive);
     font.setStyleHint(mono ? QFont::Monospace : QFont::SansSerif);
     return font;

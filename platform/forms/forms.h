@@ -6,5 +6,7 @@
 #include "display.h"
 #include "elements.h"
 #include "form.h"
+#include "late_binding.h"
+#include "lines.h"
 #include "runtime.h"
 #include "window_manager.h"

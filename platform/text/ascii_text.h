@@ -42,4 +42,19 @@ constexpr std::size_t findNoCase(std::string_view text, std::string_view part, s
     return std::string_view::npos;
 }
 
+// Every occurrence of `part` replaced, in one pass from left to right:
+// inserted text is not searched again.
+inline std::string replaceAll(std::string_view text, std::string_view part, std::string_view with, bool ignoreCase) {
+    if (part.empty()) return std::string(text);
+    std::string result;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t found = ignoreCase ? findNoCase(text, part, start) : text.find(part, start);
+        if (found == std::string_view::npos) break;
+        result.append(text.substr(start, found - start)).append(with);
+        start = found + part.size();
+    }
+    return result.append(text.substr(start));
+}
+
 }  // namespace platform::text

@@ -42,21 +42,20 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         if (IsSkipped()) return;
-        frmTest::showSoundList = [] { Form2::instance().Show(); };
-        frmTest::unloadSoundList = [] { Form2::instance().Close(); };
+        frmTest::links.showSoundList = [] { Form2::instance().Show(); };
+        frmTest::links.unloadSoundList = [] { Form2::instance().Close(); };
     }
 
     void TearDown() override {
         if (Form2::instance().Loaded()) Form2::instance().Close();
         if (form) {
-            iMaschineMode = 1;
+            Zpm.iMaschineMode = 1;
             form->set_maschine();
             form->Move(10, 10);
         }
-        frmTest::showSoundList = nullptr;
-        frmTest::bOnTop = false;
-        frmTest::bTimeOnTop = false;
-        frmTest::showHelpWindow = nullptr;
+        frmTest::links.showSoundList = nullptr;
+        frmTest::onTop = {};
+        frmTest::links.showHelpWindow = nullptr;
         MainWindowTest::TearDown();
     }
 

@@ -202,8 +202,8 @@ protected:
             messages.push_back(request);
             return answer;
         });
-        frmTest::unloadSoundList = [this] { ++soundListUnloads; };
-        frmTest::unloadHelpWindow = [this] { ++helpUnloads; };
+        frmTest::links.unloadSoundList = [this] { ++soundListUnloads; };
+        frmTest::links.unloadHelpWindow = [this] { ++helpUnloads; };
         resetGlobals();
     }
 
@@ -211,21 +211,14 @@ protected:
         frmTest& window = frmTest::instance();
         if (window.Loaded()) window.Unload();
         forms::setMessageHook({});
-        frmTest::unloadSoundList = nullptr;
-        frmTest::unloadHelpWindow = nullptr;
+        frmTest::links.unloadSoundList = nullptr;
+        frmTest::links.unloadHelpWindow = nullptr;
         resetGlobals();
     }
 
     static void resetGlobals() {
-        frmTest::CommandLine.clear();
-        bPanic = false;
-        bSndListOpen = false;
-        iCurBtn = 0;
-        iPlIdx = 0;
-        aPlaylist.clear();
-        bPlaylistOn = false;
-        bTalkOver = false;
-        sNowTitle.clear();
+        frmTest::links.CommandLine.clear();
+        Zpm = ZpmState{};
     }
 
     frmTest& load() {

@@ -45,8 +45,8 @@ protected:
         bool operator==(const Snapshot&) const = default;
     };
     Snapshot snapshot() {
-        return {player().PlayState(), player().FileName(), player().Volume(), iCurBtn,
-                bPlaylistOn,          bTalkOver,           settingsText(),    sNowTitle};
+        return {player().PlayState(), player().FileName(), player().Volume(), Zpm.iCurBtn,
+                Zpm.bPlaylistOn,          Zpm.bTalkOver,           settingsText(),    Zpm.sNowTitle};
     }
 };
 
@@ -56,20 +56,20 @@ TEST_F(ButtonActionTest, PlainClickStartsStopsAndStartsAgain) {
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_EQ(player().FileName(), one);
     EXPECT_EQ(player().Volume(), -600);
-    EXPECT_EQ(sNowTitle, "One Sound");
+    EXPECT_EQ(Zpm.sNowTitle, "One Sound");
     EXPECT_EQ(window.lblTitel.Caption(), "Loading...");
-    EXPECT_EQ(iCurBtn, 1);
-    EXPECT_FALSE(bPlaylistOn);
+    EXPECT_EQ(Zpm.iCurBtn, 1);
+    EXPECT_FALSE(Zpm.bPlaylistOn);
     EXPECT_TRUE(showsState(1, window.ImgOnAir));
     release(button(1));
     EXPECT_TRUE(showsState(1, window.ImgOnAir));
 
     // A click on the playing button stops it and ends talk-over mode.
-    bTalkOver = true;
+    Zpm.bTalkOver = true;
     press(button(1));
     EXPECT_EQ(player().PlayState(), media::kStopped);
     EXPECT_EQ(player().Volume(), -600);
-    EXPECT_FALSE(bTalkOver);
+    EXPECT_FALSE(Zpm.bTalkOver);
     EXPECT_TRUE(showsState(1, window.ImgOnAir));  // until the release
     release(button(1));
     EXPECT_TRUE(showsState(1, window.ImgReady));
@@ -82,10 +82,10 @@ TEST_F(ButtonActionTest, PlainClickStartsStopsAndStartsAgain) {
     // Another button: the previous one shows ready, the new one plays.
     click(button(2), Qt::MiddleButton);
     EXPECT_EQ(player().FileName(), two);
-    EXPECT_EQ(sNowTitle, "two");
+    EXPECT_EQ(Zpm.sNowTitle, "two");
     EXPECT_TRUE(showsState(1, window.ImgReady));
     EXPECT_TRUE(showsState(2, window.ImgOnAir));
-    EXPECT_EQ(iCurBtn, 2);
+    EXPECT_EQ(Zpm.iCurBtn, 2);
 
     // The middle button stops just as the left one.
     click(button(2), Qt::MiddleButton);
@@ -96,13 +96,13 @@ TEST_F(ButtonActionTest, TwinsAreOneButtonOnBothPanels) {
     frmTest& window = startWithButtons();
     click(button(103));
     EXPECT_EQ(player().FileName(), three);
-    EXPECT_EQ(iCurBtn, 103);
+    EXPECT_EQ(Zpm.iCurBtn, 103);
     EXPECT_TRUE(showsState(103, window.ImgOnAir));
     click(button(3));  // its twin on the large panel stops it
     EXPECT_EQ(player().PlayState(), media::kStopped);
 
     click(button(3));
-    EXPECT_EQ(iCurBtn, 3);
+    EXPECT_EQ(Zpm.iCurBtn, 3);
     click(button(103));
     EXPECT_EQ(player().PlayState(), media::kStopped);
 
@@ -110,7 +110,7 @@ TEST_F(ButtonActionTest, TwinsAreOneButtonOnBothPanels) {
     click(button(3));
     click(button(101));
     EXPECT_EQ(player().FileName(), one);
-    EXPECT_EQ(iCurBtn, 101);
+    EXPECT_EQ(Zpm.iCurBtn, 101);
     EXPECT_TRUE(showsState(3, window.ImgReady));
 }
 
@@ -122,17 +122,19 @@ TEST_F(ButtonActionTest, PauseAndResumeWithAnyButton) {
 
     click(button(1), Qt::LeftButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kPaused);
-    EXPECT_EQ(iCurBtn, 1);
+    EXPECT_EQ(Zpm.iCurBtn, 1);
 
-    // A click on another button resumes the paused sound and starts nothing,
-    // but the clicked button has taken the title meanwhile.
+    // A click on another button resumes the paused sound and starts
+    // nothing: the title and the pictures stay with what plays.
     press(button(2));
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_EQ(player().FileName(), one);
-    EXPECT_EQ(sNowTitle, "two");
-    EXPECT_TRUE(showsState(2, window.ImgOnAir));
-    EXPECT_EQ(iCurBtn, 1);
+    EXPECT_EQ(Zpm.sNowTitle, "One Sound");
+    EXPECT_TRUE(showsState(1, window.ImgOnAir));
+    EXPECT_EQ(Zpm.iCurBtn, 1);
     release(button(2));
+    EXPECT_TRUE(showsState(2, window.ImgReady));
+    EXPECT_TRUE(showsState(1, window.ImgOnAir));
 
     click(button(5), Qt::MiddleButton, pauseKeys);
     EXPECT_EQ(player().PlayState(), media::kPaused);
@@ -149,23 +151,23 @@ TEST_F(ButtonActionTest, PlaylistStartsAtItsFirstEntryAndASingleSoundEndsIt) {
     frmTest& window = startWithButtons();
     button(5).setTag("Lerror");  // a plain click is not held back by the mark
     press(button(105));
-    EXPECT_TRUE(bPlaylistOn);
-    EXPECT_EQ(iPlIdx, 1);
+    EXPECT_TRUE(Zpm.bPlaylistOn);
+    EXPECT_EQ(Zpm.iPlIdx, 1);
     EXPECT_EQ(player().FileName(), entryA);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
-    EXPECT_EQ(sNowTitle, "Entry A");
+    EXPECT_EQ(Zpm.sNowTitle, "Entry A");
     EXPECT_EQ(button(5).Tag(), "");
     EXPECT_TRUE(showsState(5, window.ImgListOnAir));
-    EXPECT_EQ(iCurBtn, 105);
+    EXPECT_EQ(Zpm.iCurBtn, 105);
     release(button(105));
     EXPECT_TRUE(showsState(105, window.ImgListOnAir));
 
     // A single sound ends the playlist; the title stays that of the entry
     // until the tick writes it.
     press(button(2));
-    EXPECT_FALSE(bPlaylistOn);
+    EXPECT_FALSE(Zpm.bPlaylistOn);
     EXPECT_EQ(player().FileName(), two);
-    EXPECT_EQ(sNowTitle, "Entry A");
+    EXPECT_EQ(Zpm.sNowTitle, "Entry A");
     EXPECT_TRUE(showsState(105, window.ImgReady));
     release(button(2));
 }
@@ -173,13 +175,13 @@ TEST_F(ButtonActionTest, PlaylistStartsAtItsFirstEntryAndASingleSoundEndsIt) {
 TEST_F(ButtonActionTest, MissingPlaylistFolderEndsTheOldPlaylistAndMarksTheButton) {
     frmTest& window = startWithButtons();
     click(button(5));
-    ASSERT_TRUE(bPlaylistOn);
+    ASSERT_TRUE(Zpm.bPlaylistOn);
     const std::string before = settingsText();
 
     press(button(106));
     EXPECT_EQ(player().PlayState(), media::kStopped);
-    EXPECT_FALSE(bPlaylistOn);
-    EXPECT_EQ(iCurBtn, 6);  // the button number
+    EXPECT_FALSE(Zpm.bPlaylistOn);
+    EXPECT_EQ(Zpm.iCurBtn, 6);  // the button number
     EXPECT_EQ(button(6).Tag(), "Lerror");
     EXPECT_TRUE(showsState(6, window.ImgError));
     EXPECT_TRUE(showsState(5, window.ImgReady));
@@ -215,8 +217,8 @@ TEST_F(ButtonActionTest, PlaylistThatCannotBeReadShowsTheErrorAndStoresNothing) 
         click(button(index));
         EXPECT_TRUE(showsState(index, form->ImgError));
         EXPECT_EQ(player().PlayState(), media::kStopped);
-        EXPECT_FALSE(bPlaylistOn);
-        EXPECT_EQ(colSnds.Item("s" + std::to_string(index)), "PlayList_" + std::to_string(index));
+        EXPECT_FALSE(Zpm.bPlaylistOn);
+        EXPECT_EQ(Zpm.colSnds.Item("s" + std::to_string(index)), "PlayList_" + std::to_string(index));
         EXPECT_EQ(button(index).ToolTipText(), "PlayList " + std::to_string(index));
         tick();
     }
@@ -228,7 +230,7 @@ TEST_F(ButtonActionTest, PlaylistThatCannotBeReadShowsTheErrorAndStoresNothing) 
 TEST_F(ButtonActionTest, ClearOnlyWhileNothingPlays) {
     const std::string lowerList = sound("playlist_of_mine.wav");
     frmTest& window = startWithButtons();
-    mdINIBas::SetIniValue("snds", "s4", lowerList, INI_Name);
+    mdINIBas::SetIniValue("snds", "s4", lowerList, Zpm.INI_Name);
     LoadSettings();
     const Qt::KeyboardModifiers clear = Qt::ShiftModifier | Qt::ControlModifier;
 
@@ -242,15 +244,15 @@ TEST_F(ButtonActionTest, ClearOnlyWhileNothingPlays) {
     click(button(1), Qt::LeftButton, pauseKeys);
     button(1).setTag("Lerror");
     click(button(101), Qt::RightButton, clear);
-    EXPECT_EQ(saved("s1"), SystemSound);
-    EXPECT_EQ(colSnds.Item("s1"), SystemSound);
+    EXPECT_EQ(saved("s1"), Zpm.SystemSound);
+    EXPECT_EQ(Zpm.colSnds.Item("s1"), Zpm.SystemSound);
     EXPECT_EQ(button(1).ToolTipText(), "eep");
     EXPECT_EQ(button(101).ToolTipText(), "eep");
     EXPECT_TRUE(showsState(1, window.ImgEmpty));
     EXPECT_TRUE(showsState(101, window.ImgEmpty));
     EXPECT_EQ(button(1).Tag(), "Lerror");  // the mark stays
     EXPECT_EQ(player().PlayState(), media::kPaused);
-    EXPECT_EQ(iCurBtn, 1);
+    EXPECT_EQ(Zpm.iCurBtn, 1);
     click(button(2));
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_EQ(player().FileName(), one);
@@ -260,12 +262,12 @@ TEST_F(ButtonActionTest, ClearOnlyWhileNothingPlays) {
     // A playlist button also loses its list; so does a sound whose name
     // holds the mark in small letters, which a plain click plays as a sound.
     click(button(5), Qt::RightButton, clear);
-    EXPECT_EQ(saved("s5"), SystemSound);
+    EXPECT_EQ(saved("s5"), Zpm.SystemSound);
     EXPECT_NE(settingsText().find("s5=\r\n"), std::string::npos);
     EXPECT_EQ(button(105).ToolTipText(), "eep");
     ASSERT_EQ(button(4).ToolTipText(), "playlist of mine");
     click(button(4));
-    EXPECT_FALSE(bPlaylistOn);
+    EXPECT_FALSE(Zpm.bPlaylistOn);
     EXPECT_EQ(player().FileName(), lowerList);
     click(button(4));
     click(button(4), Qt::RightButton, clear);
@@ -311,10 +313,10 @@ TEST_F(ButtonActionTest, PressesWithoutABuiltBindingChangeNothing) {
 TEST_F(ButtonActionTest, EmptyButtonPlaysTheDefaultSoundWithoutTitle) {
     frmTest& window = startWithButtons();
     ASSERT_EQ(button(40).ToolTipText(), "eep");
-    sNowTitle = "old";
+    Zpm.sNowTitle = "old";
     press(button(40));
-    EXPECT_EQ(sNowTitle, "");
-    EXPECT_EQ(player().FileName(), SystemSound);
+    EXPECT_EQ(Zpm.sNowTitle, "");
+    EXPECT_EQ(player().FileName(), Zpm.SystemSound);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_TRUE(showsState(40, window.ImgOnAir));
     release(button(40));
@@ -328,44 +330,44 @@ TEST_F(ButtonActionTest, EmptyButtonPlaysTheDefaultSoundWithoutTitle) {
 TEST_F(ButtonActionTest, TalkOverModeLetsOnlyTheCurrentButtonThrough) {
     startWithButtons();
     click(button(1));
-    bTalkOver = true;
+    Zpm.bTalkOver = true;
     click(button(2));
     click(button(2), Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_EQ(player().FileName(), one);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_EQ(button(2).ToolTipText(), "two");
-    EXPECT_EQ(iCurBtn, 1);
-    EXPECT_TRUE(bTalkOver);
+    EXPECT_EQ(Zpm.iCurBtn, 1);
+    EXPECT_TRUE(Zpm.bTalkOver);
 
     click(button(1));
     EXPECT_EQ(player().PlayState(), media::kStopped);
-    EXPECT_FALSE(bTalkOver);
+    EXPECT_FALSE(Zpm.bTalkOver);
 }
 
 TEST_F(ButtonActionTest, TheSoundListPassesTheCurrentButtonItself) {
     startWithButtons();
     std::int16_t none = 0;
     // Before any press there is no current button to hand over.
-    ButtonAction(iCurBtn, none, none);
-    EXPECT_EQ(iCurBtn, 0);
+    ButtonAction(Zpm.iCurBtn, none, none);
+    EXPECT_EQ(Zpm.iCurBtn, 0);
     EXPECT_NE(player().PlayState(), media::kPlaying);
 
     click(button(105));
     click(button(105));
     ASSERT_EQ(player().PlayState(), media::kStopped);
     // Stopped: the current button starts, and its playlist start leaves the
-    // button number behind, since the index is iCurBtn itself.
-    ButtonAction(iCurBtn, none, none);
+    // button number behind, since the index is Zpm.iCurBtn itself.
+    ButtonAction(Zpm.iCurBtn, none, none);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
-    EXPECT_TRUE(bPlaylistOn);
-    EXPECT_EQ(iCurBtn, 5);
+    EXPECT_TRUE(Zpm.bPlaylistOn);
+    EXPECT_EQ(Zpm.iCurBtn, 5);
 
     // Playing: it stops and starts nothing; paused: it resumes.
-    ButtonAction(iCurBtn, none, none);
+    ButtonAction(Zpm.iCurBtn, none, none);
     EXPECT_EQ(player().PlayState(), media::kStopped);
     click(button(2));
     click(button(2), Qt::LeftButton, pauseKeys);
-    ButtonAction(iCurBtn, none, none);
+    ButtonAction(Zpm.iCurBtn, none, none);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     EXPECT_EQ(player().FileName(), two);
 }

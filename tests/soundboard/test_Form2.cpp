@@ -62,9 +62,9 @@ TEST_F(SoundList, PlacesItselfUnderTheOpenMachineInTwips) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        iMaschineMode = c.mode == 3 ? 3 : 1;
+        Zpm.iMaschineMode = c.mode == 3 ? 3 : 1;
         form->set_maschine();
-        iMaschineMode = c.mode;
+        Zpm.iMaschineMode = c.mode;
         form->Move(c.mainLeft, c.mainTop);
         openList();
         EXPECT_FLOAT_EQ(list().Left(), c.left);
@@ -86,11 +86,11 @@ TEST_F(SoundList, RowsAreTheButtonsOrTheRunningPlaylistsEntries) {
     EXPECT_EQ(row(74), "");
     list().Close();
 
-    bPlaylistOn = true;
+    Zpm.bPlaylistOn = true;
     for (const auto& [entries, rows] : std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>{
              {{"/base/", "Opening_Theme.mp3", "sub/Closing.WAV"}, {"Opening Theme", "Closing"}},
              {{"/base/"}, {}}}) {
-        aPlaylist = entries;
+        Zpm.aPlaylist = entries;
         open();
         std::vector<std::string> shown;
         for (int i = 0; i < list().LstSounds.ListCount(); ++i) shown.push_back(row(i));
@@ -99,8 +99,8 @@ TEST_F(SoundList, RowsAreTheButtonsOrTheRunningPlaylistsEntries) {
     }
 
     // Without a player the list stays empty and a double-click does nothing.
-    bPlaylistOn = false;
-    bPlayerOk = false;
+    Zpm.bPlaylistOn = false;
+    Zpm.bPlayerOk = false;
     open();
     EXPECT_EQ(list().LstSounds.ListCount(), 0);
     play(bell);
@@ -113,10 +113,10 @@ TEST_F(SoundList, RowsAreTheButtonsOrTheRunningPlaylistsEntries) {
 TEST_F(SoundList, DoubleClickInTheLargeMachineMakesTheRowsButtonCurrent) {
     startWithSounds();
     click(button(2));
-    ASSERT_EQ(iCurBtn, 2);
+    ASSERT_EQ(Zpm.iCurBtn, 2);
     open();
     doubleClickRow(0);
-    EXPECT_EQ(iCurBtn, 1);
+    EXPECT_EQ(Zpm.iCurBtn, 1);
     EXPECT_TRUE(showsState(2, form->ImgReady));
     EXPECT_TRUE(showsState(1, form->ImgOnAir));
     EXPECT_EQ(player().FileName(), drum);
@@ -127,13 +127,13 @@ TEST_F(SoundList, DoubleClickInTheLargeMachineMakesTheRowsButtonCurrent) {
 
 TEST_F(SoundList, DoubleClickInTheSmallMachineLeavesTheButtonsAlone) {
     startWithSounds();
-    iMaschineMode = 3;
+    Zpm.iMaschineMode = 3;
     form->set_maschine();
     click(button(102));
-    ASSERT_EQ(iCurBtn, 102);
+    ASSERT_EQ(Zpm.iCurBtn, 102);
     open();
     doubleClickRow(0);
-    EXPECT_EQ(iCurBtn, 102);
+    EXPECT_EQ(Zpm.iCurBtn, 102);
     EXPECT_TRUE(showsState(101, form->ImgReady));
     EXPECT_EQ(player().FileName(), drum);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
@@ -173,33 +173,33 @@ TEST_F(SoundList, DoubleClickOnAPausedPlayerStartsTheRowWithoutStopping) {
 TEST_F(SoundList, DoubleClickOnAPlaylistEntrySetsTheTitleAndTheIndex) {
     startWithSounds();
     click(button(3));
-    ASSERT_TRUE(bPlaylistOn);
+    ASSERT_TRUE(Zpm.bPlaylistOn);
     open();
     ASSERT_EQ(list().LstSounds.ListCount(), 2);
-    sNowTitle = "before";
+    Zpm.sNowTitle = "before";
     doubleClickRow(1);
-    EXPECT_EQ(iPlIdx, 2);
-    EXPECT_EQ(sNowTitle, "horn");
+    EXPECT_EQ(Zpm.iPlIdx, 2);
+    EXPECT_EQ(Zpm.sNowTitle, "horn");
     EXPECT_EQ(player().FileName(), sounds.string() + "/horn.wav");
-    EXPECT_EQ(iCurBtn, 3);
+    EXPECT_EQ(Zpm.iCurBtn, 3);
 }
 
 TEST_F(SoundList, StopSpotStopsOnlyAPlayingPlayer) {
     startWithSounds();
     open();
-    bPlaylistOn = true;
+    Zpm.bPlaylistOn = true;
     play(drum, -2100);
     player().Pause();
     clickOn(list().lblStop);
     EXPECT_EQ(player().PlayState(), media::kPaused);
-    EXPECT_TRUE(bPlaylistOn);
+    EXPECT_TRUE(Zpm.bPlaylistOn);
     EXPECT_EQ(player().Volume(), -2100);
 
     player().Play();
     clickOn(list().lblStop);
     EXPECT_EQ(player().PlayState(), media::kStopped);
     EXPECT_EQ(player().Volume(), -600);
-    EXPECT_FALSE(bPlaylistOn);
+    EXPECT_FALSE(Zpm.bPlaylistOn);
 }
 
 // Tick by tick: 190 steps of 10 reach -2500, which that tick lowers to
@@ -207,7 +207,7 @@ TEST_F(SoundList, StopSpotStopsOnlyAPlayingPlayer) {
 TEST_F(SoundList, FadeSpotFadesOutTickByTickAndLeavesThePlaylistOn) {
     startWithSounds();
     open();
-    bPlaylistOn = true;
+    Zpm.bPlaylistOn = true;
     play(drum);
     clickOn(list().lblFade);
     ASSERT_TRUE(list().Timer1.Enabled());
@@ -224,7 +224,7 @@ TEST_F(SoundList, FadeSpotFadesOutTickByTickAndLeavesThePlaylistOn) {
     EXPECT_EQ(volumes[208], -4490);
     EXPECT_EQ(volumes[209], -600);
     EXPECT_EQ(player().PlayState(), media::kStopped);
-    EXPECT_TRUE(bPlaylistOn);
+    EXPECT_TRUE(Zpm.bPlaylistOn);
 
     // Nothing playing: the first tick only switches the fade off.
     player().setVolume(-1234);
@@ -244,19 +244,19 @@ TEST_F(SoundList, EscClosesAndTheNextOpeningPlacesItAfresh) {
     QCoreApplication::sendEvent(listWidget(), &escape);
     EXPECT_FALSE(list().Loaded());
     EXPECT_FALSE(list().Visible());
-    EXPECT_FALSE(bSndListOpen);
+    EXPECT_FALSE(Zpm.bSndListOpen);
 
     open();
     EXPECT_FLOAT_EQ(list().Left(), left);
     EXPECT_FLOAT_EQ(list().Top(), top);
     clickOn(list().LblClose);
     EXPECT_FALSE(list().Loaded());
-    EXPECT_FALSE(bSndListOpen);
+    EXPECT_FALSE(Zpm.bSndListOpen);
 }
 
 TEST_F(SoundList, RefreshRebuildsOnlyAnOpenList) {
     startWithSounds();
-    button(1).setPicture(form->ImgOnAir.Picture());
+    form->ShowButton(1, ButtonPicture::OnAir);
     RefreshSoundList();
     EXPECT_TRUE(showsState(1, form->ImgOnAir)) << "a closed list loads no settings";
     EXPECT_FALSE(list().Loaded());
@@ -267,7 +267,7 @@ TEST_F(SoundList, RefreshRebuildsOnlyAnOpenList) {
     RefreshSoundList();
     EXPECT_TRUE(showsState(1, form->ImgReady));
     EXPECT_TRUE(list().Visible());
-    EXPECT_TRUE(bSndListOpen);
+    EXPECT_TRUE(Zpm.bSndListOpen);
     EXPECT_FLOAT_EQ(list().Left(), left);
     EXPECT_EQ(list().LstSounds.ListCount(), 75);
 }
@@ -282,13 +282,13 @@ TEST_F(SoundList, DoubleClickWithoutARowOrWithoutACurrentButton) {
     EXPECT_EQ(player().PlayState(), media::kPlaying);
 
     // The small machine before any press: the row's own sound, no button.
-    iMaschineMode = 3;
-    ASSERT_EQ(iCurBtn, 0);
+    Zpm.iMaschineMode = 3;
+    ASSERT_EQ(Zpm.iCurBtn, 0);
     doubleClickRow(2);
-    EXPECT_EQ(iCurBtn, 0);
+    EXPECT_EQ(Zpm.iCurBtn, 0);
     EXPECT_EQ(player().FileName(), "PlayList_3");
     doubleClickRow(0);
-    EXPECT_EQ(iCurBtn, 0);
+    EXPECT_EQ(Zpm.iCurBtn, 0);
     EXPECT_EQ(player().FileName(), drum);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     for (int index : {1, 2, 101}) EXPECT_TRUE(showsState(index, form->ImgReady)) << index;
@@ -303,7 +303,7 @@ TEST_F(SoundList, ClosingTheListDuringTheFadeEndsTheWait) {
     QTimer::singleShot(0, [] { clickOn(Form2::instance().LblClose); });
     doubleClickRow(0, Qt::AltModifier);
     EXPECT_FALSE(list().Loaded());
-    EXPECT_FALSE(bSndListOpen);
+    EXPECT_FALSE(Zpm.bSndListOpen);
     EXPECT_LT(fadeTicks, 210);
     EXPECT_EQ(player().FileName(), drum);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
@@ -325,9 +325,9 @@ TEST_F(SoundList, DoubleClickOnAPlaylistButtonStartsItsPlaylistAndRebuildsTheLis
     startWithSounds();
     open();
     doubleClickRow(2);
-    EXPECT_EQ(iCurBtn, 3);
-    EXPECT_TRUE(bPlaylistOn);
-    EXPECT_TRUE(bSndListOpen);
+    EXPECT_EQ(Zpm.iCurBtn, 3);
+    EXPECT_TRUE(Zpm.bPlaylistOn);
+    EXPECT_TRUE(Zpm.bSndListOpen);
     ASSERT_TRUE(list().Loaded());
     EXPECT_EQ(list().LstSounds.ListCount(), 2);
     EXPECT_EQ(row(0), "bell");

@@ -14,9 +14,9 @@ protected:
     void SetUp() override {
         DataFolderTest::SetUp();
         fs::create_directories(lists);
-        ApplDataDir = dataFolder.string();
-        INI_Name = ini.string();
-        aPlaylist = {"stale", "entries"};
+        Zpm.ApplDataDir = dataFolder.string();
+        Zpm.INI_Name = ini.string();
+        Zpm.aPlaylist = {"stale", "entries"};
     }
     std::string listFile(std::string_view name, std::string_view text) {
         writeFile(lists / name, text);
@@ -31,7 +31,7 @@ protected:
         for (std::size_t i = 0; i < cases.size(); ++i) {
             SCOPED_TRACE(cases[i].first);
             LoadPlaylist("s" + std::to_string(i + 1));
-            EXPECT_EQ(aPlaylist, cases[i].second);
+            EXPECT_EQ(Zpm.aPlaylist, cases[i].second);
         }
     }
 };
@@ -43,9 +43,9 @@ TEST_F(LoadPlaylistTest, InlineListsAndTheAbsentValue) {
                  {"nil", Absent},  // one element only: nothing to play
                  {"", Absent},
                  {"/music/x.txt ,a.mp3", {"/music/x.txt ", "a.mp3"}},
-                 {"[!p!]/,a.mp3", {ApplDataDir + "/", "a.mp3"}}});
+                 {"[!p!]/,a.mp3", {Zpm.ApplDataDir + "/", "a.mp3"}}});
     LoadPlaylist("s75");
-    EXPECT_EQ(aPlaylist, Absent);
+    EXPECT_EQ(Zpm.aPlaylist, Absent);
 }
 
 TEST_F(LoadPlaylistTest, ListFilesSplitAtCrLfAndCommas) {
@@ -54,17 +54,18 @@ TEST_F(LoadPlaylistTest, ListFilesSplitAtCrLfAndCommas) {
                  {listFile("b.txt", "/music/\r\na.mp3\r\nb.mp3"), ab},
                  {listFile("c.txt", "/music/\r\na.mp3\r\n\r\n"), {"/music/", "a.mp3", ""}},
                  {listFile("d.txt", "/music/,a.mp3\r\nb.mp3,c.mp3"), {"/music/", "a.mp3", "b.mp3", "c.mp3"}},
-                 // A lone LF or CR separates nothing.
-                 {listFile("e.txt", "/music/\na.mp3\rb\r\nc.mp3"), {"/music/\na.mp3\rb", "c.mp3"}},
+                 // A lone LF ends a line as Linux editors write them; a lone CR
+                 // separates nothing.
+                 {listFile("e.txt", "/music/\na.mp3\rb\r\nc.mp3"), {"/music/", "a.mp3\rb", "c.mp3"}},
+                 {listFile("lf.txt", "/music/\na.mp3\nb.mp3\n"), {"/music/", "a.mp3", "b.mp3"}},
                  // A full path is still an entry after the base folder.
                  {listFile("f.txt", "/music/\r\n/full/path.mp3"), {"/music/", "/full/path.mp3"}},
                  {listFile("g.txt", "[!P!]/music/\r\n[!p!]/a.mp3\r\n"),
-                  {ApplDataDir + "/music/", ApplDataDir + "/a.mp3"}}});
+                  {Zpm.ApplDataDir + "/music/", Zpm.ApplDataDir + "/a.mp3"}}});
 }
 
 TEST_F(LoadPlaylistTest, ListsTooShortToPlayGiveTheAbsentForm) {
-    expectLists({{listFile("lf.txt", "/music/\na.mp3\nb.mp3\n"), Absent},
-                 {listFile("empty.txt", ""), Absent},
+    expectLists({{listFile("empty.txt", ""), Absent},
                  {listFile("base.txt", "/music/\r\n"), Absent}});
 }
 
@@ -81,11 +82,11 @@ TEST_F(LoadPlaylistTest, LongListsIndexBeyondSixteenBits) {
     for (int i = 1; i <= 40000; ++i) text += "\r\n" + std::to_string(i) + ".mp3";
     writeSettings("[lsts]\r\ns1=" + listFile("long.txt", text) + "\r\n");
     LoadPlaylist("s1");
-    ASSERT_EQ(aPlaylist.size(), 40001u);
-    iPlIdx = static_cast<std::int32_t>(aPlaylist.size() - 1);
-    EXPECT_EQ(iPlIdx, 40000);
-    EXPECT_EQ(aPlaylist[static_cast<std::size_t>(iPlIdx)], "40000.mp3");
-    iPlIdx = 0;
+    ASSERT_EQ(Zpm.aPlaylist.size(), 40001u);
+    Zpm.iPlIdx = static_cast<std::int32_t>(Zpm.aPlaylist.size() - 1);
+    EXPECT_EQ(Zpm.iPlIdx, 40000);
+    EXPECT_EQ(Zpm.aPlaylist[static_cast<std::size_t>(Zpm.iPlIdx)], "40000.mp3");
+    Zpm.iPlIdx = 0;
 }
 
 }  // namespace

@@ -55,22 +55,22 @@ protected:
     bool showsReady(int index) { return shows(index, form->ImgReady); }
 
     void expectAllKeysPresent() {
-        ASSERT_EQ(colSnds.Count(), 75);
-        for (int n = 1; n <= 75; ++n) EXPECT_TRUE(colSnds.Contains("s" + std::to_string(n))) << n;
+        ASSERT_EQ(Zpm.colSnds.Count(), 75);
+        for (int n = 1; n <= 75; ++n) EXPECT_TRUE(Zpm.colSnds.Contains("s" + std::to_string(n))) << n;
     }
 };
 
 TEST_F(ModZPMTest, WithoutSettingsEveryButtonIsEmptyAndTheDefaultSoundIsCopied) {
     loadFromSystemDrive();
-    EXPECT_EQ(SystemDir, windir.string());
-    EXPECT_EQ(ApplDataDir, dataFolder.string());
+    EXPECT_EQ(Zpm.SystemDir, windir.string());
+    EXPECT_EQ(Zpm.ApplDataDir, dataFolder.string());
     EXPECT_TRUE(fs::is_directory(dataFolder));
-    EXPECT_EQ(INI_Name, ini.string());
-    EXPECT_EQ(SystemSound, (dataFolder / "eep.wav").string());
-    EXPECT_EQ(readFile(SystemSound), "ding");
+    EXPECT_EQ(Zpm.INI_Name, ini.string());
+    EXPECT_EQ(Zpm.SystemSound, (dataFolder / "eep.wav").string());
+    EXPECT_EQ(readFile(Zpm.SystemSound), "ding");
 
     expectAllKeysPresent();
-    for (int n = 1; n <= 75; ++n) EXPECT_EQ(colSnds.Item("s" + std::to_string(n)), SystemSound);
+    for (int n = 1; n <= 75; ++n) EXPECT_EQ(Zpm.colSnds.Item("s" + std::to_string(n)), Zpm.SystemSound);
     for (int index : {1, 15, 16, 75, 101, 115}) {
         EXPECT_EQ(tip(index), "eep") << index;
         EXPECT_TRUE(showsEmpty(index)) << index;
@@ -81,11 +81,11 @@ TEST_F(ModZPMTest, DefaultSoundComesFromTheDataFoldersSoundFolderFirstAndIsNever
     fs::create_directories(dataFolder / "sound");
     writeFile(dataFolder / "sound" / "eep.wav", "own beep");
     loadFromSystemDrive();
-    EXPECT_EQ(readFile(SystemSound), "own beep");
+    EXPECT_EQ(readFile(Zpm.SystemSound), "own beep");
 
-    writeFile(SystemSound, "edited");
+    writeFile(Zpm.SystemSound, "edited");
     loadFromSystemDrive();
-    EXPECT_EQ(readFile(SystemSound), "edited");
+    EXPECT_EQ(readFile(Zpm.SystemSound), "edited");
 }
 
 TEST_F(ModZPMTest, WithoutASourceTheCopyIsSkippedAndButtonsStillLoad) {
@@ -93,7 +93,7 @@ TEST_F(ModZPMTest, WithoutASourceTheCopyIsSkippedAndButtonsStillLoad) {
     fs::create_directory(media / "folder.wav");
     writeSettings("[snds]\r\ns1=" + sound("a.wav") + "\r\n");
     loadFromSystemDrive();
-    EXPECT_FALSE(fs::exists(SystemSound));
+    EXPECT_FALSE(fs::exists(Zpm.SystemSound));
     expectAllKeysPresent();
     EXPECT_EQ(tip(1), "a");
     EXPECT_EQ(tip(2), "eep");
@@ -121,21 +121,21 @@ TEST_F(ModZPMTest, StoredPathsMarkersPlaylistsAndTwins) {
         std::string sound, tip;
         bool ready;
     };
-    const std::string boom = ApplDataDir + "/sound/boom.wav";
+    const std::string boom = Zpm.ApplDataDir + "/sound/boom.wav";
     const Button buttons[] = {
         {1, boom, "boom", true},
         {2, boom, "boom", true},
-        {3, SystemSound, "eep", false},
+        {3, Zpm.SystemSound, "eep", false},
         {5, "PlayList_5", "PlayList 5", true},  // kept whether or not its list exists
         {6, (sounds / "user" / "eep.wav").string(), "eep", false},  // a user's own eep.wav shows as empty
         {7, (sounds / "EEP.wav").string(), "EEP", true},
         {15, (sounds / "Fifteen_Sound.mp3").string(), "Fifteen Sound", true},
         {16, (sounds / "sixteen.mid").string(), "sixteen", true},
-        {17, SystemSound, "eep", false},  // a folder is not a sound file
+        {17, Zpm.SystemSound, "eep", false},  // a folder is not a sound file
     };
     for (const Button& b : buttons) {
         SCOPED_TRACE(b.index);
-        EXPECT_EQ(colSnds.Item("s" + std::to_string(b.index)), b.sound);
+        EXPECT_EQ(Zpm.colSnds.Item("s" + std::to_string(b.index)), b.sound);
         EXPECT_EQ(tip(b.index), b.tip);
         EXPECT_EQ(showsReady(b.index), b.ready);
         EXPECT_EQ(showsEmpty(b.index), !b.ready);
@@ -158,11 +158,11 @@ TEST_F(ModZPMTest, ExistenceIsTestedLiterallyAndAnAbsentKeyIsNoFileName) {
     writeFile(sounds / "b.wav", "x");
     writeSettings("[snds]\r\ns1=*.wav\r\ns2=" + (sounds / "?.wav").string() + "\r\ns3=a.wav\r\ns4=nil\r\n");
     loadFromSystemDrive();
-    EXPECT_EQ(colSnds.Item("s1"), SystemSound);
-    EXPECT_EQ(colSnds.Item("s2"), SystemSound);
-    EXPECT_EQ(colSnds.Item("s3"), "a.wav");  // a relative name is taken as it stands
-    EXPECT_EQ(colSnds.Item("s4"), SystemSound);
-    EXPECT_EQ(colSnds.Item("s5"), SystemSound);
+    EXPECT_EQ(Zpm.colSnds.Item("s1"), Zpm.SystemSound);
+    EXPECT_EQ(Zpm.colSnds.Item("s2"), Zpm.SystemSound);
+    EXPECT_EQ(Zpm.colSnds.Item("s3"), "a.wav");  // a relative name is taken as it stands
+    EXPECT_EQ(Zpm.colSnds.Item("s4"), Zpm.SystemSound);
+    EXPECT_EQ(Zpm.colSnds.Item("s5"), Zpm.SystemSound);
     EXPECT_EQ(tip(5), "eep");
 }
 
@@ -173,12 +173,12 @@ TEST_F(ModZPMTest, RedirectIsFollowedOneLevelAndTakenAsWritten) {
     writeFile(other, "[inifilepath]\r\npath=" + third.string() + "\r\n[snds]\r\ns1=" + sound("other.wav") + "\r\n");
     writeFile(third, "[snds]\r\ns1=" + sound("third.wav") + "\r\n");
     loadFromSystemDrive();
-    EXPECT_EQ(INI_Name, other.string());
+    EXPECT_EQ(Zpm.INI_Name, other.string());
     EXPECT_EQ(tip(1), "other");
 
     writeSettings("[inifilepath]\r\npath=nil\r\n[snds]\r\ns1=" + sound("default.wav") + "\r\n");
     loadFromSystemDrive();
-    EXPECT_EQ(INI_Name, "nil");
+    EXPECT_EQ(Zpm.INI_Name, "nil");
     expectAllKeysPresent();
     for (int index : {1, 2, 75, 101}) EXPECT_EQ(tip(index), "eep");
 }
@@ -190,35 +190,35 @@ TEST_F(ModZPMTest, MissingPathIsRepairedToTheSettingsFilesDrive) {
     writeFile("F:\\zpm.ini", "[snds]\r\ns8=E:\\Music\\a.wav\r\ns9=E:\\Music\\gone.wav\r\n");
     writeSettings("[inifilepath]\r\npath=F:\\zpm.ini\r\n");
     loadFromSystemDrive();
-    EXPECT_EQ(INI_Name, "F:\\zpm.ini");
-    EXPECT_EQ(colSnds.Item("s8"), "F:\\Music\\a.wav");
+    EXPECT_EQ(Zpm.INI_Name, "F:\\zpm.ini");
+    EXPECT_EQ(Zpm.colSnds.Item("s8"), "F:\\Music\\a.wav");
     EXPECT_EQ(tip(8), "a");
-    EXPECT_EQ(colSnds.Item("s9"), SystemSound);
+    EXPECT_EQ(Zpm.colSnds.Item("s9"), Zpm.SystemSound);
 }
 
 TEST_F(ModZPMTest, PortableRuleByDriveLetter) {
     LoadSettings("D:\\tools");
-    EXPECT_EQ(ApplDataDir, "D:\\tools");
-    EXPECT_EQ(INI_Name, "D:\\tools/zpm.ini");
+    EXPECT_EQ(Zpm.ApplDataDir, "D:\\tools");
+    EXPECT_EQ(Zpm.INI_Name, "D:\\tools/zpm.ini");
     EXPECT_EQ(ExpandPathMarkers("[!D!]\\x.wav"), "D:\\x.wav");
     expectAllKeysPresent();
 
     LoadSettings("c:\\tools");
-    EXPECT_EQ(ApplDataDir, dataFolder.string());
-    EXPECT_EQ(INI_Name, ini.string());
+    EXPECT_EQ(Zpm.ApplDataDir, dataFolder.string());
+    EXPECT_EQ(Zpm.INI_Name, ini.string());
 }
 
 TEST_F(ModZPMTest, PortableRuleByFileSystem) {
     const std::string installed = folderOnRootFileSystem(temp);
     LoadSettings(installed);
-    EXPECT_EQ(ApplDataDir, dataFolder.string());
+    EXPECT_EQ(Zpm.ApplDataDir, dataFolder.string());
 
     const std::optional<fs::path> stick = folderOnOtherFileSystem(temp);
     if (!stick) GTEST_SKIP() << "no writable folder on another file system than /";
     writeFile(*stick / "zpm.ini", "[snds]\r\ns1=[!P!]/boom.wav\r\n");
     writeFile(*stick / "boom.wav", "boom");
     LoadSettings(stick->string());
-    const std::string stickApplDataDir = ApplDataDir, stickIni = INI_Name, stickS1 = colSnds.Item("s1");
+    const std::string stickApplDataDir = Zpm.ApplDataDir, stickIni = Zpm.INI_Name, stickS1 = Zpm.colSnds.Item("s1");
     const std::string copied = readFile(*stick / "eep.wav");
     fs::remove_all(*stick);
     EXPECT_EQ(stickApplDataDir, stick->string());
@@ -239,7 +239,7 @@ TEST_F(ModZPMTest, RunAgainWhileTheStoreLetsEventsRunEveryRunEndsWithAllKeys) {
     // collection every time and asks for the settings once more.
     int pumps = 0, completeSeen = 0;
     mdINIBas::SetEventPump([&] {
-        if (colSnds.Count() == 75) ++completeSeen;
+        if (Zpm.colSnds.Count() == 75) ++completeSeen;
         if (pumps++ < 3) loadFromSystemDrive();
     });
     loadFromSystemDrive();
@@ -248,7 +248,7 @@ TEST_F(ModZPMTest, RunAgainWhileTheStoreLetsEventsRunEveryRunEndsWithAllKeys) {
     EXPECT_GT(pumps, 3);
     EXPECT_EQ(completeSeen, pumps);
     expectAllKeysPresent();
-    EXPECT_EQ(INI_Name, other.string());
+    EXPECT_EQ(Zpm.INI_Name, other.string());
     EXPECT_EQ(tip(1), "one");
     EXPECT_EQ(tip(75), "last");
     EXPECT_EQ(tip(2), "eep");
@@ -276,22 +276,22 @@ TEST_F(ModZPMTest, ASettingsFileDroppedDuringTheWaitHasTheLastWord) {
     mdINIBas::SetEventPump(nullptr);
 
     ASSERT_GE(pumps, 2);
-    EXPECT_EQ(INI_Name, second.string());
-    EXPECT_EQ(colSnds.Item("s1"), (sounds / "new.wav").string());
+    EXPECT_EQ(Zpm.INI_Name, second.string());
+    EXPECT_EQ(Zpm.colSnds.Item("s1"), (sounds / "new.wav").string());
     EXPECT_EQ(tip(1), "new");
     expectAllKeysPresent();
 }
 
 TEST(ModZPMNames, MarkersExpandInAnyCaseInOnePass) {
-    ApplDataDir = "/home/u/.local/share/Ostrolab/zirpomat";
-    EXPECT_EQ(ExpandPathMarkers("[!P!]/sound/boom.wav"), ApplDataDir + "/sound/boom.wav");
-    EXPECT_EQ(ExpandPathMarkers("[!p!]/a[!P!]b"), ApplDataDir + "/a" + ApplDataDir + "b");
+    Zpm.ApplDataDir = "/home/u/.local/share/Ostrolab/zirpomat";
+    EXPECT_EQ(ExpandPathMarkers("[!P!]/sound/boom.wav"), Zpm.ApplDataDir + "/sound/boom.wav");
+    EXPECT_EQ(ExpandPathMarkers("[!p!]/a[!P!]b"), Zpm.ApplDataDir + "/a" + Zpm.ApplDataDir + "b");
     EXPECT_EQ(ExpandPathMarkers("[!d!]/x.wav"), "/x.wav");  // a Linux path has no drive
     EXPECT_EQ(ExpandPathMarkers("/plain/path.wav"), "/plain/path.wav");
     EXPECT_EQ(ExpandPathMarkers("[!P"), "[!P");
 
     // Inserted text is not searched again.
-    ApplDataDir = "X:\\[!P!][!D!]";
+    Zpm.ApplDataDir = "X:\\[!P!][!D!]";
     EXPECT_EQ(ExpandPathMarkers("[!P!]|[!D!]"), "X:\\[!P!]X:|X:");
 }
 
@@ -308,36 +308,38 @@ TEST(ModZPMNames, DisplayNames) {
 
 TEST(ModZPMNames, NowPlayingFillsTheMarqueeToItsFixedLength) {
     SetNowPlaying("C:\\a\\Hit_Song.mp3");
-    EXPECT_EQ(sNowTitle, "Hit Song");
-    EXPECT_EQ(sMarquee, "Hit Song   Hit Song" + std::string(237, ' '));
+    EXPECT_EQ(Zpm.sNowTitle, "Hit Song");
+    EXPECT_EQ(Zpm.sMarquee, "Hit Song   Hit Song" + std::string(237, ' '));
 
     const std::string longName(130, 'x');
     SetNowPlaying("/music/" + longName + ".wav");
-    EXPECT_EQ(sNowTitle, longName);
-    EXPECT_EQ(sMarquee, longName + "   " + std::string(123, 'x'));
+    EXPECT_EQ(Zpm.sNowTitle, longName);
+    EXPECT_EQ(Zpm.sMarquee, longName + "   " + std::string(123, 'x'));
 
-    // A cut never splits a character of more than one byte.
+    // The length counts characters, not bytes.
     const std::string umlaut = std::string(125, 'a') + "\xC3\xA4";
     SetNowPlaying("/" + umlaut);
-    ASSERT_EQ(sMarquee.size(), MarqueeLength);
-    EXPECT_EQ(sMarquee, umlaut + "   " + std::string(125, 'a') + " ");
+    EXPECT_EQ(Zpm.sMarquee, umlaut + "   " + umlaut + " ");
+    const std::string umlauts = std::string(2 * 130, 'a') + "\xC3\xA4";
+    SetNowPlaying("/" + umlauts.substr(130));
+    EXPECT_EQ(Zpm.sMarquee, umlauts.substr(130) + "   " + std::string(122, 'a'));
 }
 
 }  // namespace
 
 TEST_F(ModZPMTest, LoadingLeavesPlaybackStateAndTagsAlone) {
-    iCurBtn = 7;
-    iPlIdx = 3;
-    bPlaylistOn = true;
-    aPlaylist = {"/music/", "a.mp3", "b.mp3"};
+    Zpm.iCurBtn = 7;
+    Zpm.iPlIdx = 3;
+    Zpm.bPlaylistOn = true;
+    Zpm.aPlaylist = {"/music/", "a.mp3", "b.mp3"};
     form->Image1[4].setTag("Lerror");
     loadFromSystemDrive();
-    EXPECT_EQ(iCurBtn, 7);
-    EXPECT_EQ(iPlIdx, 3);
-    EXPECT_TRUE(bPlaylistOn);
-    EXPECT_EQ(aPlaylist.size(), 3u);
+    EXPECT_EQ(Zpm.iCurBtn, 7);
+    EXPECT_EQ(Zpm.iPlIdx, 3);
+    EXPECT_TRUE(Zpm.bPlaylistOn);
+    EXPECT_EQ(Zpm.aPlaylist.size(), 3u);
     EXPECT_EQ(form->Image1[4].Tag(), "Lerror");
     form->Image1[4].setTag("");
-    bPlaylistOn = false;
-    iCurBtn = 0;
+    Zpm.bPlaylistOn = false;
+    Zpm.iCurBtn = 0;
 }

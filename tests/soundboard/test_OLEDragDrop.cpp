@@ -64,7 +64,7 @@ TEST_F(DropTest, OneSoundIsStoredWithTheDataFolderMarkerOrWhole) {
     button(3).setTag("Lerror");
     dropFiles(button(103), {inData});
     EXPECT_EQ(onDisk("snds", "s3"), "[!P!]/sound/Boom_Boom.WAV");
-    EXPECT_EQ(colSnds.Item("s3"), inData.string());
+    EXPECT_EQ(Zpm.colSnds.Item("s3"), inData.string());
     for (int index : {3, 103}) {
         EXPECT_EQ(button(index).ToolTipText(), "Boom Boom");
         EXPECT_TRUE(showsState(index, form->ImgReady));
@@ -93,8 +93,8 @@ TEST_F(DropTest, OneSoundIsStoredWithTheDataFolderMarkerOrWhole) {
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     form->Unload();
     start(readFile(ini));
-    EXPECT_EQ(colSnds.Item("s3"), inData.string());
-    EXPECT_EQ(colSnds.Item("s20"), elsewhere);
+    EXPECT_EQ(Zpm.colSnds.Item("s3"), inData.string());
+    EXPECT_EQ(Zpm.colSnds.Item("s20"), elsewhere);
 }
 
 // A data folder with a drive, as a portable folder written with one:
@@ -104,7 +104,7 @@ TEST_F(DropTest, BothMarkersForADataFolderWithADrive) {
     start();
     ScopedCurrentFolder here(temp.path());
     LoadSettings("D:/Tools/zpm");
-    ASSERT_EQ(ApplDataDir, "D:/Tools/zpm");
+    ASSERT_EQ(Zpm.ApplDataDir, "D:/Tools/zpm");
     struct Drop {
         std::string dropped, stored, played;
     };
@@ -120,9 +120,9 @@ TEST_F(DropTest, BothMarkersForADataFolderWithADrive) {
         SCOPED_TRACE(drop.dropped);
         const std::string key = "s" + std::to_string(n);
         button(n).onDragDrop(forms::DataObject({drop.dropped}), forms::MouseEvent{});
-        EXPECT_EQ(mdINIBas::GetIniValue("snds", key, "NIL", INI_Name), drop.stored);
+        EXPECT_EQ(mdINIBas::GetIniValue("snds", key, "NIL", Zpm.INI_Name), drop.stored);
         EXPECT_EQ(ExpandPathMarkers(drop.stored), drop.played);
-        EXPECT_EQ(colSnds.Item(key), drop.dropped);
+        EXPECT_EQ(Zpm.colSnds.Item(key), drop.dropped);
         ++n;
     }
     LoadSettings();
@@ -144,7 +144,7 @@ TEST_F(DropTest, AListFileBecomesTheButtonsPlaylist) {
     EXPECT_TRUE(listFiles().empty());
 
     click(button(112));
-    EXPECT_TRUE(bPlaylistOn);
+    EXPECT_TRUE(Zpm.bPlaylistOn);
     EXPECT_EQ(player().FileName(), (folder / "a.wav").string());
 }
 
@@ -168,7 +168,7 @@ TEST_F(DropTest, SeveralFilesBecomeANewListThatPlaysEvenAcrossFolders) {
 
     // Every entry is its base folder and the entry.
     click(button(5));
-    ASSERT_TRUE(bPlaylistOn);
+    ASSERT_TRUE(Zpm.bPlaylistOn);
     for (std::int32_t i = 1; i <= 3; ++i) {
         EXPECT_EQ(player().FileName(), (std::vector<std::string>{first, second, third})[static_cast<std::size_t>(i - 1)]);
         EXPECT_EQ(player().PlayState(), media::kPlaying) << i;
@@ -227,7 +227,7 @@ TEST_F(DropTest, AListThatCannotBeWrittenStoresNothing) {
     const std::string settings = settingsText();
     dropFiles(button(1), {sound("a.wav"), sound("b.wav")});
     EXPECT_EQ(settingsText(), settings);
-    EXPECT_EQ(colSnds.Item("s1"), (sounds / "kept.wav").string());
+    EXPECT_EQ(Zpm.colSnds.Item("s1"), (sounds / "kept.wav").string());
     EXPECT_EQ(button(1).ToolTipText(), "kept");
     EXPECT_TRUE(messages.empty());
 }
@@ -240,13 +240,13 @@ TEST_F(DropTest, SettingsFileIsUsedFromNowOnAndStopsWhatPlays) {
     writeFile(other, "[snds]\r\ns2=" + two + "\r\n");
 
     click(button(1));
-    bPlaylistOn = true;
+    Zpm.bPlaylistOn = true;
     // Whatever else is dropped with it, a first ".ini" file is a settings file.
     dropFiles(button(9), {other, one});
     EXPECT_EQ(player().PlayState(), media::kStopped);
     EXPECT_EQ(player().Volume(), -600);
-    EXPECT_FALSE(bPlaylistOn);
-    EXPECT_EQ(INI_Name, other.string());
+    EXPECT_FALSE(Zpm.bPlaylistOn);
+    EXPECT_EQ(Zpm.INI_Name, other.string());
     EXPECT_EQ(onDisk("inifilepath", "path"), other.string());
     EXPECT_EQ(button(1).ToolTipText(), "eep");
     EXPECT_EQ(button(2).ToolTipText(), "two");
@@ -260,7 +260,7 @@ TEST_F(DropTest, SettingsFileIsUsedFromNowOnAndStopsWhatPlays) {
     form->Unload();
     forgetSettings();
     form = &load();
-    EXPECT_EQ(INI_Name, other.string());
+    EXPECT_EQ(Zpm.INI_Name, other.string());
     EXPECT_EQ(button(2).ToolTipText(), "two");
 }
 
@@ -271,11 +271,11 @@ TEST_F(DropTest, UnreadableSettingsFileLeavesEveryButtonEmpty) {
     for (const fs::path& dropped : {folder, temp.path() / "gone.ini"}) {
         SCOPED_TRACE(dropped);
         dropFiles(button(1), {dropped});
-        EXPECT_EQ(INI_Name, dropped.string());
-        ASSERT_EQ(colSnds.Count(), 75);
+        EXPECT_EQ(Zpm.INI_Name, dropped.string());
+        ASSERT_EQ(Zpm.colSnds.Count(), 75);
         for (int index = 1; index <= 75; ++index) EXPECT_EQ(button(index).ToolTipText(), "eep") << index;
         click(button(1));
-        EXPECT_EQ(player().FileName(), SystemSound);
+        EXPECT_EQ(player().FileName(), Zpm.SystemSound);
         click(button(1));
     }
     EXPECT_TRUE(fs::is_directory(folder));

@@ -40,10 +40,10 @@ protected:
         MainWindowTest::SetUp();
         if (IsSkipped()) return;
         longSound = sound("Long_One.wav");
-        iMaschineMode = 1;
+        Zpm.iMaschineMode = 1;
     }
     void TearDown() override {
-        iMaschineMode = 1;
+        Zpm.iMaschineMode = 1;
         MainWindowTest::TearDown();
     }
 
@@ -75,11 +75,11 @@ TEST_F(Timer1Test, TimeAndTitleWhilePlayingAndWhileIdle) {
     EXPECT_TRUE(isPlayingTime(window.lblTime.Caption(), "00:00:30")) << window.lblTime.Caption();
     EXPECT_EQ(window.lblTitel.Caption(), "Long One");
     EXPECT_EQ(window.lblTitel.Alignment(), forms::vbCenter);
-    EXPECT_EQ(sMarquee, MarqueeText("Long One"));
+    EXPECT_EQ(Zpm.sMarquee, MarqueeText("Long One"));
     EXPECT_TRUE(showsState(1, window.ImgOnAir));
 
     // An empty title is shown empty and centred.
-    sNowTitle.clear();
+    Zpm.sNowTitle.clear();
     tick();
     EXPECT_EQ(window.lblTitel.Caption(), "");
     EXPECT_EQ(window.lblTitel.Alignment(), forms::vbCenter);
@@ -94,7 +94,7 @@ TEST_F(Timer1Test, TimeAndTitleWhilePlayingAndWhileIdle) {
 TEST_F(Timer1Test, ShortTitlesStandStillAndLongOnesScrollOnePositionATick) {
     frmTest& window = startPlaying();
     const std::string seventy(70, 'x');
-    sNowTitle = seventy;
+    Zpm.sNowTitle = seventy;
     for (int i = 0; i < 3; ++i) {
         tick();
         EXPECT_EQ(window.lblTitel.Caption(), seventy);
@@ -103,7 +103,7 @@ TEST_F(Timer1Test, ShortTitlesStandStillAndLongOnesScrollOnePositionATick) {
 
     std::string title;
     for (int i = 0; i < 71; ++i) title += static_cast<char>('A' + i % 26);
-    sNowTitle = title;
+    Zpm.sNowTitle = title;
     // The short title left the position at 1; the scroll goes on from there.
     for (std::size_t position = 2; position <= 71; ++position) {
         tick();
@@ -113,14 +113,14 @@ TEST_F(Timer1Test, ShortTitlesStandStillAndLongOnesScrollOnePositionATick) {
     EXPECT_EQ(window.lblTitel.Caption(), title.substr(70) + "   " + title.substr(0, 67));
     tick();
     EXPECT_EQ(window.lblTitel.Caption(), title);
-    EXPECT_EQ(sMarquee, MarqueeText(title + "   " + title));
+    EXPECT_EQ(Zpm.sMarquee, MarqueeText(title + "   " + title));
 
     // A long title shorter than the position reached starts from its beginning.
-    sNowTitle = std::string(100, 'h');
+    Zpm.sNowTitle = std::string(100, 'h');
     for (int i = 0; i < 89; ++i) tick();
-    ASSERT_EQ(window.lblTitel.Caption(), visible(sNowTitle, 90));
+    ASSERT_EQ(window.lblTitel.Caption(), visible(Zpm.sNowTitle, 90));
     const std::string shorter = title.substr(0, 75);
-    sNowTitle = shorter;
+    Zpm.sNowTitle = shorter;
     tick();
     EXPECT_EQ(window.lblTitel.Caption(), shorter);
 }
@@ -130,9 +130,9 @@ TEST_F(Timer1Test, VeryLongTitlesNeverReadPastTheBuffer) {
     for (std::size_t length : {128u, 129u, 257u, 258u, 300u, 600u}) {
         std::string title;
         for (std::size_t i = 0; i < length; ++i) title += static_cast<char>('a' + i % 26);
-        sNowTitle = std::string(5, 's');
+        Zpm.sNowTitle = std::string(5, 's');
         tick();  // back to the first position
-        sNowTitle = title;
+        Zpm.sNowTitle = title;
         for (std::size_t position = 2; position <= length + 1; ++position) {
             tick();
             const std::size_t expected = position > length ? 1 : position;
@@ -142,7 +142,7 @@ TEST_F(Timer1Test, VeryLongTitlesNeverReadPastTheBuffer) {
     // Cut characters are left out whole: every text shown is valid.
     std::string umlauts;
     for (int i = 0; i < 90; ++i) umlauts += i % 3 ? "\xC3\xA4" : "o";
-    sNowTitle = umlauts;
+    Zpm.sNowTitle = umlauts;
     for (std::size_t i = 0; i < umlauts.size() + 2; ++i) {
         tick();
         ASSERT_TRUE(validUtf8(window.lblTitel.Caption())) << i;
@@ -159,12 +159,12 @@ TEST_F(Timer1Test, PausedSingleSoundBlinksUntilItStops) {
         ASSERT_EQ(player().PlayState(), media::kPaused);
         for (int i = 0; i < 4; ++i) {
             tick();
-            EXPECT_TRUE(showsState(index, bBlinkOn ? window.ImgOnAir : window.ImgReady)) << i;
+            EXPECT_TRUE(showsState(index, Zpm.bBlinkOn ? window.ImgOnAir : window.ImgReady)) << i;
             EXPECT_TRUE(isDateTime(window.lblTime.Caption()));
         }
-        const bool phase = bBlinkOn;
+        const bool phase = Zpm.bBlinkOn;
         tick();
-        EXPECT_NE(bBlinkOn, phase);
+        EXPECT_NE(Zpm.bBlinkOn, phase);
         player().Stop();
         tick();
         EXPECT_TRUE(showsState(index, index == 40 ? window.ImgEmpty : window.ImgReady));
@@ -175,7 +175,7 @@ TEST_F(Timer1Test, PausedSingleSoundBlinksUntilItStops) {
     // A sound that cannot be played counts as ended.
     const fs::path broken = sounds / "broken.wav";
     writeFile(broken, "no sound");
-    mdINIBas::SetIniValue("snds", "s2", broken.string(), INI_Name);
+    mdINIBas::SetIniValue("snds", "s2", broken.string(), Zpm.INI_Name);
     LoadSettings();
     click(button(2));
     ASSERT_EQ(player().PlayState(), media::kClosed);
@@ -204,7 +204,7 @@ protected:
 TEST_F(PlaylistTickTest, ThreeEntriesPlayInTurnAndWrapAround) {
     frmTest& window = startList({{"first.wav", 30000}, {"Second_One.wav", 600}, {"third.wav", 600}});
     click(button(5));
-    ASSERT_TRUE(bPlaylistOn);
+    ASSERT_TRUE(Zpm.bPlaylistOn);
     tick();
     EXPECT_TRUE(isPlayingTime(window.lblTime.Caption(), "00:00:30  \\(1/3\\)")) << window.lblTime.Caption();
     EXPECT_EQ(window.lblTitel.Caption(), "first");
@@ -217,14 +217,14 @@ TEST_F(PlaylistTickTest, ThreeEntriesPlayInTurnAndWrapAround) {
         SCOPED_TRACE(entry);
         ASSERT_TRUE(waitForEnd(player()));
         tick();
-        EXPECT_EQ(iPlIdx, entry);
-        EXPECT_EQ(player().FileName(), folder.string() + "/" + aPlaylist[static_cast<std::size_t>(entry)]);
+        EXPECT_EQ(Zpm.iPlIdx, entry);
+        EXPECT_EQ(player().FileName(), folder.string() + "/" + Zpm.aPlaylist[static_cast<std::size_t>(entry)]);
         EXPECT_NE(player().PlayState(), media::kClosed);
-        EXPECT_EQ(sNowTitle, title);
+        EXPECT_EQ(Zpm.sNowTitle, title);
         EXPECT_TRUE(isDateTime(window.lblTime.Caption().substr(0, window.lblTime.Caption().size() - 7)));
         EXPECT_TRUE(window.lblTime.Caption().ends_with("  (" + std::to_string(entry) + "/3)"))
             << window.lblTime.Caption();
-        EXPECT_TRUE(bPlaylistOn);
+        EXPECT_TRUE(Zpm.bPlaylistOn);
     }
     EXPECT_EQ(player().PlayState(), media::kPlaying);
 }
@@ -236,25 +236,25 @@ TEST_F(PlaylistTickTest, PausedPlaylistBlinksWithoutItsPosition) {
     ASSERT_EQ(player().PlayState(), media::kPaused);
     for (int i = 0; i < 4; ++i) {
         tick();
-        EXPECT_TRUE(showsState(105, bBlinkOn ? window.ImgOnAir : window.ImgListOnAir)) << i;
+        EXPECT_TRUE(showsState(105, Zpm.bBlinkOn ? window.ImgOnAir : window.ImgListOnAir)) << i;
         EXPECT_TRUE(isDateTime(window.lblTime.Caption())) << window.lblTime.Caption();
-        EXPECT_EQ(iPlIdx, 1);
+        EXPECT_EQ(Zpm.iPlIdx, 1);
     }
 }
 
 TEST_F(PlaylistTickTest, APlaylistIndexOutsideTheListNeverReadsPastIt) {
     startList({{"first.wav", 300}, {"second.wav", 300}});
     click(button(5));
-    iPlIdx = 40;  // as after a shorter list replaced a longer one
+    Zpm.iPlIdx = 40;  // as after a shorter list replaced a longer one
     player().Stop();
     tick();
-    EXPECT_EQ(iPlIdx, 1);
+    EXPECT_EQ(Zpm.iPlIdx, 1);
     EXPECT_EQ(player().FileName(), (folder / "first.wav").string());
 
-    aPlaylist = {folder.string() + "/"};
+    Zpm.aPlaylist = {folder.string() + "/"};
     player().Stop();
     tick();
-    EXPECT_FALSE(bPlaylistOn);
+    EXPECT_FALSE(Zpm.bPlaylistOn);
     EXPECT_EQ(player().PlayState(), media::kStopped);
 }
 
@@ -273,12 +273,12 @@ TEST_F(Timer1Test, MinimisedWindowShowsTheTimeInItsCaption) {
     EXPECT_EQ(window.lblTime.Caption(), "kept");
 
     // Under the disguise the caption stays and the displays are kept.
-    bPanic = true;
+    Zpm.bPanic = true;
     window.setCaption("Rechner (Wissenschaftlich)");
     tick();
     EXPECT_EQ(window.Caption(), "Rechner (Wissenschaftlich)");
     EXPECT_TRUE(isDateTime(window.lblTime.Caption()));
-    bPanic = false;
+    Zpm.bPanic = false;
     window.setWindowState(forms::vbNormal);
 }
 
@@ -288,15 +288,15 @@ TEST_F(PlaylistTickTest, EntriesThatCannotBePlayedArePassedOverATickEach) {
     startList({{"missing.wav", 0}, {"empty.wav", 0}, {"good.wav", 30000}});
     writeFile(folder / "empty.wav", "");
     click(button(5));
-    ASSERT_TRUE(bPlaylistOn);
+    ASSERT_TRUE(Zpm.bPlaylistOn);
     EXPECT_EQ(player().PlayState(), media::kClosed);
     tick();
-    EXPECT_EQ(iPlIdx, 2);
+    EXPECT_EQ(Zpm.iPlIdx, 2);
     tick();
-    EXPECT_EQ(iPlIdx, 3);
+    EXPECT_EQ(Zpm.iPlIdx, 3);
     EXPECT_EQ(player().PlayState(), media::kPlaying);
     tick();
-    EXPECT_EQ(iPlIdx, 3);
+    EXPECT_EQ(Zpm.iPlIdx, 3);
 }
 
 TEST_F(Timer1Test, MouseReleaseGivesThePressedButtonItsPicture) {
@@ -310,20 +310,24 @@ TEST_F(Timer1Test, MouseReleaseGivesThePressedButtonItsPicture) {
     click(button(1));
     release(button(40), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_TRUE(showsState(40, window.ImgEmpty));
+    // Only the button whose sound plays shows it on air.
     release(button(2));
-    EXPECT_TRUE(showsState(2, window.ImgOnAir));
+    EXPECT_TRUE(showsState(2, window.ImgReady));
+    release(button(1));
+    EXPECT_TRUE(showsState(1, window.ImgOnAir));
     button(2).setTag("Lerror");
     release(button(2), Qt::LeftButton, Qt::ControlModifier);
     EXPECT_TRUE(showsState(2, window.ImgError));
     button(2).setTag("");
-    release(button(2), Qt::RightButton, Qt::ControlModifier);
-    EXPECT_TRUE(showsState(2, window.ImgOnAir));
+    button(1).setToolTipText("x");
+    release(button(101), Qt::RightButton, Qt::ControlModifier);
+    EXPECT_TRUE(showsState(101, window.ImgOnAir));
 
     // While a playlist plays the current button shows it.
-    bPlaylistOn = true;
+    Zpm.bPlaylistOn = true;
     release(button(2));
     EXPECT_TRUE(showsState(1, window.ImgListOnAir));
-    bPlaylistOn = false;
+    Zpm.bPlaylistOn = false;
 
     click(button(1), Qt::LeftButton, pauseKeys);
     release(button(2));

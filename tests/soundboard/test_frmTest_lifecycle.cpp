@@ -19,20 +19,20 @@ bool iconShows(const forms::Image& image) {
 using frmTestLifeCycle = MainWindowTest;
 
 TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndSavesItsPlace) {
-    bTalkOver = true;
-    bPlaylistOn = true;
+    Zpm.bTalkOver = true;
+    Zpm.bPlaylistOn = true;
     ASSERT_FALSE(fs::exists(ini));
     frmTest& form = load();
 
     EXPECT_TRUE(form.Visible());
-    EXPECT_FALSE(bTalkOver);
-    EXPECT_FALSE(bPlaylistOn);
-    EXPECT_EQ(sLang, "de");
-    EXPECT_EQ(iMaschineMode, 1);
+    EXPECT_FALSE(Zpm.bTalkOver);
+    EXPECT_FALSE(Zpm.bPlaylistOn);
+    EXPECT_EQ(Zpm.sLang, "de");
+    EXPECT_EQ(Zpm.iMaschineMode, 1);
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
     EXPECT_EQ(form.Caption(), "Zirpomat");
     EXPECT_TRUE(iconShows(form.zpmpic));
-    EXPECT_TRUE(bPlayerOk);
+    EXPECT_TRUE(Zpm.bPlayerOk);
     EXPECT_NE(form.lblTime.Caption().find(" - "), std::string::npos);
     EXPECT_TRUE(messages.empty());
     // 10 twips stand on the nearest whole pixel.
@@ -54,13 +54,14 @@ TEST_F(frmTestLifeCycle, ClosingSavesPlacesOffTheScreenEdgesAs100) {
         float top, left;
         std::string yp, xp;
     };
-    // The margins at the bottom and right edges are 109 and 123 twips.
+    // The small machine (109 by 123 pixels) must fit between the saved
+    // place and the bottom and right edges.
+    const int top = screenHeight - 109 * 15, left = screenWidth - 123 * 15;
     const Close closes[] = {
         {0, 150, "100", "150"},
         {-300, 0, "100", "100"},
-        {static_cast<float>(screenHeight - 8 * 15), static_cast<float>(screenWidth - 9 * 15),
-         std::to_string(screenHeight - 8 * 15), std::to_string(screenWidth - 9 * 15)},
-        {static_cast<float>(screenHeight - 7 * 15), static_cast<float>(screenWidth - 8 * 15), "100", "100"},
+        {static_cast<float>(top), static_cast<float>(left), std::to_string(top), std::to_string(left)},
+        {static_cast<float>(top + 15), static_cast<float>(left + 15), "100", "100"},
         {300, 450, "300", "450"},
     };
     for (const Close& close : closes) {
@@ -91,7 +92,7 @@ TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
         SCOPED_TRACE(c.mp);
         writeSettings(std::string("[ppos]\r\nmp=") + c.mp + "\r\n");
         frmTest& form = load();
-        EXPECT_EQ(iMaschineMode, c.mode);
+        EXPECT_EQ(Zpm.iMaschineMode, c.mode);
         const char* skins[] = {"skins/large_folded.bmp", "skins/small_open.bmp", "skins/small_folded.bmp"};
         EXPECT_EQ(windowMask(), outlineOf(c.mode >= 2 && c.mode <= 4 ? skins[c.mode - 2] : "skins/large_open.bmp"));
         form.Unload();
@@ -99,18 +100,21 @@ TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
     }
 }
 
-TEST_F(frmTestLifeCycle, SavedPositionsThatDoNotFitFallBackTo10) {
+TEST_F(frmTestLifeCycle, SavedPositionsThatDoNotFitOrCannotBeReachedFallBackTo10) {
+    const std::string nearRight = std::to_string(forms::ScreenWidth() - 122 * 15);
+    const std::string nearBottom = std::to_string(forms::ScreenHeight() - 108 * 15);
     struct Case {
         const char* yp;
         const char* xp;
         std::optional<QPoint> pixels;
     };
     const Case cases[] = {
+        {nearBottom.c_str(), nearRight.c_str(), QPoint(1, 1)},  // the small machine would stick out
         {"1e39", "-1e39", QPoint(1, 1)},   // beyond single precision
         {"1e999", "2e308", QPoint(1, 1)},  // beyond double precision
         {"nan", "abc", QPoint(0, 0)},      // no number at the start
         {" 450x", "+300", QPoint(20, 30)},
-        {"3e38", "-3e38", std::nullopt},  // fits, far off the screen
+        {"3e38", "-3e38", QPoint(1, 1)},  // far off the screen
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.yp);
@@ -137,7 +141,7 @@ TEST_F(frmTestLifeCycle, LanguageIsGermanOnlyForLangExactlyDeOrEmpty) {
         messages.clear();
 
         frmTest& form = load();
-        EXPECT_EQ(sLang, c.lang && !c.lang->empty() ? *c.lang : "de");
+        EXPECT_EQ(Zpm.sLang, c.lang && !c.lang->empty() ? *c.lang : "de");
         pressEscape();
         EXPECT_EQ(form.Caption(), c.german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
         form.setWindowState(forms::vbNormal);
@@ -154,42 +158,42 @@ TEST_F(frmTestLifeCycle, EscapeSilencesAndDisguisesAndNoBringsTheMachineBack) {
     const fs::path sound = temp.path() / "long.wav";
     writeSilentWav(sound, 5000);
     frmTest& form = load();
-    ASSERT_EQ(iMaschineMode, 3);
+    ASSERT_EQ(Zpm.iMaschineMode, 3);
     media::MediaPlayer& player = form.wmp(0);
     player.setFileName(sound.string());
     ASSERT_EQ(player.PlayState(), media::kPlaying);
     form.wmp(1).setFileName(sound.string());
-    bPlaylistOn = true;
-    bSndListOpen = true;
+    Zpm.bPlaylistOn = true;
+    Zpm.bSndListOpen = true;
 
     pressEscape();
-    EXPECT_TRUE(bPanic);
+    EXPECT_TRUE(Zpm.bPanic);
     EXPECT_EQ(form.WindowState(), forms::vbMinimized);
     EXPECT_EQ(form.Caption(), "Rechner (Wissenschaftlich)");
     EXPECT_TRUE(iconShows(form.wrdpic));
     EXPECT_TRUE(windowMask().isEmpty());
     EXPECT_EQ(player.PlayState(), media::kStopped);
     EXPECT_EQ(player.Volume(), -600);
-    EXPECT_FALSE(bPlaylistOn);  // else the next playlist entry would start at once
+    EXPECT_FALSE(Zpm.bPlaylistOn);  // else the next playlist entry would start at once
     EXPECT_EQ(form.wmp(1).PlayState(), media::kPlaying);
     EXPECT_TRUE(messages.empty());
 
     // Esc again while disguised repeats the disguise.
     pressEscape();
-    EXPECT_TRUE(bPanic);
+    EXPECT_TRUE(Zpm.bPanic);
 
     answer = forms::vbNo;
     form.setWindowState(forms::vbNormal);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_FALSE(bPanic);
+    EXPECT_FALSE(Zpm.bPanic);
     EXPECT_TRUE(form.Visible());
     EXPECT_EQ(form.WindowState(), forms::vbNormal);
     EXPECT_EQ(form.Caption(), "Zirpomat");
     EXPECT_TRUE(iconShows(form.zpmpic));
-    EXPECT_EQ(iMaschineMode, 3);
+    EXPECT_EQ(Zpm.iMaschineMode, 3);
     EXPECT_EQ(windowMask(), outlineOf("skins/small_open.bmp"));
     EXPECT_EQ(soundListUnloads, 1);
-    EXPECT_FALSE(bSndListOpen);
+    EXPECT_FALSE(Zpm.bSndListOpen);
     EXPECT_EQ(player.PlayState(), media::kStopped);
 }
 
@@ -201,7 +205,7 @@ TEST_F(frmTestLifeCycle, UnloadStopsBothPlayersAndClosesTheOtherWindows) {
     ASSERT_TRUE(window()->windowFlags() & Qt::WindowStaysOnTopHint);
     form.wmp(0).setFileName(sound.string());
     form.wmp(1).setFileName(sound.string());
-    bSndListOpen = true;
+    Zpm.bSndListOpen = true;
 
     form.Unload();
     EXPECT_FALSE(form.Loaded());
@@ -212,7 +216,7 @@ TEST_F(frmTestLifeCycle, UnloadStopsBothPlayersAndClosesTheOtherWindows) {
     EXPECT_FALSE(window()->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(helpUnloads, 1);
     EXPECT_EQ(soundListUnloads, 1);
-    EXPECT_TRUE(bSndListOpen);
+    EXPECT_TRUE(Zpm.bSndListOpen);
 }
 
 TEST_F(frmTestLifeCycle, StartupPathsBoxForSlashDOrInidebOne) {
@@ -224,11 +228,11 @@ TEST_F(frmTestLifeCycle, StartupPathsBoxForSlashDOrInidebOne) {
                                  "INI_Name = " + ini.string() + "\r\n" +
                                  "SystemSound = " + (dataFolder / "eep.wav").string() + "\r\n";
 
-    frmTest::CommandLine = "/d";
+    frmTest::links.CommandLine = "/d";
     load().Unload();
     EXPECT_TRUE(messages.empty());
 
-    frmTest::CommandLine = "/D";
+    frmTest::links.CommandLine = "/D";
     load().Unload();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, "INFO");
@@ -236,7 +240,7 @@ TEST_F(frmTestLifeCycle, StartupPathsBoxForSlashDOrInidebOne) {
     EXPECT_EQ(messages[0].prompt, expected);
 
     // From the settings file in use: a redirect's target decides.
-    frmTest::CommandLine.clear();
+    frmTest::links.CommandLine.clear();
     messages.clear();
     const fs::path other = temp.path() / "other.ini";
     writeSettings("[inifilepath]\r\npath=" + other.string() + "\r\ninideb=1\r\n");
@@ -248,7 +252,7 @@ TEST_F(frmTestLifeCycle, StartupPathsBoxForSlashDOrInidebOne) {
     forgetSettings();
     load().Unload();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(INI_Name, other.string());
+    EXPECT_EQ(Zpm.INI_Name, other.string());
     EXPECT_EQ(messages[0].prompt, expected);  // still names the default settings file
 
     messages.clear();
@@ -285,7 +289,7 @@ TEST(frmTestPanic, YesEndsTheProgramAtOnceAndSavesNothing) {
             frmTest& form = frmTest::instance();
             form.Load();
             form.Move(600, 600);
-            iMaschineMode = 2;
+            Zpm.iMaschineMode = 2;
             pressEscape();
             form.setWindowState(forms::vbNormal);
             std::_Exit(3);  // the answer Yes did not end the program
@@ -301,7 +305,7 @@ TEST_F(frmTestLifeCycle, KeysOtherThanEscapeChangeNothing) {
     const QRegion mask = windowMask();
     pressKey(Qt::Key_A, "a");
     pressKey(Qt::Key_Return, "\r");
-    EXPECT_FALSE(bPanic);
+    EXPECT_FALSE(Zpm.bPanic);
     EXPECT_EQ(form.Caption(), "Zirpomat");
     EXPECT_EQ(form.WindowState(), forms::vbNormal);
     EXPECT_EQ(windowMask(), mask);

@@ -35,7 +35,7 @@ constexpr ModeCase modes[] = {
 class frmTestModes : public MainWindowTest {
 protected:
     void TearDown() override {
-        iMaschineMode = 1;
+        Zpm.iMaschineMode = 1;
         frmTest::instance().set_maschine();
         MainWindowTest::TearDown();
     }
@@ -45,19 +45,19 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
     frmTest& form = frmTest::instance();
     for (const ModeCase& c : modes) {
         SCOPED_TRACE(c.mode);
-        bSndListOpen = true;
+        Zpm.bSndListOpen = true;
         const int unloadsBefore = soundListUnloads;
-        iMaschineMode = c.mode;
+        Zpm.iMaschineMode = c.mode;
         form.set_maschine();
 
         const QRegion outline = outlineOf(c.skin);
         ASSERT_FALSE(outline.isEmpty());
         EXPECT_EQ(windowMask(), outline);
-        EXPECT_EQ(iMaschineMode, c.mode);
-        EXPECT_EQ(lWinW, c.large ? 306 : 123);
-        EXPECT_EQ(lWinH, c.large ? 151 : 109);
+        EXPECT_EQ(Zpm.iMaschineMode, c.mode);
+        EXPECT_EQ(Zpm.lWinW, c.large ? 306 : 123);
+        EXPECT_EQ(Zpm.lWinH, c.large ? 151 : 109);
         EXPECT_EQ(soundListUnloads, unloadsBefore + 1);
-        EXPECT_FALSE(bSndListOpen);
+        EXPECT_FALSE(Zpm.bSndListOpen);
 
         // The window keeps its size and shows the skin at its own size.
         EXPECT_EQ(window()->size(), QSize(473, 370));
@@ -96,27 +96,27 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
 
 TEST_F(frmTestModes, ModeOutsideOneToFourOnlyClosesTheSoundList) {
     frmTest& form = frmTest::instance();
-    iMaschineMode = 3;
+    Zpm.iMaschineMode = 3;
     form.set_maschine();
     const QRegion mask = windowMask();
     const QRect panel = placeOf(form.Picture2);
-    bSndListOpen = true;
+    Zpm.bSndListOpen = true;
     soundListUnloads = 0;
-    lWinW = 5;  // untouched by a mode that applies nothing
-    lWinH = 6;
+    Zpm.lWinW = 5;  // untouched by a mode that applies nothing
+    Zpm.lWinH = 6;
 
-    iMaschineMode = 7;
+    Zpm.iMaschineMode = 7;
     form.set_maschine();
-    EXPECT_EQ(iMaschineMode, 7);
+    EXPECT_EQ(Zpm.iMaschineMode, 7);
     EXPECT_EQ(windowMask(), mask);
     EXPECT_EQ(form.Picture().bitmap()->height, 109);
     EXPECT_EQ(placeOf(form.Picture2), panel);
     EXPECT_TRUE(form.Picture2.Visible());
     EXPECT_FALSE(form.lblTime.Visible());
-    EXPECT_EQ(lWinW, 5);
-    EXPECT_EQ(lWinH, 6);
+    EXPECT_EQ(Zpm.lWinW, 5);
+    EXPECT_EQ(Zpm.lWinH, 6);
     EXPECT_EQ(soundListUnloads, 1);
-    EXPECT_FALSE(bSndListOpen);
+    EXPECT_FALSE(Zpm.bSndListOpen);
 
     // A closed sound list is not unloaded again.
     form.set_maschine();
@@ -147,7 +147,7 @@ private:
 
 TEST_F(frmTestModes, SkinThatDidNotLoadLeavesTheWindowWhole) {
     frmTest& form = frmTest::instance();
-    iMaschineMode = 1;
+    Zpm.iMaschineMode = 1;
     form.set_maschine();
     ASSERT_FALSE(windowMask().isEmpty());
 
@@ -157,17 +157,17 @@ TEST_F(frmTestModes, SkinThatDidNotLoadLeavesTheWindowWhole) {
     // The outline is taken off, not replaced by an empty one.
     EXPECT_FALSE(shapes.last.has_value());
     EXPECT_TRUE(windowMask().isEmpty());
-    EXPECT_EQ(iMaschineMode, 1);
-    EXPECT_EQ(lWinW, 306);
+    EXPECT_EQ(Zpm.iMaschineMode, 1);
+    EXPECT_EQ(Zpm.lWinW, 306);
 
     form.picBgClosed.setPicture(gdi::Picture());
-    iMaschineMode = 2;
+    Zpm.iMaschineMode = 2;
     form.set_maschine();
     EXPECT_TRUE(windowMask().isEmpty());
 
     form.picBackground.setPicture(gdi::loadPicture(platform::assetPath("skins/large_open.bmp")));
     form.picBgClosed.setPicture(gdi::loadPicture(platform::assetPath("skins/large_folded.bmp")));
-    iMaschineMode = 1;
+    Zpm.iMaschineMode = 1;
     form.set_maschine();
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
 }
@@ -177,7 +177,7 @@ TEST_F(frmTestModes, SkinThatDidNotLoadLeavesTheWindowWhole) {
 TEST_F(frmTestModes, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
     ScopedEnv home("HOME", temp.path().string());
     frmTest& form = frmTest::instance();
-    iMaschineMode = 4;
+    Zpm.iMaschineMode = 4;
     form.set_maschine();
     form.printobjects();
     const std::string dump = readFile(temp.path() / "formdata.txt");

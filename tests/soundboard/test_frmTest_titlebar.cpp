@@ -21,9 +21,9 @@ TEST_F(TitleBar, SizeAndFoldSwitchesMoveAlongTheModeTableAndCloseTheSoundList) {
     for (const Case& c : cases) {
         for (const bool fold : {false, true}) {
             SCOPED_TRACE(testing::Message() << "mode " << c.before << (fold ? " fold" : " size"));
-            iMaschineMode = c.before == 7 ? 1 : c.before;
+            Zpm.iMaschineMode = c.before == 7 ? 1 : c.before;
             form->set_maschine();
-            iMaschineMode = c.before;
+            Zpm.iMaschineMode = c.before;
             openList();
             ASSERT_TRUE(list().Loaded());
             form->lblTitel.setVisible(true);
@@ -33,13 +33,13 @@ TEST_F(TitleBar, SizeAndFoldSwitchesMoveAlongTheModeTableAndCloseTheSoundList) {
             clickOn(fold ? form->Lblup : form->LblSmallwin);
 
             const std::int16_t after = fold ? c.afterFold : c.afterSize;
-            EXPECT_EQ(iMaschineMode, after);
+            EXPECT_EQ(Zpm.iMaschineMode, after);
             EXPECT_EQ(form->lblTitel.Visible(), after == 1);
-            EXPECT_FALSE(bSndListOpen);
+            EXPECT_FALSE(Zpm.bSndListOpen);
             EXPECT_FALSE(list().Loaded());
             EXPECT_EQ(window()->focusWidget() == forms::widgetOf(form->cmdfokus), fold);
             if (after >= 1 && after <= 4) {
-                EXPECT_EQ(lWinW, after <= 2 ? 306 : 123);
+                EXPECT_EQ(Zpm.lWinW, after <= 2 ? 306 : 123);
             }
         }
     }
@@ -61,10 +61,10 @@ TEST_F(TitleBar, TheTwoOnTopSwitchesKeepTheirOwnStateAndSigns) {
     rightPress();
     EXPECT_EQ(time.ForeColor(), White);
     EXPECT_TRUE(ledLit());
-    EXPECT_TRUE(frmTest::bOnTop);
+    EXPECT_TRUE(frmTest::onTop.bOnTop);
     clickOn(form->LblOnTop);
     EXPECT_FALSE(ledLit());
-    EXPECT_FALSE(frmTest::bOnTop);
+    EXPECT_FALSE(frmTest::onTop.bOnTop);
 
     // The roles swapped; Shift does not matter, other buttons do nothing.
     rightPress(Qt::ShiftModifier);
@@ -76,7 +76,7 @@ TEST_F(TitleBar, TheTwoOnTopSwitchesKeepTheirOwnStateAndSigns) {
     clickOn(time, Qt::LeftButton);
     clickOn(time, Qt::MiddleButton);
     EXPECT_EQ(time.ForeColor(), Magenta);
-    EXPECT_TRUE(frmTest::bTimeOnTop);
+    EXPECT_TRUE(frmTest::onTop.bTimeOnTop);
     rightPress();
     EXPECT_EQ(time.ForeColor(), White);
 }
@@ -117,18 +117,18 @@ TEST_F(TitleBar, EveryButtonOnTheSkinDragsTheWindowAndElementsDoNot) {
 TEST_F(TitleBar, HelpSoundListAndCloseSpots) {
     start();
     int helpShown = 0;
-    frmTest::showHelpWindow = [&] { ++helpShown; };
+    frmTest::links.showHelpWindow = [&] { ++helpShown; };
     clickOn(form->LblHelp);
     EXPECT_EQ(helpShown, 1);
 
     // A second click shows the same list, not loaded again.
     openList();
-    EXPECT_TRUE(bSndListOpen);
+    EXPECT_TRUE(Zpm.bSndListOpen);
     EXPECT_TRUE(list().Visible());
     list().LstSounds.setListIndex(3);
     openList();
     EXPECT_EQ(list().LstSounds.ListIndex(), 3);
-    EXPECT_TRUE(bSndListOpen);
+    EXPECT_TRUE(Zpm.bSndListOpen);
 
     form->Move(4500, 3000);
     clickOn(form->LblClose);

@@ -1,0 +1,179 @@
+// The click dispatcher: what a press on a sound button means, and the
+// bindings that start, stop, resume, pause and clear.
+#include <filesystem>
+
+#include "ModZPM.h"
+#include "ascii_text.h"
+#include "control.h"
+#include "mdINIBas.h"
+
+using platform::text::findNoCase;
+
+namespace {
+
+constexpr std::string_view Nil = "NIL";
+constexpr std::string_view PlaylistMark = "PlayList ";
+
+enum class Binding { None, FadeOut, TalkOver, NextEntry, Clear, PlainClick, FadeOver, PreviousEntry, OneShot, Pause };
+
+// What a press means, by its mouse button and modifier keys. The left and
+// the middle button (and the sound list, which passes 0) act alike; a
+// button marked for a missing playlist folder takes no press with keys.
+Binding BindingOf(std::int16_t button, std::int16_t shift, bool errorMark) {
+    if (button == forms::vbRightButton) {
+        switch (shift) {
+            case forms::vbAltMask: return Binding::FadeOut;
+            case forms::vbShiftMask: return Binding::TalkOver;
+            case forms::vbCtrlMask: return Binding::NextEntry;
+            case forms::vbShiftMask | forms::vbCtrlMask: return Binding::Clear;
+            default: return Binding::None;
+        }
+    }
+    if (shift == 0) return Binding::PlainClick;
+    if (errorMark) return Binding::None;
+    switch (shift) {
+        case forms::vbAltMask: return Binding::FadeOver;
+        case forms::vbCtrlMask: return Binding::PreviousEntry;
+        case forms::vbShiftMask: return Binding::OneShot;
+        case forms::vbCtrlMask | forms::vbAltMask: return Binding::Pause;
+        default: return Binding::None;
+    }
+}
+
+std::string AssignmentOf(const std::string& key) {
+    return Zpm.colSnds.Contains(key) ? Zpm.colSnds.Item(key) : Zpm.SystemSound;
+}
+
+void ShowNow(ZpmWindow& window, int index, ButtonPicture picture) {
+    window.ShowButton(index, picture);
+    window.RefreshButton(index);
+}
+
+// The pressed button shows what is about to play; a running playlist keeps
+// the title of its entry.
+void ShowPressed(ZpmWindow& window, int index) {
+    const std::string name = window.ButtonToolTip(index);
+    const bool empty = name == EmptyName;
+    Zpm.sNowTitle = empty ? std::string() : name;
+    ShowNow(window, index, empty ? ButtonPicture::Empty : ButtonPicture::OnAir);
+}
+
+void StopCurrent(ZpmWindow& window) {
+    SilenceAndStop(window.Player(0));
+    ShowNow(window, Zpm.iCurBtn, ButtonPicture::OnAir);
+    Zpm.bPlaylistOn = false;
+    Zpm.bTalkOver = false;
+}
+
+void LeaveCurrent(ZpmWindow& window) {
+    ShowNow(window, Zpm.iCurBtn, RestingPicture(Zpm.iCurBtn, true));
+    SilenceAndStop(window.Player(0));
+}
+
+// "NIL" is the loader's mark of a list that cannot be played, never a
+// folder, whatever the current folder holds.
+bool BaseFolderExists() {
+    if (Zpm.aPlaylist.size() < 2 || Zpm.aPlaylist.front() == Nil) return false;
+    std::error_code error;
+    return std::filesystem::exists(Zpm.aPlaylist.front(), error);
+}
+
+// False when the list cannot be played: the button shows the error mark and
+// the old playlist has ended with the stop before.
+bool StartPlaylist(ZpmWindow& window, const std::string& key, std::int16_t n) {
+    window.ShowLoading();
+    LoadPlaylist(key);
+    Zpm.iCurBtn = n;
+    if (!BaseFolderExists()) {
+        window.SetButtonTag(n, ErrorMark);
+        ShowNow(window, n, ButtonPicture::Error);
+        Zpm.bPlaylistOn = false;
+        return false;
+    }
+    SetNowPlaying(Zpm.aPlaylist[1]);
+    Zpm.iPlIdx = 1;
+    Zpm.bPlaylistOn = true;
+    Zpm.lFailedEntries = 0;
+    window.SetButtonTag(n, "");
+    window.ShowButton(n, ButtonPicture::ListOnAir);
+    PlayPlaylistEntry();
+    return Zpm.bPlaylistOn;
+}
+
+void StartSound(ZpmWindow& window, std::int16_t index, const std::string& key) {
+    Zpm.bPlaylistOn = false;
+    window.ShowLoading();
+    window.ShowButton(index, ButtonPicture::OnAir);
+    window.Player(0).setFileName(AssignmentOf(key));
+}
+
+// Start, stop or resume. Index is read afresh at every use: it may be
+// iCurBtn itself.
+void PlainClick(std::int16_t& Index, std::int16_t n) {
+    ZpmWindow& window = MainWindow();
+    media::MediaPlayer& player = window.Player(0);
+    // A resume plays what was paused: only its own button shows it and
+    // names it, whichever button was pressed.
+    const bool resumes = player.PlayState() == media::kPaused;
+    if (!Zpm.bPlaylistOn && (!resumes || IsCurrentButton(Index))) ShowPressed(window, Index);
+    if (resumes) {
+        player.Play();
+        ShowCurrentPlaying();
+        return;
+    }
+    if (player.PlayState() == media::kPlaying && IsCurrentButton(Index)) {
+        StopCurrent(window);
+        return;
+    }
+    const std::string key = ButtonKey(n);
+    LeaveCurrent(window);
+    if (window.ButtonToolTip(n).find(PlaylistMark) != std::string::npos) {
+        if (!StartPlaylist(window, key, n)) return;
+    } else {
+        StartSound(window, Index, key);
+    }
+    RefreshSoundList();
+    Zpm.iCurBtn = Index;
+}
+
+// Nothing can be cleared while anything plays.
+void ClearButton(std::int16_t n) {
+    ZpmWindow& window = MainWindow();
+    if (window.Player(0).PlayState() == media::kPlaying) return;
+    const std::string key = ButtonKey(n);
+    mdINIBas::SetIniValue("snds", key, Zpm.SystemSound, Zpm.INI_Name);
+    if (findNoCase(window.ButtonToolTip(n), PlaylistMark) != std::string::npos)
+        mdINIBas::SetIniValue("lsts", key, "", Zpm.INI_Name);
+    AssignButton(n, Zpm.SystemSound, false);
+}
+
+}  // namespace
+
+void SilenceAndStop(media::MediaPlayer& player) {
+    player.setVolume(media::kSilence);
+    player.Stop();
+    player.setVolume(NormalLevel);
+}
+
+void ButtonAction(std::int16_t& Index, std::int16_t& Button, std::int16_t& Shift) {
+    ZpmWindow& window = MainWindow();
+    if (!window.HasButton(Index)) return;
+    // With talk-over mode on, a press on any other button is a jingle on
+    // the second player, which comes with talk-over mode itself.
+    if (Zpm.bTalkOver && !IsCurrentButton(Index)) return;
+    const std::int16_t n = ButtonNumber(Index);
+    if (Zpm.iCurBtn == 0) Zpm.iCurBtn = n;
+    switch (BindingOf(Button, Shift, window.ButtonTag(n) == ErrorMark)) {
+        case Binding::PlainClick: PlainClick(Index, n); break;
+        case Binding::Pause: window.Player(0).Pause(); break;
+        case Binding::Clear: ClearButton(n); break;
+        // Fades, talk-over and the playlist steps come with the fade-out timer.
+        case Binding::FadeOut:
+        case Binding::TalkOver:
+        case Binding::NextEntry:
+        case Binding::FadeOver:
+        case Binding::PreviousEntry:
+        case Binding::OneShot:
+        case Binding::None: break;
+    }
+}

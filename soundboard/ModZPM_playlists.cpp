@@ -1,0 +1,131 @@
+// The running playlist, list files and inline lists.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "ModZPM.h"
+#include "ascii_text.h"
+#include "files.h"
+#include "mdINIBas.h"
+
+namespace files = platform::files;
+using platform::text::endsWithNoCase;
+using platform::text::replaceAll;
+
+namespace {
+
+constexpr std::string_view Nil = "NIL";
+
+std::vector<std::string> splitAtCommas(std::string_view text) {
+    std::vector<std::string> items;
+    if (text.empty()) return items;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = text.find(',', start)) != std::string_view::npos; start = comma + 1)
+        items.emplace_back(text.substr(start, comma - start));
+    items.emplace_back(text.substr(start));
+    return items;
+}
+
+// The items of a "lsts" value; none when the list file cannot be read.
+std::vector<std::string> PlaylistItems(const std::string& value) {
+    if (value == Nil) return {};
+    if (!endsWithNoCase(value, ".txt")) return splitAtCommas(value);
+    const std::optional<std::string> text = files::readWholeFile(value);
+    if (!text) return {};
+    // A lone LF ends a line as well, as Linux editors write them.
+    const std::string lines = replaceAll(ExpandPathMarkers(*text), "\r\n", "\n", false);
+    std::string items = replaceAll(lines, "\n", ",", false);
+    if (items.ends_with(',')) items.pop_back();
+    return splitAtCommas(items);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Creates the file only when its name is free; nothing of it stays behind
+// when it cannot be written completely.
+bool WriteNewFile(const std::string& path, std::string_view text) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wbx"));
+    if (!file) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    if (std::fclose(file.release()) == 0 && written) return true;
+    std::remove(path.c_str());
+    return false;
+}
+
+// The deepest folder that holds every path, with its closing separator.
+std::string CommonFolder(std::span<const std::string> paths) {
+    std::string_view common = paths.front();
+    for (const std::string& path : paths) {
+        const auto [differs, unused] = std::ranges::mismatch(common, path);
+        common = common.substr(0, static_cast<std::size_t>(differs - common.begin()));
+    }
+    const std::size_t separator = common.find_last_of("/\\");
+    return separator == std::string_view::npos ? std::string() : std::string(common.substr(0, separator + 1));
+}
+
+// The base folder on the first line, then each path below it, one a line.
+std::string ListText(std::span<const std::string> paths) {
+    const std::string base = CommonFolder(paths);
+    std::string text = base;
+    for (const std::string& path : paths) {
+        const std::string_view entry = std::string_view(path).substr(base.size());
+        if (entry.empty()) continue;
+        if (!text.empty()) text += "\r\n";
+        text += entry;
+    }
+    return text;
+}
+
+}  // namespace
+
+void LoadPlaylist(std::string_view key) {
+    const std::string value = ExpandPathMarkers(mdINIBas::GetIniValue("lsts", key, Nil, Zpm.INI_Name));
+    std::vector<std::string> items = PlaylistItems(value);
+    // A list without a base folder and one entry cannot be played; its
+    // button then shows the error picture like a list that is absent.
+    if (items.size() < 2) items = {std::string(Nil), std::string(Nil)};
+    Zpm.aPlaylist = std::move(items);
+}
+
+std::optional<std::string> PlaylistEntry(std::int32_t i) {
+    if (i < 1 || static_cast<std::size_t>(i) >= Zpm.aPlaylist.size()) return std::nullopt;
+    return Zpm.aPlaylist[static_cast<std::size_t>(i)];
+}
+
+void PlayPlaylistEntry() {
+    const std::optional<std::string> entry = PlaylistEntry(Zpm.iPlIdx);
+    if (!entry) return;
+    ZpmWindow& window = MainWindow();
+    media::MediaPlayer& player = window.Player(0);
+    player.setFileName(Zpm.aPlaylist.front() + *entry);
+    if (player.PlayState() != media::kClosed) {
+        Zpm.lFailedEntries = 0;
+        return;
+    }
+    // Without this the list would cycle through its broken entries for ever.
+    if (++Zpm.lFailedEntries < static_cast<std::int32_t>(Zpm.aPlaylist.size()) - 1) return;
+    Zpm.bPlaylistOn = false;
+    window.SetButtonTag(Zpm.iCurBtn, ErrorMark);
+    window.ShowButton(Zpm.iCurBtn, ButtonPicture::Error);
+    window.RefreshButton(Zpm.iCurBtn);
+}
+
+std::optional<std::string> WriteNewList(std::span<const std::string> paths) {
+    if (paths.empty()) return std::nullopt;
+    const std::string folder = Zpm.ApplDataDir + "/lists/";
+    if (!files::ensureFolder(folder)) return std::nullopt;
+    const std::string text = ListText(paths);
+    const std::string stem = folder + "List_" + LocalTimeText("%Y%m%d_%H%M%S");
+    // Several drops within one second share the time stamp.
+    constexpr int attempts = 1000;
+    for (int count = 1; count <= attempts; ++count) {
+        std::string path = stem + (count == 1 ? "" : "_" + std::to_string(count)) + ".txt";
+        errno = 0;
+        if (WriteNewFile(path, text)) return path;
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+}
