@@ -43,10 +43,12 @@ void frmTest::SetButtonToolTip(int index, std::string_view text) { Image1[index]
 std::string frmTest::ButtonTag(int index) const { return Image1[index].Tag(); }
 void frmTest::SetButtonTag(int index, std::string_view tag) { Image1[index].setTag(tag); }
 void frmTest::ShowButton(int index, ButtonPicture picture) {
-    const auto [shown, isNew] = m_shownState.try_emplace(index, picture);
-    if (!isNew && shown->second == picture) return;
-    shown->second = picture;
-    Image1[index].setPicture(stateImage(picture).Picture());
+    forms::Image& button = Image1[index];
+    const gdi::Picture& source = stateImage(picture).Picture();
+    ShownPicture& shown = m_shown[index];
+    if (shown.fromTemplate == source.handle() && shown.onButton == button.Picture().handle()) return;
+    button.setPicture(source);
+    shown = {source.handle(), button.Picture().handle()};
 }
 void frmTest::RefreshButton(int index) { Image1[index].Refresh(); }
 

@@ -143,9 +143,13 @@ private:
 
     void Timer1_Timer();
 
-    // The state each button shows, so that a tick re-setting the same state
-    // costs nothing.
-    std::map<int, ButtonPicture> m_shownState;
+    // What each button was last given: the template's picture and the copy
+    // the button made of it, so that showing the same state again costs
+    // nothing while neither has been replaced since.
+    struct ShownPicture {
+        gdi::Handle fromTemplate, onButton;
+    };
+    std::map<int, ShownPicture> m_shown;
     cDIBSectionRegion m_cRegion;
     std::array<std::optional<media::MediaPlayer>, 2> m_wmp;
 

@@ -53,7 +53,7 @@ void PlaceTitleBarKeys(frmTest& form, const MachineLayout& layout) {
 }  // namespace
 
 void frmTest::design() {
-    m_shownState.clear();
+    m_shown.clear();
     setClientSize(designWidth, designHeight);
     setKeyPreview(true);
     placeTitleBar();
