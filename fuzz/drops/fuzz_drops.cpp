@@ -143,6 +143,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (ExpandPathMarkers(stored) != dropped[0]) std::abort();
     }
     window.Unload();
+    // A loaded window replaces the one of the load before, which is freed
+    // from the event loop; none runs here, so free it now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     fs::remove_all(base + "/appdata");
     return 0;
 }
