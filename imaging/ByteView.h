@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "RuntimeError.h"
 
@@ -14,6 +15,13 @@ public:
         : m_bits(bits), m_rowBytes(bits ? rowBytes : 0), m_rows(bits ? rows : 0), m_owner(owner) {}
 
     std::int32_t rowBytes() const { return m_rowBytes; }
+
+    // Row y whole, checked once for the loops that walk along it.
+    std::span<std::uint8_t> row(std::int32_t y) const {
+        if (y < 0 || y >= m_rows) throw runtimeError(kErrSubscriptOutOfRange, m_owner);
+        return {m_bits + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_rowBytes),
+                static_cast<std::size_t>(m_rowBytes)};
+    }
 
     std::uint8_t& operator()(std::int32_t x, std::int32_t y) const {
         if (x < 0 || x >= m_rowBytes || y < 0 || y >= m_rows) throw runtimeError(kErrSubscriptOutOfRange, m_owner);

@@ -39,6 +39,7 @@ RuntimeError fileError(int errnoValue, FileAccess access, std::string_view class
         case ENOSPC:
         case EDQUOT: return runtimeError(kErrDiskFull, className);
         case EISDIR:
+        case EINVAL:  // a pipe, a device: no file to read or replace
         case EBUSY: return runtimeError(kErrPathFileAccess, className);
         default: return runtimeError(kErrDeviceIO, className);
     }

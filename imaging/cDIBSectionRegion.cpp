@@ -1,12 +1,12 @@
 #include "cDIBSectionRegion.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <memory>
+#include <system_error>
 
 #include "ByteView.h"
 #include "RuntimeError.h"
+#include "files.h"
 #include "pe_resources.h"
 #include "region.h"
 #include "window_services.h"
@@ -24,14 +24,26 @@ RuntimeError classError(std::int32_t number, std::string description) {
     return {number, std::move(description), classSource(kClassName)};
 }
 
-bool isMagenta(const ByteView& pixels, std::int32_t x, std::int32_t y) {
-    return pixels(x, y) == 255 && pixels(x + 1, y) == 0 && pixels(x + 2, y) == 255;
-}
+// Region data files larger than this are refused unread.
+constexpr std::size_t kMaxRegionFileSize = platform::files::maxReadSize;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+bool isMagenta(const std::uint8_t* pixel) { return pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 255; }
+
+// The spans of one row of the outline: inside the picture the pixels that
+// are not magenta; the padding column beyond it (widths 4n + 3) where it is
+// magenta, since a cut there falls outside the picture's rectangle and adds.
+void outlineSpans(std::span<const std::uint8_t> row, std::int32_t width, std::vector<gdi::Region::Span>& spans) {
+    spans.clear();
+    const auto columns = static_cast<std::int32_t>(row.size() / 3);
+    for (std::int32_t column = 0; column < columns; ++column) {
+        const bool kept = (column < width) != isMagenta(row.data() + 3 * column);
+        if (!kept) continue;
+        if (!spans.empty() && spans.back().right == column)
+            ++spans.back().right;
+        else
+            spans.push_back({column, column + 1});
+    }
+}
 
 struct LibraryFreer {
     void operator()(pe::Handle* module) const { pe::FreeLibrary(*module); }
@@ -42,48 +54,12 @@ std::string idText(const ResourceID& vID) {
     return std::get<std::string>(vID);
 }
 
-// A number, or a text that reads as one.
+// A number, or a text of decimal digits only: "1e3", "0x1A", " 12", "inf"
+// and "nan" are names.
 bool isNumeric(const ResourceID& vID) {
     const auto* text = std::get_if<std::string>(&vID);
     if (!text) return true;
-    const char* start = text->c_str();
-    char* end = nullptr;
-    std::strtod(start, &end);
-    if (end == start) return false;
-    while (*end == ' ') ++end;
-    return *end == '\0';
-}
-
-void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    // Written beside the target and renamed over it, so that a failed write
-    // leaves the old file in place.
-    const std::string scratch = path + ".~tmp";
-    File file(std::fopen(scratch.c_str(), "wb"));
-    if (!file) throw fileError(errno, FileAccess::Write, kClassName);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(file.release()) == 0;
-    const int closeError = errno;
-    if (!written || !closed) {
-        std::remove(scratch.c_str());
-        throw fileError(!written ? writeError : closeError, FileAccess::Write, kClassName);
-    }
-    if (std::rename(scratch.c_str(), path.c_str()) != 0) {
-        const int renameError = errno;
-        std::remove(scratch.c_str());
-        throw fileError(renameError, FileAccess::Write, kClassName);
-    }
-}
-
-std::vector<std::uint8_t> readWholeFile(const std::string& path) {
-    File file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw fileError(errno, FileAccess::Read, kClassName);
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof(chunk), file.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    if (std::ferror(file.get())) throw fileError(errno, FileAccess::Read, kClassName);
-    return bytes;
+    return !text->empty() && std::ranges::all_of(*text, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace
@@ -133,36 +109,22 @@ void cDIBSectionRegion::Destroy() {
 
 void cDIBSectionRegion::Create(const cDIBSection& cDib, std::int32_t) {
     Destroy();
-    m_hRgn = gdi::CreateRectRgn(0, 0, cDib.Width(), cDib.Height());
-    if (!m_hRgn || !cDib.DIBSectionBitsPtr()) return;
-
+    if (!cDib.DIBSectionBitsPtr()) {
+        m_hRgn = gdi::CreateRectRgn(0, 0, cDib.Width(), cDib.Height());
+        return;
+    }
+    // One pass over the rows from the picture's top line (the last in
+    // memory) down, each row's spans joining the band above when equal:
+    // linear in the pixels, whatever the shape.
     const ByteView pixels(cDib.DIBSectionBitsPtr(), cDib.BytesPerScanLine(), cDib.Height(), kClassName);
     const std::int32_t height = cDib.Height();
-    const auto cutRun = [this](std::int32_t column, std::int32_t top, std::int32_t bottom) {
-        const gdi::Handle run = gdi::CreateRectRgn(column, top, column + 1, bottom);
-        gdi::CombineRgn(m_hRgn, m_hRgn, run, gdi::RGN_XOR);
-        gdi::DeleteObject(run);
-    };
-    // Whole three-byte groups of a row: with a width of 4n + 3 the padding
-    // forms one more column, tested like a pixel.
-    const std::int32_t columns = pixels.rowBytes() / 3;
-    for (std::int32_t lX = 0; lX < columns; ++lX) {
-        const std::int32_t x = lX * 3;
-        bool open = false;
-        std::int32_t top = 0;
-        for (std::int32_t y = height - 1; y >= 0; --y) {
-            const std::int32_t screenRow = height - 1 - y;
-            const bool magenta = isMagenta(pixels, x, y);
-            if (magenta && !open) {
-                open = true;
-                top = screenRow;
-            } else if (!magenta && open) {
-                cutRun(lX, top, screenRow);
-                open = false;
-            }
-        }
-        if (open) cutRun(lX, top, height);
+    gdi::Region outline;
+    std::vector<gdi::Region::Span> spans;
+    for (std::int32_t screenRow = 0; screenRow < height; ++screenRow) {
+        outlineSpans(pixels.row(height - 1 - screenRow), cDib.Width(), spans);
+        outline.appendRow(screenRow, spans);
     }
+    m_hRgn = gdi::createRegion(std::move(outline));
 }
 
 bool cDIBSectionRegion::Save(const std::string& sPath) {
@@ -172,15 +134,19 @@ bool cDIBSectionRegion::Save(const std::string& sPath) {
     std::vector<std::uint8_t> buffer(size);
     if (gdi::GetRegionData(m_hRgn, size, buffer.data()) != size)
         throw classError(kErrRegionData, "Unable to get region data");
-    writeWholeFile(sPath, buffer);
+    const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), buffer.size());
+    if (const std::error_code error = platform::files::replaceFile(sPath, bytes))
+        throw fileError(error.value(), FileAccess::Write, kClassName);
     return true;
 }
 
 bool cDIBSectionRegion::LoadFromFile(const std::string& sFileName) {
-    const std::vector<std::uint8_t> bytes = readWholeFile(sFileName);
+    std::error_code error;
+    const auto bytes = platform::files::readRegularFile(sFileName, kMaxRegionFileSize, error);
+    if (!bytes) throw fileError(error.value(), FileAccess::Read, kClassName);
     // An empty file makes no buffer; the old region stays.
-    if (bytes.empty()) throw runtimeError(kErrSubscriptOutOfRange, kClassName);
-    return CreateFromRegionData(bytes);
+    if (bytes->empty()) throw runtimeError(kErrSubscriptOutOfRange, kClassName);
+    return CreateFromRegionData({reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()});
 }
 
 bool cDIBSectionRegion::LoadFromResource(const ResourceID& vID, const std::string& sDLL) {

@@ -1,23 +1,16 @@
 #include "mdINIBas.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
 #include <cstdint>
-#include <filesystem>
-#include <optional>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "ascii_text.h"
+#include "files.h"
 
 namespace mdINIBas {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::text::startsWithNoCase;
 
 constexpr std::string_view EndMarker = "##EOT##";
@@ -32,6 +25,12 @@ bool IniLinesExist = false;
 // False when the file held exists but could not be read: it must never be
 // replaced by what little the store knows of it.
 bool IniFileWritable = true;
+std::error_code IniReadError;  // why the file held could not be read
+
+// Counts loads and saves, so that a load sees whether the events it let run
+// used the store.
+std::uint64_t StoreChanges = 0;
+std::string LastError;
 
 std::function<void()> EventPump;
 
@@ -43,33 +42,21 @@ std::int64_t endMarkerPosition() { return static_cast<std::int64_t>(IniLines.siz
 
 enum class FileRead { Text, Missing, Unreadable };
 
+struct FileText {
+    FileRead outcome = FileRead::Missing;
+    std::string text;
+    std::error_code error;
+};
+
 // The whole file as bytes. Only a path that names no regular file reads as
 // missing; one that exists but fails to read is reported as unreadable.
-std::pair<FileRead, std::string> readWholeFile(const std::string& file) {
+FileText readSettingsFile(const std::string& file) {
     std::error_code error;
-    if (file.empty() || !fs::is_regular_file(file, error)) return {FileRead::Missing, {}};
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {FileRead::Unreadable, {}};
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return {FileRead::Unreadable, {}};
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return {FileRead::Text, std::move(text)};
-}
-
-std::pair<FileRead, std::string> ReadFileText(const std::string& file) {
-    auto result = readWholeFile(file);
-    if (EventPump) EventPump();
-    return result;
+    auto text = platform::files::readRegularFile(file, platform::files::maxReadSize, error);
+    if (text) return {FileRead::Text, std::move(*text), {}};
+    const bool missing = error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory ||
+                         error == std::errc::invalid_argument;
+    return {missing ? FileRead::Missing : FileRead::Unreadable, {}, error};
 }
 
 std::vector<std::string> splitLines(std::string text) {
@@ -88,21 +75,38 @@ std::vector<std::string> splitLines(std::string text) {
     }
 }
 
+// Reads and then lets pending events run once; they may use the store.
+FileText ReadFileText(const std::string& file) {
+    FileText read = readSettingsFile(file);
+    if (EventPump) EventPump();
+    return read;
+}
+
+void holdLines(const std::string& file, FileText read) {
+    IniLoadedFile = file;
+    IniLines = splitLines(std::move(read.text));
+    IniLines.emplace_back(EndMarker);
+    IniLinesExist = true;
+    IniFileWritable = read.outcome != FileRead::Unreadable;
+    IniReadError = read.error;
+}
+
 void LoadIniFile(const std::string& file) {
     if (file == IniLoadedFile) return;
     IniLoadedFile = file;
     IniLines.clear();
     IniLinesExist = false;
+    const std::uint64_t changesBefore = ++StoreChanges;
 
-    auto [outcome, text] = ReadFileText(file);
-
-    // An event handled while reading may have loaded another file; the lines
-    // read here belong to this path, so record them under it again.
-    IniLoadedFile = file;
-    IniLines = splitLines(std::move(text));
-    IniLines.emplace_back(EndMarker);
-    IniLinesExist = true;
-    IniFileWritable = outcome != FileRead::Unreadable;
+    FileText read = ReadFileText(file);
+    if (StoreChanges != changesBefore) {
+        // Events run while reading loaded or wrote files. Lines they left
+        // in memory for this path are the newest; otherwise anything they
+        // wrote is on disk now and the text read before may miss it.
+        if (IniLoadedFile == file && IniLinesExist) return;
+        read = readSettingsFile(file);
+    }
+    holdLines(file, std::move(read));
 }
 
 bool FindIniLine(std::int64_t& position, std::string_view prefix, bool stopAtHeader) {
@@ -148,62 +152,27 @@ std::string normalForm() {
     return text;
 }
 
-// Where a write really goes: the end of any chain of symbolic links.
-std::optional<fs::path> writeTarget(const fs::path& file) {
-    fs::path target = file;
-    std::error_code error;
-    for (int hops = 0; fs::is_symlink(target, error); ++hops) {
-        if (hops == 40) return std::nullopt;
-        const fs::path link = fs::read_symlink(target, error);
-        if (error) return std::nullopt;
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    return target;
+bool refuseWrite(std::string reason) {
+    LastError = std::move(reason);
+    return false;
 }
 
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t put = ::write(fd, text.data(), text.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(put));
-    }
+bool SaveIniFile(const std::string& file) {
+    if (!IniFileWritable) return refuseWrite("the file could not be read: " + IniReadError.message());
+    const std::error_code error = platform::files::replaceFile(file, normalForm());
+    ++StoreChanges;
+    if (error) return refuseWrite(error.message());
+    LastError.clear();
     return true;
-}
-
-// Replaces the file as a whole: the new text goes to a temporary file in the
-// same folder, which is renamed over the old one only once it is complete,
-// so that a failed write leaves the old file as it was.
-bool replaceFile(const fs::path& file, std::string_view text) {
-    struct stat old {};
-    const bool exists = ::stat(file.c_str(), &old) == 0;
-    if (exists && (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0))
-        return false;
-
-    static std::atomic<unsigned> counter{0};
-    const fs::path temporary = file.string() + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, text);
-    if (ok && exists) {
-        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-        [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), file.c_str()) == 0;
-    if (!ok) ::unlink(temporary.c_str());
-    return ok;
-}
-
-void SaveIniFile(const std::string& file) {
-    if (!IniFileWritable) return;
-    if (const auto target = writeTarget(file)) replaceFile(*target, normalForm());
 }
 
 bool namesAreValid(std::string_view section, std::string_view key) {
     return IsValidIniName(section) && IsValidIniName(key);
 }
+
+// A line break would write lines of its own: the text could never read
+// back, and could add headers and keys of its own making.
+bool holdsLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 std::string headerOf(std::string_view section) { return "[" + std::string(section) + "]"; }
 
@@ -227,12 +196,15 @@ std::string GetIniValue(std::string_view section, std::string_view key, std::str
     return line.substr(line.find('=') + 1);
 }
 
-void SetIniValue(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
+bool SetIniValue(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
+    if (!namesAreValid(section, key)) return refuseWrite("a section or key name holds \"[\", \"]\" or \"=\"");
+    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value))
+        return refuseWrite("a section, key or value holds a line break");
     // An empty name names no file: there is nothing to keep a value for.
-    if (!namesAreValid(section, key) || file.empty()) return;
+    if (file.empty()) return refuseWrite("no file name");
     const std::string path(file);
     LoadIniFile(path);
-    if (!IniLinesExist) return;
+    if (!IniLinesExist) return refuseWrite("the file is being read");
 
     std::int64_t position = 0;
     if (!FindIniLine(position, headerOf(section), false)) {
@@ -245,8 +217,10 @@ void SetIniValue(std::string_view section, std::string_view key, std::string_vie
         else
             InsertIniLine(keyLine(key, value), position);
     }
-    SaveIniFile(path);
+    return SaveIniFile(path);
 }
+
+std::string LastWriteError() { return LastError; }
 
 void SetEventPump(std::function<void()> pump) { EventPump = std::move(pump); }
 

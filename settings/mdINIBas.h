@@ -1,9 +1,9 @@
 // The settings file store: INI-style files of "[section]" headers and
 // "key=value" lines. One file is held in memory at a time; every read is
 // answered from memory (with the caller's default when nothing is found) and
-// every write rewrites the whole file in a normal form. Nothing is reported
-// to callers: a read that cannot be answered gives the default, a write that
-// cannot be carried out keeps the value in memory only.
+// every write rewrites the whole file in a normal form. A read that cannot be
+// answered gives the default; a write that cannot be carried out keeps the
+// value in memory only (when it got that far) and reports false.
 #pragma once
 
 #include <functional>
@@ -14,7 +14,16 @@ namespace mdINIBas {
 
 std::string GetIniValue(std::string_view section, std::string_view key, std::string_view defaultValue,
                         std::string_view file);
-void SetIniValue(std::string_view section, std::string_view key, std::string_view value, std::string_view file);
+// True when the file on disk now holds the value. False when nothing was
+// written: a name holding "[", "]" or "=", a name or value holding a line
+// break (it would read back as other lines), an empty file name, a file that
+// exists but cannot be read (it is never replaced), or a failed write.
+bool SetIniValue(std::string_view section, std::string_view key, std::string_view value, std::string_view file);
+
+// Why the last SetIniValue that returned false wrote nothing, as the system
+// words it (for example "Permission denied"); empty when the last write
+// succeeded or none was made.
+std::string LastWriteError();
 
 // Called once after every load of a file from disk so that the program can
 // let pending window events run; whatever it does, the store stays

@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes as a settings file, and arbitrary section, key and
-// value texts, through reads and writes of the store.
+// value texts, through reads and writes of the store. A write that reports
+// success reads back at once. The files lie in a memory file system where
+// one is mounted, so that syncing costs nothing.
 #include <unistd.h>
 
 #include <cstddef>
@@ -16,16 +18,18 @@ namespace {
 
 // A plain buffer, so that it is still there when the exit handler removes
 // the folder.
-char folderPath[] = "/tmp/zpm-fuzz-XXXXXX";
+char folderPath[] = "/dev/shm/zpm-fuzz-XXXXXX";
+char fallbackPath[] = "/tmp/zpm-fuzz-XXXXXX";
 
 std::string folder() {
+    static const char* path = ::mkdtemp(folderPath) ? folderPath : ::mkdtemp(fallbackPath);
     static const bool made = [] {
-        if (!::mkdtemp(folderPath)) std::abort();
-        std::atexit([] { std::filesystem::remove_all(folderPath); });
+        if (!path) std::abort();
+        std::atexit([] { std::filesystem::remove_all(path); });
         return true;
     }();
     (void)made;
-    return folderPath;
+    return path;
 }
 
 // Takes the next piece up to a NUL byte (or to the end).
@@ -52,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     mdINIBas::GetIniValue("x", "y", "", other);  // switching files forces a load from disk
     mdINIBas::GetIniValue(section, key, "default", file);
-    mdINIBas::SetIniValue(section, key, value, file);
+    if (mdINIBas::SetIniValue(section, key, value, file) && mdINIBas::GetIniValue(section, key, "", file) != value)
+        std::abort();
     mdINIBas::SetIniValue("snds", "s1", value, file);
     mdINIBas::GetIniValue(section, key, "default", file);
     mdINIBas::SetIniValue("x", "y", value, other);

@@ -2,13 +2,18 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <system_error>
+#include <utility>
 
 #include "ascii_text.h"
 #include "asset_dir.h"
@@ -38,14 +43,129 @@ public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
+    ~FileDescriptor() { close(); }
     int get() const { return m_fd; }
+    // Closes now; false when the system reports a failure (a late write error).
+    bool close() {
+        const int fd = std::exchange(m_fd, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
 
 private:
     int m_fd;
 };
+
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+// Where a write really goes: the end of any chain of symbolic links.
+std::optional<fs::path> writeTarget(const fs::path& file) {
+    fs::path target = file;
+    std::error_code error;
+    for (int hops = 0; fs::is_symlink(target, error); ++hops) {
+        if (hops == 40) return std::nullopt;
+        const fs::path link = fs::read_symlink(target, error);
+        if (error) return std::nullopt;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
+
+fs::path folderOf(const fs::path& file) {
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+// Temporary files are named ".zpm-", the writer's process number, "-" and
+// six random letters or digits: short whatever the target is called, and
+// telling whose they are.
+constexpr std::string_view temporaryPrefix = ".zpm-";
+constexpr std::size_t temporaryRandomLength = 6;
+
+std::string temporaryName() {
+    static constexpr std::string_view symbols = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, symbols.size() - 1);
+    std::string name = std::string(temporaryPrefix) + std::to_string(::getpid()) + "-";
+    for (std::size_t i = 0; i < temporaryRandomLength; ++i) name += symbols[pick(random)];
+    return name;
+}
+
+// The process that made a temporary file of this name; nothing for any
+// other name.
+std::optional<pid_t> temporaryOwner(std::string_view name) {
+    if (!name.starts_with(temporaryPrefix)) return std::nullopt;
+    name.remove_prefix(temporaryPrefix.size());
+    pid_t owner = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), owner);
+    const std::string_view rest(end, static_cast<std::size_t>(name.data() + name.size() - end));
+    if (error != std::errc{} || owner <= 0 || rest.size() != 1 + temporaryRandomLength || rest[0] != '-')
+        return std::nullopt;
+    return owner;
+}
+
+bool processIsGone(pid_t process) { return ::kill(process, 0) != 0 && errno == ESRCH; }
+
+// A write cut short by a kill or a crash leaves its temporary file behind.
+void removeAbandonedTemporaries(const fs::path& folder) {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        const auto owner = temporaryOwner(entry.path().filename().native());
+        if (!owner || *owner == ::getpid() || !processIsGone(*owner)) continue;
+        if (entry.is_regular_file(error) && !entry.is_symlink(error)) ::unlink(entry.path().c_str());
+    }
+}
+
+struct Temporary {
+    FileDescriptor file;
+    fs::path path;
+};
+
+// A new, empty temporary file in the folder, never one that existed.
+std::optional<Temporary> createTemporary(const fs::path& folder, std::error_code& error) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path path = folder / temporaryName();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return Temporary{FileDescriptor(fd), std::move(path)};
+        if (errno != EEXIST) {
+            error = lastError();
+            return std::nullopt;
+        }
+    }
+    error = std::make_error_code(std::errc::file_exists);
+    return std::nullopt;
+}
+
+// Writes, gives the mode and owner of `like` (when given) and syncs; the
+// temporary file is closed either way.
+std::error_code fillTemporary(Temporary& temporary, std::string_view bytes, const struct stat* like) {
+    const int fd = temporary.file.get();
+    if (!writeAll(fd, bytes)) return lastError();
+    if (like) {
+        if (::fchmod(fd, like->st_mode & 07777) != 0) return lastError();
+        // Only the owner's own files or root can change hands; a failure
+        // leaves the writer as the owner, as any editor would.
+        [[maybe_unused]] const int owned = ::fchown(fd, like->st_uid, like->st_gid);
+    }
+    if (::fsync(fd) != 0) return lastError();
+    if (!temporary.file.close()) return lastError();
+    return {};
+}
+
+void syncFolder(const fs::path& folder) {
+    const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) ::fsync(directory.get());
+}
 
 }  // namespace
 
@@ -61,13 +181,16 @@ bool sameFileSystem(const std::string& a, const std::string& b) {
     return first.st_dev == second.st_dev;
 }
 
-bool isOnSystemDrive(std::string_view folder, const std::string& systemRoot) {
+bool isOnSystemDrive(std::string_view folder, const std::string& systemRoot,
+                     const std::optional<std::string>& homeRoot) {
     const std::string_view drive = driveOf(folder);
     if (!drive.empty()) return lowerAscii(drive[0]) == 'c';
     const std::string path(folder);
     struct stat ignored {};
     if (::stat(path.c_str(), &ignored) != 0) return true;
-    return sameFileSystem(path, systemRoot);
+    // A build in the home folder on a partition of its own is no stick:
+    // only a folder beside both the system and the user's files is portable.
+    return sameFileSystem(path, systemRoot) || sameFileSystem(path, homeRoot.value_or(homeFolder()));
 }
 
 std::string programFolder() {
@@ -139,30 +262,91 @@ std::optional<std::string> firstFileMatching(std::string_view folder, std::strin
 bool copyFile(std::string_view from, std::string_view to) {
     const fs::path target(to);
     std::error_code error;
-    if (fs::exists(target, error) || !fileExists(from)) return false;
-    fs::path partial = target;
-    partial += ".partial";
-    fs::copy_file(fs::path(from), partial, fs::copy_options::overwrite_existing, error);
-    if (!error) fs::rename(partial, target, error);
-    if (!error) return true;
-    fs::remove(partial, error);
-    return false;
+    if (fs::exists(fs::symlink_status(target, error))) return false;
+    const auto bytes = readRegularFile(from, maxReadSize, error);
+    if (!bytes) return false;
+    auto temporary = createTemporary(folderOf(target), error);
+    if (!temporary) return false;
+    // A hard link, unlike a rename, never replaces a target that appeared
+    // meanwhile.
+    const bool copied =
+        !fillTemporary(*temporary, *bytes, nullptr) && ::link(temporary->path.c_str(), target.c_str()) == 0;
+    ::unlink(temporary->path.c_str());
+    if (copied) syncFolder(folderOf(target));
+    return copied;
+}
+
+std::optional<std::string> readRegularFile(std::string_view path, std::size_t maxBytes, std::error_code& error) {
+    error.clear();
+    // Not blocking: opening a pipe for reading would wait for a writer.
+    const FileDescriptor file(::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
+        error = lastError();
+        return std::nullopt;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = std::make_error_code(std::errc::invalid_argument);
+        return std::nullopt;
+    }
+    if (static_cast<std::uintmax_t>(status.st_size) > maxBytes) {
+        error = std::make_error_code(std::errc::file_too_large);
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t got = 0;
+    // One byte more than its length shows a file that grew meanwhile.
+    for (;;) {
+        if (got == text.size()) {
+            if (text.size() >= maxBytes + 1) break;
+            text.resize(std::min(maxBytes + 1, text.size() + 65536));
+        }
+        const ssize_t read = ::read(file.get(), text.data() + got, text.size() - got);
+        if (read == 0) break;
+        if (read < 0) {
+            if (errno == EINTR) continue;
+            error = lastError();
+            return std::nullopt;
+        }
+        got += static_cast<std::size_t>(read);
+    }
+    if (got > maxBytes) {
+        error = std::make_error_code(std::errc::file_too_large);
+        return std::nullopt;
+    }
+    text.resize(got);
+    return text;
 }
 
 std::optional<std::string> readWholeFile(std::string_view path) {
-    const FileDescriptor file(::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) return std::nullopt;
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-        if (got == 0) return text;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
+    std::error_code ignored;
+    return readRegularFile(path, maxReadSize, ignored);
+}
+
+std::error_code replaceFile(std::string_view path, std::string_view bytes) {
+    if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+    const auto target = writeTarget(fs::path(path));
+    if (!target) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    struct stat old {};
+    const bool exists = ::stat(target->c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) return lastError();
+    if (exists && !S_ISREG(old.st_mode)) return std::make_error_code(std::errc::invalid_argument);
+    if (exists && ((old.st_mode & 0222) == 0 || ::access(target->c_str(), W_OK) != 0))
+        return std::make_error_code(std::errc::permission_denied);
+
+    const fs::path folder = folderOf(*target);
+    removeAbandonedTemporaries(folder);
+    std::error_code error;
+    auto temporary = createTemporary(folder, error);
+    if (!temporary) return error;
+    error = fillTemporary(*temporary, bytes, exists ? &old : nullptr);
+    if (!error && ::rename(temporary->path.c_str(), target->c_str()) != 0) error = lastError();
+    if (error) {
+        ::unlink(temporary->path.c_str());
+        return error;
     }
+    syncFolder(folder);
+    return {};
 }
 
 }  // namespace platform::files

@@ -1,12 +1,15 @@
 // The file system as the program needs it: its data and system folders, the
 // drive of a path written on another system, literal existence tests,
-// directory searches with wildcards, whole-file reads and copies. Paths are
-// byte strings; folders are joined with "/".
+// directory searches with wildcards, whole-file reads, safe replacement and
+// copies. Paths are byte strings; folders are joined with "/". Standard
+// library and POSIX only, so that the settings store can use it too.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace platform::files {
 
@@ -23,8 +26,10 @@ bool sameFileSystem(const std::string& a, const std::string& b);
 
 // Whether a program folder lies on the system drive: for a path with a drive,
 // the drive is "C:" in any letter case; otherwise the folder is on the file
-// system of systemRoot. A folder that cannot be examined counts as on it.
-bool isOnSystemDrive(std::string_view folder, const std::string& systemRoot = "/");
+// system of systemRoot or of the home folder (homeRoot; by default HOME, else
+// the user's entry). A folder that cannot be examined counts as on it.
+bool isOnSystemDrive(std::string_view folder, const std::string& systemRoot = "/",
+                     const std::optional<std::string>& homeRoot = std::nullopt);
 
 // The folder of the running executable.
 std::string programFolder();
@@ -52,11 +57,35 @@ bool matchesWildcard(std::string_view name, std::string_view pattern);
 // pattern, in the file system's order.
 std::optional<std::string> firstFileMatching(std::string_view folder, std::string_view pattern);
 
-// Copies a file to a new name; the target appears complete or not at all,
-// and an existing target is left alone (false).
+// Copies a regular file (of at most maxReadSize bytes) to a new name; the
+// target appears complete or not at all, and an existing target is left
+// alone (false).
 bool copyFile(std::string_view from, std::string_view to);
 
-// The whole content of a file; nothing when it cannot be opened or read.
+// The largest file readWholeFile and copyFile take.
+inline constexpr std::size_t maxReadSize = 64u << 20;
+
+// The whole content of a regular file of at most maxBytes bytes, read by its
+// length. Pipes, devices and folders are refused without reading (or
+// waiting for) anything. On failure nothing, and `error` tells why:
+// no_such_file_or_directory when nothing has that name,
+// errc::invalid_argument for a thing that is no regular file,
+// errc::file_too_large beyond maxBytes, otherwise the system's error.
+std::optional<std::string> readRegularFile(std::string_view path, std::size_t maxBytes, std::error_code& error);
+
+// readRegularFile with maxReadSize, when the reason does not matter.
 std::optional<std::string> readWholeFile(std::string_view path);
+
+// Replaces a file's content as a whole, or leaves it as it was. A symbolic
+// link is followed to the file it names, which keeps its mode and owner; a
+// new file gets the usual mode (0666 less the umask). The bytes go to a new
+// temporary file of a short unique name in the target's folder (created
+// exclusively, so that nothing else is ever overwritten), are synced, and
+// the temporary file is renamed over the target. Temporary files that
+// earlier writes of processes no longer running left in that folder are
+// removed first. Refuses (errc::permission_denied) an existing target that
+// is read-only, and (errc::invalid_argument) one that is no regular file.
+// The empty code on success.
+std::error_code replaceFile(std::string_view path, std::string_view bytes);
 
 }  // namespace platform::files

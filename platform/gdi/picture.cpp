@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <system_error>
+
+#include "files.h"
 
 namespace gdi {
 namespace {
 
-std::uint32_t readLE(const std::vector<std::uint8_t>& data, std::size_t at, int bytes) {
+// Picture files larger than this are refused unread.
+constexpr std::size_t kMaxPictureFileSize = platform::files::maxReadSize;
+
+std::uint32_t readLE(std::span<const std::uint8_t> data, std::size_t at, int bytes) {
     std::uint32_t value = 0;
     for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | data[at + i];
     return value;
@@ -36,9 +40,13 @@ Picture Picture::clone() const {
 }
 
 Picture loadPicture(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
-    const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in), {}};
+    std::error_code error;
+    const auto bytes = platform::files::readRegularFile(file.native(), kMaxPictureFileSize, error);
+    if (!bytes) return {};
+    return pictureFromBytes({reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()});
+}
+
+Picture pictureFromBytes(std::span<const std::uint8_t> data) {
     constexpr std::size_t headerEnd = 14 + 40;
     if (data.size() < headerEnd || data[0] != 'B' || data[1] != 'M') return {};
     const std::uint32_t pixelsAt = readLE(data, 10, 4);
@@ -47,12 +55,15 @@ Picture loadPicture(const std::filesystem::path& file) {
     const std::uint32_t bitCount = readLE(data, 28, 2);
     const std::uint32_t compression = readLE(data, 30, 4);
     if (bitCount != 24 || compression != 0 || width <= 0 || height == 0 || height == INT32_MIN) return {};
+    // The pixels the header claims must be in the file before memory for
+    // them is taken: a small file must not make a huge bitmap.
+    const auto stride = rowBytes24(width);
+    const std::uint64_t size = stride ? std::uint64_t(*stride) * std::uint64_t(std::abs(height)) : UINT64_MAX;
+    if (pixelsAt > data.size() || data.size() - pixelsAt < size) return {};
 
     Picture picture(createBitmap(width, std::abs(height)));
     Bitmap* bitmap = bitmapFromHandle(picture.handle());
-    if (!bitmap) return {};
-    const std::size_t size = bitmap->bits.size();
-    if (pixelsAt > data.size() || data.size() - pixelsAt < size) return {};
+    if (!bitmap || bitmap->bits.size() != size) return {};
     if (height > 0) {
         std::memcpy(bitmap->bits.data(), data.data() + pixelsAt, size);
         return picture;

@@ -2,7 +2,9 @@
 // elements and the bitmap surface expect, and owns that bitmap.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <utility>
 
 #include "gdi_objects.h"
@@ -31,7 +33,11 @@ private:
 };
 
 // Loads an uncompressed 24-bit Windows bitmap file; an empty picture when the
-// file is missing, unreadable or not such a bitmap.
+// file is missing, unreadable, no regular file or not such a bitmap.
 Picture loadPicture(const std::filesystem::path& file);
+
+// The same from the bytes of such a file. The header is checked against the
+// bytes there are before any pixel memory is taken.
+Picture pictureFromBytes(std::span<const std::uint8_t> data);
 
 }  // namespace gdi

@@ -137,6 +137,15 @@ Region Region::combine(const Region& a, const Region& b, int mode) {
     return result;
 }
 
+void Region::appendRow(std::int32_t y, std::span<const Span> spans) {
+    if (spans.empty()) return;
+    if (!m_bands.empty() && m_bands.back().bottom == y && std::ranges::equal(m_bands.back().spans, spans)) {
+        ++m_bands.back().bottom;
+        return;
+    }
+    m_bands.push_back({y, y + 1, {spans.begin(), spans.end()}});
+}
+
 std::vector<Rect> Region::rects() const {
     std::vector<Rect> out;
     out.reserve(rectCount());
@@ -169,6 +178,10 @@ int Region::complexity() const {
 
 Handle CreateRectRgn(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
     return detail::addObject(Region::rectangle({left, top, right, bottom}));
+}
+
+Handle createRegion(Region region) {
+    return detail::addObject(std::move(region));
 }
 
 int CombineRgn(Handle dest, Handle a, Handle b, int mode) {

@@ -50,6 +50,12 @@ public:
     // mode is one of RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF.
     static Region combine(const Region& a, const Region& b, int mode);
 
+    // Adds row y below the region, which must end at or above it; spans
+    // sorted, neither touching nor overlapping. A row equal to the one
+    // above joins its band, so a picture scanned from the top down gives
+    // the banded form directly.
+    void appendRow(std::int32_t y, std::span<const Span> spans);
+
     bool empty() const { return m_bands.empty(); }
     std::vector<Rect> rects() const;  // sorted by top, then left
     std::size_t rectCount() const;
@@ -66,6 +72,8 @@ private:
 // --- Region handles under the names the region classes use ---
 
 Handle CreateRectRgn(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
+// A new region object holding this region.
+Handle createRegion(Region region);
 // dest = a <mode> b (b is unused for RGN_COPY). The complexity of the result,
 // or RGN_ERROR when a handle is not a region or the mode is unknown.
 int CombineRgn(Handle dest, Handle a, Handle b, int mode);

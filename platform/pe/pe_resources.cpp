@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "ascii_text.h"
+#include "files.h"
 
 namespace pe {
 namespace {
@@ -40,6 +39,9 @@ struct Headers {
     std::vector<Section> sections;
     std::uint32_t resourceRva = 0;
 };
+
+// Library files larger than this are refused unread.
+constexpr std::size_t kMaxLibrarySize = 256u << 20;
 
 constexpr std::uint32_t kPe32 = 0x10B;
 constexpr std::uint32_t kPe32Plus = 0x20B;
@@ -93,11 +95,48 @@ std::optional<std::pair<std::size_t, Bytes>> bytesAt(Bytes file, const Headers& 
     return std::nullopt;
 }
 
+// The bytes of a UTF-8 sequence from its first byte; 0 for a byte that
+// cannot start one.
+std::size_t sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead < 0xC2) return 0;
+    if (lead < 0xE0) return 2;
+    if (lead < 0xF0) return 3;
+    return lead < 0xF5 ? 4 : 0;
+}
+
+// The UTF-16 code units of a UTF-8 text; nothing for text that is not
+// UTF-8 (no stored name can equal it).
+std::optional<std::u16string> utf16Of(std::string_view text) {
+    std::u16string units;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = sequenceLength(lead);
+        if (length == 0 || i + length > text.size()) return std::nullopt;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return std::nullopt;
+            code = code << 6 | (next & 0x3F);
+        }
+        constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) return std::nullopt;
+        if (code >= 0x10000) {
+            units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(code);
+        }
+        i += length;
+    }
+    return units;
+}
+
 // A resource name or type: "#" and a number up to 65535 is that numeric
 // identifier, anything else a name compared without regard to ASCII case.
 struct Key {
     std::optional<std::uint32_t> id;
-    std::string_view name;
+    std::optional<std::u16string> name;  // nothing for a name no resource can have
 };
 
 Key parseKey(std::string_view text) {
@@ -107,16 +146,21 @@ Key parseKey(std::string_view text) {
         const auto [ptr, error] = std::from_chars(text.data() + 1, end, value);
         if (error == std::errc{} && ptr == end && value <= 0xFFFF) return {value, {}};
     }
-    return {std::nullopt, text};
+    return {std::nullopt, utf16Of(text)};
 }
 
-bool nameMatches(Bytes rsrc, std::uint32_t at, std::string_view name) {
+// Stored names are UTF-16; ASCII letters match in either case, every other
+// unit only itself.
+bool nameMatches(Bytes rsrc, std::uint32_t at, std::u16string_view name) {
     const auto length = read16(rsrc, at);
     if (!length || *length != name.size()) return false;
     for (std::uint32_t i = 0; i < *length; ++i) {
         const auto unit = read16(rsrc, at + 2 + 2 * std::uint64_t{i});
-        if (!unit || *unit > 0x7F || !platform::text::sameLetterNoCase(static_cast<char>(*unit), name[i]))
-            return false;
+        if (!unit) return false;
+        const bool ascii = *unit < 0x80 && name[i] < 0x80;
+        const bool same = ascii ? platform::text::sameLetterNoCase(static_cast<char>(*unit), static_cast<char>(name[i]))
+                                : *unit == name[i];
+        if (!same) return false;
     }
     return true;
 }
@@ -134,7 +178,7 @@ std::optional<std::uint32_t> findEntry(Bytes rsrc, std::uint32_t directory, cons
         if (!nameField || !target) return std::nullopt;
         const bool isNamed = *nameField & kHighBit;
         const bool matches = key.id ? !isNamed && (*nameField & 0xFFFF) == *key.id && *nameField <= 0xFFFF
-                                    : isNamed && nameMatches(rsrc, *nameField & ~kHighBit, key.name);
+                                    : isNamed && key.name && nameMatches(rsrc, *nameField & ~kHighBit, *key.name);
         if (matches) return *target;
     }
     return std::nullopt;
@@ -205,13 +249,11 @@ std::optional<ResourceLocation> findResource(std::span<const std::uint8_t> file,
 
 Handle LoadLibraryExA(std::string_view path, Handle file, std::uint32_t flags) {
     if (file != 0 || !(flags & LOAD_LIBRARY_AS_DATAFILE)) return 0;
-    const std::filesystem::path where{std::string(path)};
     std::error_code error;
-    if (!std::filesystem::is_regular_file(where, error)) return 0;
-    std::ifstream in(where, std::ios::binary);
-    if (!in) return 0;
-    Module module{{std::istreambuf_iterator<char>(in), {}}};
-    if (in.bad() || !isLibraryFile(module.bytes)) return 0;
+    const auto bytes = platform::files::readRegularFile(path, kMaxLibrarySize, error);
+    if (!bytes) return 0;
+    Module module{{bytes->begin(), bytes->end()}};
+    if (!isLibraryFile(module.bytes)) return 0;
     auto& t = tables();
     const Handle handle = t.next++;
     t.modules.emplace(handle, std::move(module));

@@ -1,7 +1,11 @@
 #include "ImagingTestSupport.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iterator>
+#include <functional>
+#include <random>
 
 #include "region.h"
 
@@ -67,6 +71,89 @@ TEST(cDIBSectionRegion, OutlineLeavesOutMagentaPixels) {
     for (std::int32_t colour : {0, 0xFF00FF, 0x123456, -1}) {
         region.Create(*nearly, colour);
         EXPECT_EQ(outlineOf(region, host), rectangleLess(3, 2, {{2, 1, 3, 2}})) << colour;
+    }
+}
+
+namespace {
+
+// The outline as built one see-through run of one column at a time, each
+// cut out of the picture's rectangle by exclusive-or: the region data the
+// program has always made.
+std::vector<std::uint8_t> regionDataCutByColumns(const cDIBSection& dib) {
+    const gdi::Handle outline = gdi::CreateRectRgn(0, 0, dib.Width(), dib.Height());
+    const auto cut = [&](int column, int top, int bottom) {
+        const gdi::Handle run = gdi::CreateRectRgn(column, top, column + 1, bottom);
+        gdi::CombineRgn(outline, outline, run, gdi::RGN_XOR);
+        gdi::DeleteObject(run);
+    };
+    for (int column = 0; column < dib.BytesPerScanLine() / 3; ++column) {
+        int top = -1;
+        for (int row = 0; row < dib.Height(); ++row) {
+            const std::uint8_t* p = pixelAt(dib, column, row);
+            const bool magenta = p[0] == 255 && p[1] == 0 && p[2] == 255;
+            if (magenta && top < 0) top = row;
+            if (!magenta && top >= 0) {
+                cut(column, top, row);
+                top = -1;
+            }
+        }
+        if (top >= 0) cut(column, top, dib.Height());
+    }
+    std::vector<std::uint8_t> data(gdi::GetRegionData(outline, 0, nullptr));
+    gdi::GetRegionData(outline, static_cast<std::uint32_t>(data.size()), data.data());
+    gdi::DeleteObject(outline);
+    return data;
+}
+
+std::vector<std::uint8_t> regionDataOf(const cDIBSection& dib) {
+    cDIBSectionRegion region;
+    region.Create(dib);
+    testing_support::TempDir folder;
+    region.Save(folder.file("outline.rgn"));
+    return fileBytes(folder.file("outline.rgn"));
+}
+
+}  // namespace
+
+TEST(cDIBSectionRegion, OutlineRegionDataIsThatOfCuttingColumnRuns) {
+    std::mt19937 random(7);
+    const auto holes = [&](const cDIBSection& dib, int percent) {
+        for (int y = 0; y < dib.Height(); ++y)
+            for (int x = 0; x < dib.Width(); ++x)
+                if (static_cast<int>(random() % 100) < percent) setPixel(dib, x, y, kMagenta);
+    };
+    const auto disc = [](const cDIBSection& dib) {
+        const int r = std::min(dib.Width(), dib.Height()) / 2;
+        for (int y = 0; y < dib.Height(); ++y)
+            for (int x = 0; x < dib.Width(); ++x)
+                if ((x - r) * (x - r) + (y - r) * (y - r) > r * r) setPixel(dib, x, y, kMagenta);
+    };
+    const auto magentaPadding = [](const cDIBSection& dib) {
+        for (int y = 0; y < dib.Height(); y += 2) setPixel(dib, dib.Width(), y, kMagenta);
+    };
+    struct Case {
+        const char* shape;
+        int width, height;
+        std::function<void(const cDIBSection&)> draw;
+    };
+    const Case cases[] = {
+        {"plain", 17, 9, [](const cDIBSection&) {}},
+        {"all magenta", 8, 5, [](const cDIBSection& dib) { fillDib(dib, kMagenta); }},
+        {"1 % holes", 64, 48, [&](const cDIBSection& dib) { holes(dib, 1); }},
+        {"half holes", 33, 31, [&](const cDIBSection& dib) { holes(dib, 50); }},
+        {"disc", 61, 61, disc},
+        {"disc, width 4n + 3", 63, 40, disc},
+        {"magenta padding", 7, 12, magentaPadding},
+        {"magenta padding and holes", 11, 12, [&](const cDIBSection& dib) {
+             magentaPadding(dib);
+             holes(dib, 30);
+         }},
+        {"one pixel", 1, 1, [](const cDIBSection& dib) { setPixel(dib, 0, 0, kMagenta); }},
+    };
+    for (const Case& c : cases) {
+        const auto dib = picture(c.width, c.height);
+        c.draw(*dib);
+        EXPECT_EQ(regionDataOf(*dib), regionDataCutByColumns(*dib)) << c.shape;
     }
 }
 
@@ -224,16 +311,25 @@ TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
     ASSERT_TRUE(region.Save(path));
     const auto old = fileBytes(path);
 
-    // The scratch file cannot be made: the old file stays whole.
-    std::filesystem::create_directory(path + ".~tmp");
+    // A read-only file stays whole; a file named like a scratch file is
+    // somebody else's and stays too.
+    std::ofstream(path + ".~tmp") << "theirs";
     region.Create(*picture(9, 9));
-    EXPECT_THROW(region.Save(path), RuntimeError);
+    ::chmod(path.c_str(), 0444);
+    expectError([&] { region.Save(path); }, 70, "Permission denied");
     EXPECT_EQ(fileBytes(path), old);
-    std::filesystem::remove(path + ".~tmp");
+    ::chmod(path.c_str(), 0644);
+    EXPECT_TRUE(region.Save(path));
+    EXPECT_EQ(testing_support::readFile(path + ".~tmp"), "theirs");
 
     expectError([&] { region.Save(folder.file("no/such/folder.rgn")); }, 76, "Path not found");
     expectError([&] { region.LoadFromFile(folder.file("missing.rgn")); }, 53, "File not found");
     expectError([&] { region.Save(folder.path().string()); }, 75, "Path/File access error");
+    // Pipes and devices are no region files: refused at once, without
+    // waiting for a writer or reading without end.
+    ASSERT_EQ(::mkfifo(folder.file("pipe.rgn").c_str(), 0600), 0);
+    for (const std::string& special : {folder.file("pipe.rgn"), std::string("/dev/zero"), folder.path().string()})
+        expectError([&] { region.LoadFromFile(special); }, 75, "Path/File access error");
 
     // An empty file makes no buffer: raised, the old region kept.
     std::ofstream(folder.file("empty.rgn")).close();

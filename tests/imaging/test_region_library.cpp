@@ -45,4 +45,15 @@ TEST_P(RegionLibrary, MissingIdentifiersRaiseNotFound) {
     EXPECT_EQ(gdi::liveObjectCount(), before);
 }
 
+TEST_P(RegionLibrary, OnlyDecimalDigitsMakeANumericIdentifier) {
+    // " 12", "1e3" and "0x0C" are names, which the library does not have;
+    // "inf" is the name INF, which it has.
+    cDIBSectionRegion region;
+    EXPECT_TRUE(region.LoadFromResource(std::string("inf"), GetParam()));
+    EXPECT_TRUE(region.LoadFromResource(std::string("012"), GetParam()));
+    for (const char* name : {" 12", "12 ", "1.2e1", "0x0C", "+12", "nan"})
+        expectError([&] { region.LoadFromResource(std::string(name), GetParam()); }, 26014,
+                    std::string("Resource with ID ") + name + " could not be found");
+}
+
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, RegionLibrary, ::testing::Values(ZPM_REGION_DLL32, ZPM_REGION_DLL64));

@@ -90,6 +90,42 @@ TEST_P(Library, FindsRcdataByNumberAndByNameAndHandsOutItsBytes) {
     EXPECT_EQ(pe::SizeofResource(module, resource), 0u);
 }
 
+TEST_P(Library, NamesBeyondAsciiCompareAsUtf16) {
+    // The stored name "MixedName" (9 UTF-16 units) is given other letters:
+    // "MüxedName", then "M" and a character outside the basic plane
+    // (a surrogate pair) in place of "ix".
+    const auto unitsOf = [](std::u16string_view text) {
+        Bytes bytes;
+        for (char16_t unit : text)
+            bytes.insert(bytes.end(), {static_cast<std::uint8_t>(unit), static_cast<std::uint8_t>(unit >> 8)});
+        return bytes;
+    };
+    std::size_t at = 0;
+    for (const char16_t* spelling : {u"MixedName", u"MIXEDNAME", u"mixedname"}) {
+        const Bytes stored = unitsOf(spelling);
+        const auto it = std::search(file.begin(), file.end(), stored.begin(), stored.end());
+        if (it != file.end()) at = static_cast<std::size_t>(it - file.begin());
+    }
+    ASSERT_NE(at, 0u) << "the stored name is in the file";
+
+    struct Case {
+        std::u16string stored;
+        std::vector<std::string> found, missing;
+    };
+    const Case cases[] = {
+        {u"M\u00FCxedName", {"M\xC3\xBCxedName", "m\xC3\xBCXEDNAME"}, {"MxxedName", "M\xFCxedName"}},
+        {u"M\U0001F600edName", {"M\xF0\x9F\x98\x80" "edName"},
+         {"M\xED\xA0\xBD\xED\xB8\x80" "edName", "M\xF0\x9F\x98" "edName"}},
+    };
+    for (const Case& c : cases) {
+        Bytes changed = file;
+        const Bytes units = unitsOf(c.stored);
+        std::copy(units.begin(), units.end(), changed.begin() + static_cast<std::ptrdiff_t>(at));
+        for (const std::string& name : c.found) EXPECT_TRUE(pe::findResource(changed, name, pe::RT_RCDATA)) << name;
+        for (const std::string& name : c.missing) EXPECT_FALSE(pe::findResource(changed, name, pe::RT_RCDATA)) << name;
+    }
+}
+
 TEST_P(Library, DamagedCopiesFailWithoutReadingOutside) {
     ASSERT_TRUE(pe::findResource(file, "#7", pe::RT_RCDATA).has_value());
     // Every cut-off copy.

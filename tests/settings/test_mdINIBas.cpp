@@ -1,11 +1,14 @@
 #include "mdINIBas.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "temp_dir.h"
@@ -139,17 +142,26 @@ TEST_F(SettingsStore, HoldsOneFileAndReloadsOnlyOnASwitch) {
     EXPECT_EQ(GetIniValue("s", "k", "D", first), "changed");  // switching back reloads
 }
 
-TEST_F(SettingsStore, AWriteNeverDestroysTheFile) {
+TEST_F(SettingsStore, AWriteNeverDestroysTheFileAndReportsWhyItFailed) {
     const auto readOnly = fileWith("ro.ini", "[s]\nk=old\n");
     ::chmod(readOnly.c_str(), 0444);
-    SetIniValue("s", "k", "new", readOnly);
+    EXPECT_FALSE(SetIniValue("s", "k", "new", readOnly));
+    EXPECT_EQ(mdINIBas::LastWriteError(), "Permission denied");
     EXPECT_EQ(readFile(readOnly), "[s]\nk=old\n");
     EXPECT_EQ(GetIniValue("s", "k", "D", readOnly), "new");  // kept in memory
 
     const auto nowhere = dir.file("missing-folder/zpm.ini");
-    SetIniValue("s", "k", "v", nowhere);
+    EXPECT_FALSE(SetIniValue("s", "k", "v", nowhere));
+    EXPECT_EQ(mdINIBas::LastWriteError(), "No such file or directory");
     EXPECT_FALSE(fs::exists(nowhere));
     EXPECT_EQ(GetIniValue("s", "k", "D", nowhere), "v");
+
+    const auto written = dir.file("written.ini");
+    EXPECT_TRUE(SetIniValue("s", "k", "v", written));
+    EXPECT_EQ(mdINIBas::LastWriteError(), "");
+    EXPECT_FALSE(SetIniValue("s", "k=", "v", written));
+    EXPECT_NE(mdINIBas::LastWriteError(), "");
+    EXPECT_FALSE(SetIniValue("s", "k", "v", ""));
 
     const auto kept = fileWith("mode.ini", "[s]\nk=1\n");
     ::chmod(kept.c_str(), 0640);
@@ -165,7 +177,55 @@ TEST_F(SettingsStore, AWriteNeverDestroysTheFile) {
     EXPECT_EQ(readFile(target), "[s]\r\nk=through\r\n");
 
     for (const auto& entry : fs::directory_iterator(dir.path()))  // no temporary file is left over
-        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+}
+
+TEST_F(SettingsStore, ValuesAndNamesWithLineBreaksAreRefused) {
+    const std::string original = "[inifilepath]\r\npath=NIL\r\n\r\n[snds]\r\ns1=/a.wav\r\n";
+    const auto path = fileWith("zpm.ini", original);
+    const std::string redirect = "/x.wav\r\n[inifilepath]\r\npath=/evil.ini";
+    struct Case {
+        std::string section, key, value;
+    };
+    const Case cases[] = {
+        {"snds", "s1", redirect},  {"snds", "s1", "/x\n.wav"}, {"snds", "s1", "/x\r.wav"},
+        {"snds", "s1\npath", "v"}, {"snds\r\n", "s2", "v"},   {"snds", "s2", "\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(SetIniValue(c.section, c.key, c.value, path)) << c.value;
+        EXPECT_NE(mdINIBas::LastWriteError(), "");
+    }
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(GetIniValue("snds", "s1", "D", path), "/a.wav");
+    EXPECT_EQ(GetIniValue("snds", "s2", "D", path), "D");
+    EXPECT_EQ(GetIniValue("inifilepath", "path", "D", path), "NIL");
+}
+
+TEST_F(SettingsStore, LongFileNamesAndWritesKilledHalfway) {
+    const std::string longName = dir.file(std::string(250, 'z'));
+    EXPECT_TRUE(SetIniValue("s", "k", "v", longName));
+    EXPECT_EQ(readFile(longName), "[s]\r\nk=v\r\n");
+
+    const auto path = fileWith("zpm.ini", "[s]\r\nk=old\r\n");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The file size limit kills the store in the middle of its write.
+        const rlimit limit{100, 100};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+        SetIniValue("s", "k", std::string(500, 'x'), path);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const auto entries = [&] { return std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()); };
+    EXPECT_EQ(entries(), 3);  // with the child's temporary file
+
+    EXPECT_TRUE(SetIniValue("s", "k", "new", path));
+    EXPECT_EQ(entries(), 2);
+    EXPECT_EQ(readFile(path), "[s]\r\nk=new\r\n");
 }
 
 TEST_F(SettingsStore, AnUnreadableFileIsNeverReplaced) {
@@ -242,4 +302,43 @@ TEST_F(SettingsStore, EventsDuringALoadSeeAConsistentStore) {
     SetIniValue("s", "n", "1", third);
     EXPECT_EQ(readFile(third), "[s]\r\nk=third\r\nn=1\r\n");
     EXPECT_EQ(readFile(other), "[s]\nk=other\n");
+}
+
+TEST_F(SettingsStore, AWriteCompletedDuringALoadIsKept) {
+    const auto loaded = fileWith("loaded.ini", "[s]\nk=1\n");
+    const auto other = fileWith("other.ini", "[s]\nk=other\n");
+    bool inside = false;
+    bool nestedWrite = false;
+    // The handler switches to another file, then writes to the file being
+    // loaded, which loads it afresh and saves it.
+    mdINIBas::SetEventPump([&] {
+        if (inside) return;
+        inside = true;
+        GetIniValue("s", "k", "D", other);
+        nestedWrite = SetIniValue("s", "added", "yes", loaded);
+        inside = false;
+    });
+    EXPECT_EQ(GetIniValue("s", "k", "D", loaded), "1");
+    ASSERT_TRUE(nestedWrite);
+    mdINIBas::SetEventPump(nullptr);
+    EXPECT_EQ(GetIniValue("s", "added", "D", loaded), "yes");
+    EXPECT_TRUE(SetIniValue("s", "k", "2", loaded));
+    EXPECT_EQ(readFile(loaded), "[s]\r\nk=2\r\nadded=yes\r\n");
+
+    // The same when the handler's write lands on disk while another file is
+    // held at its end.
+    const auto second = fileWith("second.ini", "[s]\nk=1\n");
+    mdINIBas::SetEventPump([&] {
+        if (inside) return;
+        inside = true;
+        GetIniValue("s", "k", "D", other);
+        nestedWrite = SetIniValue("s", "added", "yes", second);
+        GetIniValue("s", "k", "D", other);
+        inside = false;
+    });
+    EXPECT_EQ(GetIniValue("s", "added", "D", second), "yes");
+    ASSERT_TRUE(nestedWrite);
+    mdINIBas::SetEventPump(nullptr);
+    EXPECT_TRUE(SetIniValue("s", "k", "2", second));
+    EXPECT_EQ(readFile(second), "[s]\r\nk=2\r\nadded=yes\r\n");
 }
