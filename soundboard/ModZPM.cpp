@@ -144,6 +144,16 @@ std::optional<int> TwinIndex(int n) {
 
 bool IsCurrentButton(int index) { return ButtonNumber(index) == ButtonNumber(Zpm.iCurBtn); }
 
+bool SaveSetting(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
+    if (mdINIBas::SetIniValue(section, key, value, file)) return true;
+    if (Zpm.bSaveFailShown) return false;
+    Zpm.bSaveFailShown = true;
+    forms::MsgBox("Die Einstellungen k\xC3\xB6nnen nicht gespeichert werden in " + std::string(file) + ": " +
+                      mdINIBas::LastWriteError(),
+                  forms::vbExclamation | forms::vbOKOnly, "Fehler");
+    return false;
+}
+
 void LoadSettings() { LoadSettings(files::programFolder()); }
 
 void LoadSettings(std::string_view programFolder) {

@@ -43,6 +43,7 @@ struct ZpmState {
     bool bSndListOpen = false;  // the sound-list window is open
     bool bPlaylistOn = false;   // a playlist runs on the main player
     bool bTalkOver = false;     // talk-over mode
+    bool bSaveFailShown = false;  // the user has been told that the settings cannot be saved
 
     // The assignment of each button under its key "s1" to "s75": a full
     // sound path, "PlayList_" followed by the button number, or SystemSound.
@@ -102,6 +103,10 @@ void ShowCurrentPlaying();
 void ShowReleasedButton(int index, int shift);
 
 // --- settings and assignments ---
+
+// Writes a setting. The first write that fails after the start tells the
+// user which file and why; the file itself is left as it was.
+bool SaveSetting(std::string_view section, std::string_view key, std::string_view value, std::string_view file);
 
 // Works out the paths, provides the default sound, follows the redirect and
 // loads the 75 assignments into colSnds and onto both panels' buttons. The

@@ -141,9 +141,9 @@ void ClearButton(std::int16_t n) {
     ZpmWindow& window = MainWindow();
     if (window.Player(0).PlayState() == media::kPlaying) return;
     const std::string key = ButtonKey(n);
-    mdINIBas::SetIniValue("snds", key, Zpm.SystemSound, Zpm.INI_Name);
+    SaveSetting("snds", key, Zpm.SystemSound, Zpm.INI_Name);
     if (findNoCase(window.ButtonToolTip(n), PlaylistMark) != std::string::npos)
-        mdINIBas::SetIniValue("lsts", key, "", Zpm.INI_Name);
+        SaveSetting("lsts", key, "", Zpm.INI_Name);
     AssignButton(n, Zpm.SystemSound, false);
 }
 

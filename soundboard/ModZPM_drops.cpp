@@ -27,10 +27,14 @@ std::string PlaylistAssignment(int n) { return "PlayList_" + std::to_string(n); 
 void UseSettingsFile(const std::string& path) {
     media::MediaPlayer& player = MainWindow().Player(0);
     if (player.PlayState() == media::kPlaying) player.Stop();
-    mdINIBas::SetIniValue("inifilepath", "path", path, Zpm.ApplDataDir + "/zpm.ini");
+    SaveSetting("inifilepath", "path", path, Zpm.ApplDataDir + "/zpm.ini");
     Zpm.bPlaylistOn = false;
     LoadSettings();
 }
+
+// A settings value ends at a line break: a path that holds one cannot be
+// stored.
+bool FitsInSettings(std::string_view path) { return path.find_first_of("\r\n") == std::string_view::npos; }
 
 // A list file separates its items by commas and line breaks: a path that
 // holds one would read back as other entries.
@@ -53,8 +57,8 @@ void AssignNewList(int n, std::span<const std::string> dropped) {
     const std::optional<std::string> list = WriteNewList(files);
     if (!list) return;
     const std::string key = ButtonKey(n);
-    mdINIBas::SetIniValue("snds", key, PlaylistAssignment(n), Zpm.INI_Name);
-    mdINIBas::SetIniValue("lsts", key, *list, Zpm.INI_Name);
+    SaveSetting("snds", key, PlaylistAssignment(n), Zpm.INI_Name);
+    SaveSetting("lsts", key, *list, Zpm.INI_Name);
     AssignButton(n, PlaylistAssignment(n), true);
 }
 
@@ -63,10 +67,10 @@ void AssignDroppedFile(int n, const std::string& path) {
     const std::string key = ButtonKey(n);
     std::string assignment = path;
     if (IsListFile(path)) {
-        mdINIBas::SetIniValue("lsts", key, path, Zpm.INI_Name);
+        SaveSetting("lsts", key, path, Zpm.INI_Name);
         assignment = PlaylistAssignment(n);
     }
-    mdINIBas::SetIniValue("snds", key, StoredPath(assignment), Zpm.INI_Name);
+    SaveSetting("snds", key, StoredPath(assignment), Zpm.INI_Name);
     AssignButton(n, std::move(assignment), true);
 }
 
@@ -77,6 +81,11 @@ void DropFiles(int Index, std::span<const std::string> files) {
     const std::string& first = files.front();
     const std::string extension = ExtensionOf(first);
     if (!KnownExtension(extension)) return;
+    if ((files.size() == 1 || extension == "ini") && !FitsInSettings(first)) {
+        forms::MsgBox("Die Datei kann nicht zugeordnet werden, ihr Name hat einen Zeilenumbruch:\r\n" + first,
+                      forms::vbExclamation | forms::vbOKOnly, "Fehler");
+        return;
+    }
     if (extension == "ini") {
         UseSettingsFile(first);
         return;

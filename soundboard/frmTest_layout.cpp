@@ -2,10 +2,10 @@
 // machine, the four machine modes with their outlines, and the element dump.
 #include <array>
 #include <cstdlib>
-#include <fstream>
 
 #include "ModZPM.h"
 #include "asset_dir.h"
+#include "files.h"
 #include "frmTest.h"
 
 namespace {
@@ -298,15 +298,14 @@ std::string frmTest::elementName(const forms::Control& control) {
 // by ";", the width by "|" and a line break; an element without a size (a
 // timer) ends after its left. Another line break follows every record.
 void frmTest::printobjects() {
-    const char* home = std::getenv("HOME");
-    std::ofstream out(std::string(home ? home : "") + "/formdata.txt", std::ios::binary | std::ios::trunc);
-    if (!out) return;
+    std::string text;
     for (const forms::Control* control : Controls()) {
-        out << "Name=" << elementName(*control) << ";Top=" << NumberText(control->Top())
-            << ";Left=" << NumberText(control->Left()) << ";";
+        text += "Name=" + elementName(*control) + ";Top=" + NumberText(control->Top()) +
+                ";Left=" + NumberText(control->Left()) + ";";
         if (!dynamic_cast<const forms::Timer*>(control))
-            out << "Height=" << NumberText(control->Height()) << ";Width=" << NumberText(control->Width())
-                << "|\r\n";
-        out << "\r\n";
+            text += "Height=" + NumberText(control->Height()) + ";Width=" + NumberText(control->Width()) + "|\r\n";
+        text += "\r\n";
     }
+    const char* home = std::getenv("HOME");
+    platform::files::replaceFile(std::string(home ? home : "") + "/formdata.txt", text);
 }

@@ -158,9 +158,9 @@ void frmTest::Form_KeyPress(int& KeyAscii) {
 void frmTest::Form_Unload(int&) {
     const std::string yp = SavedPlace(Top(), SmallSkinHeight, forms::ScreenHeight());
     const std::string xp = SavedPlace(Left(), SmallSkinWidth, forms::ScreenWidth());
-    mdINIBas::SetIniValue("ppos", "yp", yp, Zpm.INI_Name);
-    mdINIBas::SetIniValue("ppos", "xp", xp, Zpm.INI_Name);
-    mdINIBas::SetIniValue("ppos", "mp", std::to_string(Zpm.iMaschineMode), Zpm.INI_Name);
+    SaveSetting("ppos", "yp", yp, Zpm.INI_Name);
+    SaveSetting("ppos", "xp", xp, Zpm.INI_Name);
+    SaveSetting("ppos", "mp", std::to_string(Zpm.iMaschineMode), Zpm.INI_Name);
 
     for (std::optional<media::MediaPlayer>& player : m_wmp) {
         if (!player) continue;

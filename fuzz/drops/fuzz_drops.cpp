@@ -62,8 +62,8 @@ const std::string& folder() {
         testing_support::writeSilentWav(base + "/windows/media/eep.wav", 100);
         forms::startRuntime();
         forms::setMessageHook([](const forms::MessageRequest&) { return forms::vbNo; });
-        frmTest::unloadSoundList = [] {};
-        frmTest::unloadHelpWindow = [] {};
+        frmTest::links.unloadSoundList = [] {};
+        frmTest::links.unloadHelpWindow = [] {};
         return base;
     }();
     return path;
@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!dropped.empty()) dropOn(window.Image1[dropped.size() % 2 ? 3 : 103], dropped);  // a button, a twin
     if (dropped.size() == 1 && checkable && isSound(dropped[0])) {
-        const std::string stored = mdINIBas::GetIniValue("snds", "s3", "NIL", INI_Name);
+        const std::string stored = mdINIBas::GetIniValue("snds", "s3", "NIL", Zpm.INI_Name);
         if (ExpandPathMarkers(stored) != dropped[0]) std::abort();
     }
     window.Unload();

@@ -51,20 +51,20 @@ bool listCanHold(std::string_view path) {
 
 void loadExpectingAList(std::string_view key) {
     LoadPlaylist(key);
-    if (aPlaylist.size() < 2) std::abort();
+    if (Zpm.aPlaylist.size() < 2) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    ApplDataDir = folder();
-    INI_Name = folder() + "/zpm.ini";
+    Zpm.ApplDataDir = folder();
+    Zpm.INI_Name = folder() + "/zpm.ini";
     const std::string listFile = folder() + "/given.txt";
     platform::files::replaceFile(listFile, nextPiece(input));
-    mdINIBas::SetIniValue("lsts", "s1", listFile, INI_Name);
+    mdINIBas::SetIniValue("lsts", "s1", listFile, Zpm.INI_Name);
     loadExpectingAList("s1");
-    mdINIBas::SetIniValue("lsts", "s2", nextPiece(input), INI_Name);
+    mdINIBas::SetIniValue("lsts", "s2", nextPiece(input), Zpm.INI_Name);
     loadExpectingAList("s2");
 
     std::vector<std::string> paths;
@@ -74,11 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto written = WriteNewList(paths);
     if (paths.empty()) return 0;
-    if (!written || !mdINIBas::SetIniValue("lsts", "s3", *written, INI_Name)) std::abort();
+    if (!written || !mdINIBas::SetIniValue("lsts", "s3", *written, Zpm.INI_Name)) std::abort();
     LoadPlaylist("s3");
     std::filesystem::remove(*written);
-    if (aPlaylist.size() != paths.size() + 1) std::abort();
+    if (Zpm.aPlaylist.size() != paths.size() + 1) std::abort();
     for (std::size_t i = 0; i < paths.size(); ++i)
-        if (aPlaylist[0] + aPlaylist[i + 1] != paths[i]) std::abort();
+        if (Zpm.aPlaylist[0] + Zpm.aPlaylist[i + 1] != paths[i]) std::abort();
     return 0;
 }

@@ -71,4 +71,26 @@ TEST_F(CoreTest, TitleLengthsCountCharactersNotBytes) {
     }
 }
 
+TEST_F(CoreTest, AFailedSaveIsToldOnceAndALineBreakIsNeverStored) {
+    load("[snds]\r\n");
+    const std::string before = settingsText();
+    const std::string broken[] = {sound("a\nb.wav")};
+    DropFiles(2, broken);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].prompt.find("a\nb.wav"), std::string::npos);
+    EXPECT_EQ(window->ButtonToolTip(2), EmptyName);
+    EXPECT_EQ(settingsText(), before);
+
+    fs::permissions(ini, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string one[] = {sound("one.wav")}, two[] = {sound("two.wav")};
+    DropFiles(3, one);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[1].prompt.find(ini.string()), std::string::npos);
+    EXPECT_NE(messages[1].prompt.find("ermission"), std::string::npos);
+    DropFiles(4, two);
+    EXPECT_EQ(messages.size(), 2u);  // told once
+    EXPECT_EQ(window->ButtonToolTip(3), "one");
+    EXPECT_EQ(settingsText(), before);
+}
+
 }  // namespace
