@@ -1,4 +1,5 @@
 #include "ModZPM.h"
+#include "ModZPM_fades.h"
 
 #include <algorithm>
 #include <array>
@@ -394,6 +395,8 @@ Binding BindingOf(std::int16_t button, std::int16_t shift, bool errorMark) {
     }
 }
 
+}  // namespace
+
 std::int16_t ButtonNumber(std::int16_t index) {
     return static_cast<std::int16_t>(index > TwinOffset ? index - TwinOffset : index);
 }
@@ -401,9 +404,11 @@ std::int16_t ButtonNumber(std::int16_t index) {
 // A button and its twin are one button.
 bool IsCurrentButton(std::int16_t index) { return ButtonNumber(index) == ButtonNumber(iCurBtn); }
 
-void ShowState(forms::Image& button, const forms::Image& state) { button.setPicture(state.Picture()); }
-
 std::string AssignmentOf(const std::string& key) { return colSnds.Contains(key) ? colSnds.Item(key) : SystemSound; }
+
+namespace {
+
+void ShowState(forms::Image& button, const forms::Image& state) { button.setPicture(state.Picture()); }
 
 void Silence(media::MediaPlayer& player) {
     player.setVolume(media::kSilence);
@@ -527,22 +532,26 @@ void ClearButton(std::int16_t n) {
 void ButtonAction(std::int16_t& Index, std::int16_t& Button, std::int16_t& Shift) {
     frmTest& form = frmTest::instance();
     if (!form.Image1.exists(Index)) return;
+    // Once the program is closing nothing starts any more.
+    if (forms::WaitsEnded()) return;
     // With talk-over mode on, a press on any other button is a jingle on
-    // the second player, which comes with talk-over mode itself.
-    if (bTalkOver && !IsCurrentButton(Index)) return;
+    // the second player.
+    if (bTalkOver && !IsCurrentButton(Index)) {
+        PlayJingle(Index);
+        return;
+    }
     const std::int16_t n = ButtonNumber(Index);
     if (iCurBtn == 0) iCurBtn = n;
     switch (BindingOf(Button, Shift, form.Image1[n].Tag() == ErrorMark)) {
         case Binding::PlainClick: PlainClick(Index, n); break;
         case Binding::Pause: form.wmp(0).Pause(); break;
         case Binding::Clear: ClearButton(n); break;
-        // Fades, talk-over and the playlist steps come with the fade-out timer.
-        case Binding::FadeOut:
-        case Binding::TalkOver:
-        case Binding::NextEntry:
-        case Binding::FadeOver:
-        case Binding::PreviousEntry:
-        case Binding::OneShot:
+        case Binding::FadeOut: FadeOut(Index); break;
+        case Binding::TalkOver: ToggleTalkOver(); break;
+        case Binding::NextEntry: NextEntry(Index); break;
+        case Binding::FadeOver: FadeOver(Index); break;
+        case Binding::PreviousEntry: PreviousEntry(Index); break;
+        case Binding::OneShot: PlayOneShot(Index); break;
         case Binding::None: break;
     }
 }

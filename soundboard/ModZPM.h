@@ -78,6 +78,13 @@ std::string MarqueeText(std::string text);
 // The key of button n in colSnds and in the settings sections: "s" and n.
 std::string ButtonKey(int n);
 
+// The button number of an Image1 index: twins share it.
+std::int16_t ButtonNumber(std::int16_t index);
+// Whether the button is the current one, or its twin.
+bool IsCurrentButton(std::int16_t index);
+// The assignment under a button key; the default sound for a key not there.
+std::string AssignmentOf(const std::string& key);
+
 // The stored form of a dropped sound's path: the data folder inside it as
 // "[!P!]", else a path on the data folder's drive as "[!D!]" and the rest.
 // Linux paths have no drive and are stored whole or with "[!P!]".

@@ -161,6 +161,7 @@ void frmTest::design() {
     placeTemplates();
     Timer1.setInterval(1000);
     Timer1.onTimer = [this] { Timer1_Timer(); };
+    placeFadeTimer();
 }
 
 // Design places on the fifteen-steps-per-pixel grid come out as whole pixels.
@@ -360,7 +361,7 @@ void frmTest::setTransparancy() {
 }
 
 std::string frmTest::elementName(const forms::Control& control) {
-    const std::array<std::pair<const forms::Control*, std::string_view>, 26> named{{
+    const std::array<std::pair<const forms::Control*, std::string_view>, 27> named{{
         {&LblOnTop, "LblOnTop"},
         {&PicLed, "PicLed"},
         {&LblSmallwin, "LblSmallwin"},
@@ -387,6 +388,7 @@ std::string frmTest::elementName(const forms::Control& control) {
         {&zpmpic, "zpmpic"},
         {&wrdpic, "wrdpic"},
         {&Timer1, "Timer1"},
+        {&Timer2, "Timer2"},
     }};
     for (const auto& [element, name] : named)
         if (element == &control) return std::string(name);

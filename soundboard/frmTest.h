@@ -73,6 +73,14 @@ public:
     // The status tick: time, title, playlist advance, button pictures.
     forms::Timer Timer1{*this};
 
+    // The fade-out of the main player, 20 ms a tick while it runs, with a
+    // blinking button. A fade starts by writing that button's index into
+    // the tag, then enabling the timer; the idle tag is FadeIdleTag. A start
+    // during a fade only moves the blinking.
+    static constexpr std::string_view FadeIdleTag = "9999";
+    forms::Timer Timer2{*this};
+    void Timer2_Timer();
+
     // 0 the main player; 1 the player for talk-over and jingles, made by
     // Form_Load. Throws std::out_of_range for a player that does not exist.
     media::MediaPlayer& wmp(int Index);
@@ -92,6 +100,7 @@ private:
     void placeButtons(forms::PictureBox& panel, int firstIndex, int columns, int rows);
     void placeTemplates();
     void placeSkins();
+    void placeFadeTimer();
 
     void create_largeWindow();
     void create_largeClosedWindow();

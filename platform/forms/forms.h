@@ -7,4 +7,5 @@
 #include "elements.h"
 #include "form.h"
 #include "runtime.h"
+#include "waits.h"
 #include "window_manager.h"
