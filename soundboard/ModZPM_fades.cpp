@@ -55,8 +55,9 @@ bool RampMain(frmTest& form, int steps, std::chrono::milliseconds time, long ste
 // Plays entry i of the running playlist at once.
 void PlayEntry(std::int32_t i) {
     iPlIdx = i;
-    SetNowPlaying(aPlaylist[static_cast<std::size_t>(i)]);
-    frmTest::instance().wmp(0).setFileName(aPlaylist.front() + aPlaylist[static_cast<std::size_t>(i)]);
+    const std::string entry = aPlaylist[static_cast<std::size_t>(i)];
+    SetNowPlaying(entry);
+    frmTest::instance().wmp(0).setFileName(aPlaylist.front() + entry);
 }
 
 // The playlist's last entry, or nothing while no list runs from this button.

@@ -102,7 +102,7 @@ TEST_F(FadesTest, JinglesPlayOnTheSecondPlayerWhileTalkOverIsOn) {
         fileInWait = second().FileName();
         levelInWait = second().Volume();
         readyInWait = showsState(2, form->ImgReady);
-        press(button(3), Qt::RightButton, shift | ctrl);
+        press(button(3), Qt::RightButton, shift);
     };
     press(button(102));  // the small panel's twin paints the large panel's button
     EXPECT_EQ(waitsStarted, 2);
@@ -114,7 +114,6 @@ TEST_F(FadesTest, JinglesPlayOnTheSecondPlayerWhileTalkOverIsOn) {
     EXPECT_EQ(second().Volume(), -10000);
     EXPECT_TRUE(showsState(2, form->ImgReady));
     EXPECT_TRUE(showsState(3, form->ImgReady));
-    EXPECT_EQ(button(3).ToolTipText(), "jingle two") << "not cleared";
 
     // The main player, the current button, the mode and the settings stay.
     EXPECT_EQ(player().FileName(), one);
