@@ -1,5 +1,4 @@
 #include "ModZPM.h"
-#include "ModZPM_fades.h"
 
 #include <algorithm>
 #include <array>
@@ -11,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "ModZPM_fades.h"
 #include "ascii_text.h"
 #include "files.h"
 #include "frmTest.h"
