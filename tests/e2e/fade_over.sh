@@ -81,9 +81,21 @@ for _ in $(seq 12); do
 done
 [ "$changes" -ge 2 ] || fail "button 1 does not blink during the fade ($changes changes)"
 
+# The fade has ended when button 1 keeps the ready picture longer than a
+# blink phase lasts.
+steady=0
+for _ in $(seq 100); do
+  if [ "$(pixel "$(screen)" $((b1x + 4)) $((by + 4)))" = "$ready" ]; then
+    steady=$((steady + 1))
+    [ "$steady" -ge 4 ] && break
+  else
+    steady=0
+  fi
+  sleep 0.15
+done
+[ "$steady" -ge 4 ] || fail "button 1 does not keep the ready picture after the fade"
 wait_button "$b2x" "$onair" || fail "button 2 does not go on air after the fade"
-wait_button "$b1x" "$ready" || fail "button 1 does not show the ready picture after the fade"
-sleep 1.2
+sleep 1.2  # the first tick after the start writes the time
 before=$(screen)
 sleep 2.1
 after=$(screen)
