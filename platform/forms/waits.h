@@ -31,8 +31,8 @@ void EndWaits();
 void AllowWaits();
 bool WaitsEnded();
 
-// Test hooks, one of each: waitStarted runs at the start of every wait,
-// rampStepped after every ramp step, both inside the wait.
+// Test hooks, one of each: waitStarted runs at the start of every wait and
+// every ramp, rampStepped after every ramp step, both inside them.
 struct WaitHooks {
     std::function<void()> waitStarted;
     std::function<void(int step)> rampStepped;

@@ -356,6 +356,8 @@ TEST_F(FadesTest, FadeOverFadesTheCurrentSoundThenStartsThePressedButton) {
     EXPECT_EQ(player().PlayState(), media::kClosed);
     EXPECT_FALSE(bPlaylistOn);
     EXPECT_EQ(settingsText(), settings);
+    release(button(5), Qt::LeftButton, alt);
+    EXPECT_TRUE(showsState(5, form->ImgReady));
 }
 
 // A plain click inside the wait starts its sound; the running fade takes
