@@ -3,42 +3,24 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "ModZPM.h"
 #include "ascii_text.h"
 #include "asset_dir.h"
 #include "frmTest.h"
+#include "waits.h"
 #include "window_drag.h"
 
 namespace {
 
 constexpr int KeyEscape = 27;
-constexpr int FadeInterval = 20;  // milliseconds
 constexpr std::int16_t FadeOutCode = 10 * forms::vbLeftButton + forms::vbAltMask;
 constexpr std::string_view PlaylistMark = "PlayList ";
-
-// The fade's curve: 10 hundredths of a decibel a step, 100 from -2500 on;
-// it ends at -4500.
-constexpr long FadeStep = 10;
-constexpr long SteepFrom = -2500;
-constexpr long SteepExtra = 90;
-constexpr long FadeEnd = -4500;
 
 constexpr forms::Color Black = 0x000000;
 constexpr forms::Color SystemWindowColour = 0x80000005;
 
 media::MediaPlayer& MainPlayer() { return MainWindow().Player(0); }
-
-// Lets events run until the condition holds.
-// TODO(waits): replace with the platform's blocking wait once it exists;
-// until then a short sleep between passes keeps this from spinning a core.
-void WaitUntil(const std::function<bool()>& done) {
-    while (!done()) {
-        forms::DoEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
 
 // A playlist button that no running playlist plays yet is started by the
 // click dispatcher, as a plain click on it.
@@ -173,9 +155,7 @@ void Form2::Timer1_Timer() {
         Timer1.setEnabled(false);
         return;
     }
-    long volume = player.Volume() - FadeStep;
-    if (volume <= SteepFrom) volume -= SteepExtra;
-    if (volume < media::kSilence) volume = media::kSilence;
+    const long volume = NextFadeLevel(player.Volume());
     player.setVolume(volume);
     if (volume > FadeEnd) return;
     player.Stop();
@@ -199,7 +179,7 @@ void Form2::stopWhatPlays() {
     if (iMouseCode == FadeOutCode) {
         Timer1.setEnabled(true);
         const unsigned load = m_loadCount;
-        WaitUntil([this, load] { return !Timer1.Enabled() || !Loaded() || m_loadCount != load; });
+        forms::WaitUntil([this, load] { return !Timer1.Enabled() || !Loaded() || m_loadCount != load; });
     } else {
         player.setVolume(media::kSilence);
     }

@@ -4,6 +4,7 @@
 // through ZpmWindow, which the window implements.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -67,6 +68,12 @@ struct ZpmState {
     // each played as element 0 followed directly by the entry. After
     // LoadPlaylist it always holds at least two elements.
     std::vector<std::string> aPlaylist;
+
+    // The fade-out timer's counts, kept from tick to tick; the blink phase
+    // also from one fade to the next.
+    std::int16_t iFadeTick = 0;
+    std::int16_t iFadeNextToggle = 0;
+    bool bFadeBlink = false;
 
     // A run of LoadSettings is under way; a call made while its settings
     // reads let events run asks it to start over with that call's folder.
@@ -180,6 +187,49 @@ void SilenceAndStop(media::MediaPlayer& player);
 // One second of the status display: time, title, the running playlist and
 // the current button's picture.
 void StatusTick();
+
+// --- fades, talk-over, jingles and playlist steps ---
+
+// The fade-out timer's interval, and its tag while no fade runs.
+constexpr int FadeInterval = 20;
+inline constexpr std::string_view FadeIdleTag = "9999";
+
+// The fade's curve: 10 hundredths of a decibel a step, 100 from -2500 on;
+// a fade ends at FadeEnd.
+long NextFadeLevel(long level);
+constexpr long FadeEnd = -4500;
+
+// One step of a fade-out: the main player a little lower, the button named
+// by the timer's tag blinking; at the end the player is stopped and back at
+// its normal level, and the playlist has ended.
+void FadeTimerTick();
+
+// How long the main player takes to go down or up by talk-over mode's
+// toggle, and by each of a one-shot's two ramps.
+inline constexpr std::chrono::milliseconds TalkOverRampTime{1000};
+inline constexpr int TalkOverRampSteps = 15;
+inline constexpr std::chrono::milliseconds OneShotRampTime{500};
+inline constexpr int OneShotRampSteps = 10;
+
+// Plays the button's sound on the second player and waits for its end.
+void PlayJingle(std::int16_t Index);
+// Fades the main player out, the pressed button blinking.
+void FadeOut(std::int16_t Index);
+// Talk-over mode on or off; a sounding main player is ramped down or up.
+void ToggleTalkOver();
+// The next or previous entry of the running playlist, wrapping at its ends,
+// from the button whose list runs.
+void NextEntry(std::int16_t Index);
+void PreviousEntry(std::int16_t Index);
+// Plays the button's sound once on the second player with the main player
+// lowered meanwhile.
+void PlayOneShot(std::int16_t Index);
+// Fades the current sound out, then starts the pressed button's. Index is
+// read afresh after the wait: it may be iCurBtn itself.
+void FadeOver(std::int16_t& Index);
+
+// The assignment under a button key; the default sound for a key not there.
+std::string AssignmentOf(const std::string& key);
 
 // Rebuilds an open sound list from the settings file; with the list closed
 // nothing at all happens.

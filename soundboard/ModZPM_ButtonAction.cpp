@@ -6,6 +6,7 @@
 #include "ascii_text.h"
 #include "control.h"
 #include "mdINIBas.h"
+#include "waits.h"
 
 using platform::text::findNoCase;
 
@@ -38,10 +39,6 @@ Binding BindingOf(std::int16_t button, std::int16_t shift, bool errorMark) {
         case forms::vbCtrlMask | forms::vbAltMask: return Binding::Pause;
         default: return Binding::None;
     }
-}
-
-std::string AssignmentOf(const std::string& key) {
-    return Zpm.colSnds.Contains(key) ? Zpm.colSnds.Item(key) : Zpm.SystemSound;
 }
 
 void ShowNow(ZpmWindow& window, int index, ButtonPicture picture) {
@@ -149,6 +146,10 @@ void ClearButton(std::int16_t n) {
 
 }  // namespace
 
+std::string AssignmentOf(const std::string& key) {
+    return Zpm.colSnds.Contains(key) ? Zpm.colSnds.Item(key) : Zpm.SystemSound;
+}
+
 void SilenceAndStop(media::MediaPlayer& player) {
     player.setVolume(media::kSilence);
     player.Stop();
@@ -158,22 +159,26 @@ void SilenceAndStop(media::MediaPlayer& player) {
 void ButtonAction(std::int16_t& Index, std::int16_t& Button, std::int16_t& Shift) {
     ZpmWindow& window = MainWindow();
     if (!window.HasButton(Index)) return;
+    // Once the program is closing nothing starts any more.
+    if (forms::WaitsEnded()) return;
     // With talk-over mode on, a press on any other button is a jingle on
-    // the second player, which comes with talk-over mode itself.
-    if (Zpm.bTalkOver && !IsCurrentButton(Index)) return;
+    // the second player.
+    if (Zpm.bTalkOver && !IsCurrentButton(Index)) {
+        PlayJingle(Index);
+        return;
+    }
     const std::int16_t n = ButtonNumber(Index);
     if (Zpm.iCurBtn == 0) Zpm.iCurBtn = n;
     switch (BindingOf(Button, Shift, window.ButtonTag(n) == ErrorMark)) {
         case Binding::PlainClick: PlainClick(Index, n); break;
         case Binding::Pause: window.Player(0).Pause(); break;
         case Binding::Clear: ClearButton(n); break;
-        // Fades, talk-over and the playlist steps come with the fade-out timer.
-        case Binding::FadeOut:
-        case Binding::TalkOver:
-        case Binding::NextEntry:
-        case Binding::FadeOver:
-        case Binding::PreviousEntry:
-        case Binding::OneShot:
+        case Binding::FadeOut: FadeOut(Index); break;
+        case Binding::TalkOver: ToggleTalkOver(); break;
+        case Binding::NextEntry: NextEntry(Index); break;
+        case Binding::FadeOver: FadeOver(Index); break;
+        case Binding::PreviousEntry: PreviousEntry(Index); break;
+        case Binding::OneShot: PlayOneShot(Index); break;
         case Binding::None: break;
     }
 }

@@ -36,6 +36,12 @@ public:
     virtual void SetCaption(std::string_view text) = 0;
     virtual bool Minimised() const = 0;
 
+    // The fade-out timer: its tag names the button that blinks; a fade
+    // starts by writing the tag, then enabling the timer.
+    virtual std::string FadeTag() const = 0;
+    virtual void SetFadeTag(std::string_view tag) = 0;
+    virtual void SetFadeEnabled(bool enabled) = 0;
+
     // 0 the main player, 1 the second player.
     virtual media::MediaPlayer& Player(int index) = 0;
 

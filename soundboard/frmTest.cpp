@@ -68,6 +68,9 @@ void frmTest::SetTimeText(std::string_view text) {
 }
 void frmTest::SetCaption(std::string_view text) { setCaption(text); }
 bool frmTest::Minimised() const { return WindowState() == forms::vbMinimized; }
+std::string frmTest::FadeTag() const { return Timer2.Tag(); }
+void frmTest::SetFadeTag(std::string_view tag) { Timer2.setTag(tag); }
+void frmTest::SetFadeEnabled(bool enabled) { Timer2.setEnabled(enabled); }
 media::MediaPlayer& frmTest::Player(int index) { return wmp(index); }
 
 void frmTest::UnloadSoundList() {

@@ -76,6 +76,8 @@ public:
 
     // The status tick: time, title, playlist advance, button pictures.
     forms::Timer Timer1{*this};
+    // The fade-out of the main player, 20 ms a tick while a fade runs.
+    forms::Timer Timer2{*this};
 
     // 0 the main player; 1 the player for talk-over and jingles, made by
     // Form_Load. Throws std::out_of_range for a player that does not exist.
@@ -104,6 +106,9 @@ public:
     void SetTimeText(std::string_view text) override;
     void SetCaption(std::string_view text) override;
     bool Minimised() const override;
+    std::string FadeTag() const override;
+    void SetFadeTag(std::string_view tag) override;
+    void SetFadeEnabled(bool enabled) override;
     media::MediaPlayer& Player(int index) override;
     void UnloadSoundList() override;
     void ShowSoundList() override;
@@ -142,6 +147,7 @@ private:
     void Image1_OLEDragDrop(int Index, const forms::DataObject& Data, const forms::MouseEvent& event);
 
     void Timer1_Timer();
+    void Timer2_Timer();
 
     // What each button was last given: the template's picture and the copy
     // the button made of it, so that showing the same state again costs

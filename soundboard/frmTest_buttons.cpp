@@ -25,3 +25,4 @@ void frmTest::Image1_OLEDragDrop(int Index, const forms::DataObject& Data, const
 }
 
 void frmTest::Timer1_Timer() { StatusTick(); }
+void frmTest::Timer2_Timer() { FadeTimerTick(); }

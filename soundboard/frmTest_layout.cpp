@@ -68,6 +68,10 @@ void frmTest::design() {
     placeTemplates();
     Timer1.setInterval(1000);
     Timer1.onTimer = [this] { Timer1_Timer(); };
+    Timer2.setEnabled(false);
+    Timer2.setInterval(FadeInterval);
+    Timer2.setTag(FadeIdleTag);
+    Timer2.onTimer = [this] { Timer2_Timer(); };
     wireTitleBar();
 }
 
@@ -261,7 +265,7 @@ void frmTest::setTransparancy() {
 // --- the element dump ---
 
 std::string frmTest::elementName(const forms::Control& control) {
-    const std::array<std::pair<const forms::Control*, std::string_view>, 26> named{{
+    const std::array<std::pair<const forms::Control*, std::string_view>, 27> named{{
         {&LblOnTop, "LblOnTop"},
         {&PicLed, "PicLed"},
         {&LblSmallwin, "LblSmallwin"},
@@ -288,6 +292,7 @@ std::string frmTest::elementName(const forms::Control& control) {
         {&zpmpic, "zpmpic"},
         {&wrdpic, "wrdpic"},
         {&Timer1, "Timer1"},
+        {&Timer2, "Timer2"},
     }};
     for (const auto& [element, name] : named)
         if (element == &control) return std::string(name);

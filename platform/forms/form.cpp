@@ -9,6 +9,7 @@
 
 #include "forms_qt.h"
 #include "runtime.h"
+#include "waits.h"
 
 namespace forms {
 namespace {
@@ -156,6 +157,8 @@ void Form::Load() {
         d->stale = false;
         design();
     }
+    // The program starts again, or for the first time: waits may run.
+    if (!anyFormLoaded()) AllowWaits();
     d->loaded = true;
     d->updateTimers();
     HandlerScope scope;
@@ -174,7 +177,11 @@ void Form::Unload() {
     d->stale = true;
     d->updateTimers();
     if (d->window) d->window->hide();
-    if (!anyFormLoaded()) QCoreApplication::quit();  // only ends a running Run()
+    if (anyFormLoaded()) return;
+    // The program ends: every wait gives up, so that handlers still running
+    // return without starting anything, and Run() returns.
+    EndWaits();
+    QCoreApplication::quit();  // only ends a running Run()
 }
 
 bool Form::Loaded() const { return d->loaded; }

@@ -9,4 +9,5 @@
 #include "late_binding.h"
 #include "lines.h"
 #include "runtime.h"
+#include "waits.h"
 #include "window_manager.h"

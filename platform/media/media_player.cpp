@@ -90,11 +90,22 @@ struct MediaPlayer::Impl {
         }
         g_object_set(player, "audio-sink", sink, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
         bus.reset(gst_element_get_bus(player));
+        // The pipeline's news (a sound's end, an error) also arrives through
+        // the main loop, so that a waiting program wakes for it instead of
+        // asking again and again.
+        gst_bus_add_watch(bus.get(), onBusMessage, this);
         applyVolume();
     }
 
     ~Impl() {
-        if (playbin) gst_element_set_state(playbin.get(), GST_STATE_NULL);
+        if (!playbin) return;
+        gst_bus_remove_watch(bus.get());
+        gst_element_set_state(playbin.get(), GST_STATE_NULL);
+    }
+
+    static gboolean onBusMessage(GstBus*, GstMessage* message, gpointer self) {
+        static_cast<Impl*>(self)->take(message);
+        return G_SOURCE_CONTINUE;
     }
 
     Impl(const Impl&) = delete;
@@ -158,6 +169,11 @@ struct MediaPlayer::Impl {
     }
 
     void handle(GstMessage* message) {
+        take(message);
+        gst_message_unref(message);
+    }
+
+    void take(GstMessage* message) {
         switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_ERROR:
             onError(GST_MESSAGE_SRC(message));
@@ -172,7 +188,6 @@ struct MediaPlayer::Impl {
         default:
             break;
         }
-        gst_message_unref(message);
     }
 
     // A failing audio device is no fault of the file: the player stops and

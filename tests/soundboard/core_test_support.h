@@ -26,6 +26,8 @@ public:
     };
     std::map<int, Button> buttons;
     std::string title, time, caption;
+    std::string fadeTag = std::string(FadeIdleTag);
+    bool fadeEnabled = false;
     bool titleCentred = true;
     bool minimised = false;
     int loadingShown = 0, soundListUnloads = 0, soundListShows = 0;
@@ -53,6 +55,9 @@ public:
     void SetTimeText(std::string_view text) override { time = text; }
     void SetCaption(std::string_view text) override { caption = text; }
     bool Minimised() const override { return minimised; }
+    std::string FadeTag() const override { return fadeTag; }
+    void SetFadeTag(std::string_view tag) override { fadeTag = tag; }
+    void SetFadeEnabled(bool enabled) override { fadeEnabled = enabled; }
     media::MediaPlayer& Player(int index) override { return players.at(static_cast<std::size_t>(index)); }
     void UnloadSoundList() override { ++soundListUnloads; }
     void ShowSoundList() override { ++soundListShows; }

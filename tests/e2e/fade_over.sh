@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The real program on a virtual X server: while button 1 plays, Alt with a
+# left click on button 2 fades button 1's sound out with button 1 blinking,
+# then button 2 goes on air and the time display counts its sound (the
+# remaining time changes from tick to tick beside a total other than the
+# first sound's). Everything is read from the screen's pixels. Exit 77: the
+# tools are missing.
+set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=common.sh
+source "$(dirname "$0")/common.sh"
+
+program=$1
+assets=$2
+
+if ! inside_xvfb; then
+  require_tools xvfb-run xdotool xwininfo import convert sox md5sum
+  rerun_under_xvfb 1024x768x24 "$program" "$assets"
+fi
+
+make_work_folder
+
+fail() { echo "FAIL: $*"; cat "$work/log" 2>/dev/null || true; exit 1; }
+
+area() { convert "$1" -crop "$2" +repage rgb:- | md5sum | cut -d' ' -f1; }
+
+export APPDATA="$work/appdata"
+data="$APPDATA/Ostrolab/zirpomat"
+mkdir -p "$data"
+sox -n -r 8000 -c 1 -b 16 "$work/Forty_Seconds.wav" trim 0 40
+sox -n -r 8000 -c 1 -b 16 "$work/Twenty_Seconds.wav" trim 0 20
+printf '[ppos]\r\nyp=1500\r\nxp=1500\r\nmp=1\r\n[snds]\r\ns1=%s\r\ns2=%s\r\n' \
+  "$work/Forty_Seconds.wav" "$work/Twenty_Seconds.wav" >"$data/zpm.ini"
+
+"$program" >"$work/log" 2>&1 &
+pid=$!
+window=$(wait_for_window) || true
+[ -n "$window" ] || fail "no window"
+wait_for_shape "$window" 306x151+0+0 >/dev/null
+x=$(window_left "$window")
+y=$(window_top "$window")
+
+# Buttons 1 and 2 lie at 13, 34 and 32, 34 in the window; the pictures
+# differ at 4, 4.
+b1x=$((x + 13)); b2x=$((x + 32)); by=$((y + 34))
+ready=$(pixel "$assets/states/ImgReady.bmp" 4 4)
+onair=$(pixel "$assets/states/ImgOnAir.bmp" 4 4)
+total="70x21+$((x + 159))+$((y + 7))"
+remaining="70x21+$((x + 88))+$((y + 7))"
+
+screen() {
+  local file; file=$(mktemp -p "$work" screenXXXXXX.png)
+  import -window root "$file"
+  echo "$file"
+}
+# Waits until the button at $1 shows the picture whose pixel is $2.
+wait_button() {
+  for _ in $(seq 100); do
+    [ "$(pixel "$(screen)" $(($1 + 4)) $((by + 4)))" = "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+wait_button "$b1x" "$ready" || fail "button 1 does not show the ready picture at start"
+xdotool mousemove $((b1x + 9)) $((by + 9)) click 1
+wait_button "$b1x" "$onair" || fail "button 1 does not go on air"
+sleep 2.2  # the time display shows the first sound
+first_total=$(area "$(screen)" "$total")
+
+xdotool mousemove $((b2x + 9)) $((by + 9)) keydown Alt_L click 1 keyup Alt_L
+
+# The fade takes about four seconds; button 1 changes its picture every
+# fifth of a second meanwhile.
+changes=0
+last=""
+for _ in $(seq 12); do
+  now=$(pixel "$(screen)" $((b1x + 4)) $((by + 4)))
+  [ -n "$last" ] && [ "$now" != "$last" ] && changes=$((changes + 1))
+  last=$now
+  sleep 0.13
+done
+[ "$changes" -ge 2 ] || fail "button 1 does not blink during the fade ($changes changes)"
+
+# The fade has ended when button 1 keeps the ready picture longer than a
+# blink phase lasts.
+steady=0
+for _ in $(seq 100); do
+  if [ "$(pixel "$(screen)" $((b1x + 4)) $((by + 4)))" = "$ready" ]; then
+    steady=$((steady + 1))
+    [ "$steady" -ge 4 ] && break
+  else
+    steady=0
+  fi
+  sleep 0.15
+done
+[ "$steady" -ge 4 ] || fail "button 1 does not keep the ready picture after the fade"
+wait_button "$b2x" "$onair" || fail "button 2 does not go on air after the fade"
+sleep 1.2  # the first tick after the start writes the time
+before=$(screen)
+sleep 2.1
+after=$(screen)
+[ "$(area "$before" "$remaining")" != "$(area "$after" "$remaining")" ] || fail "the remaining time does not count"
+[ "$(area "$before" "$total")" = "$(area "$after" "$total")" ] || fail "the total time does not stand still"
+[ "$(area "$after" "$total")" != "$first_total" ] || fail "the display still shows the first sound's length"
+echo "the first button blinks through the fade, then the second plays and the display counts it"
