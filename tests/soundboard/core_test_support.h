@@ -65,33 +65,29 @@ public:
 class CoreTest : public DataFolderTest {
 protected:
     std::optional<RecordingWindow> window;
-    std::vector<forms::MessageRequest> messages;
     ZpmWindow* realWindow = nullptr;
 
     void SetUp() override {
-        if (!platform::files::isOnSystemDrive(platform::files::programFolder()))
-            GTEST_SKIP() << "the test program lies on a portable folder";
         DataFolderTest::SetUp();
-        writeSilentWav(media / "eep.wav", 3000);
-        forms::startRuntime();
-        forms::setMessageHook([this](const forms::MessageRequest& request) {
-            messages.push_back(request);
-            return forms::vbOK;
-        });
-        Zpm = ZpmState{};
         window.emplace();
         realWindow = SetMainWindow(&*window);
     }
     void TearDown() override {
         SetMainWindow(realWindow);
-        forms::setMessageHook({});
-        Zpm = ZpmState{};
+        DataFolderTest::TearDown();
     }
 
     // Settings written, then every assignment loaded onto the buttons.
     void load(std::string_view settings = "") {
         writeSettings(settings);
         LoadSettings();
+    }
+    // A new start: fresh state, a new window with new players, these settings.
+    void restart(std::string_view settings) {
+        Zpm = ZpmState{};
+        window.emplace();
+        SetMainWindow(&*window);
+        load(settings);
     }
 
     void press(int index, int button = 1, int shift = 0) {
@@ -106,6 +102,8 @@ protected:
         ShowReleasedButton(index, shift);
     }
     media::MediaPlayer& player(int index = 0) { return window->Player(index); }
+    // The name of the file the main player was given last.
+    std::string playing() { return fs::path(player().FileName()).filename().string(); }
     std::optional<ButtonPicture> picture(int index) const { return window->picture(index); }
 };
 

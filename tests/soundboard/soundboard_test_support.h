@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QBitmap>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QList>
 #include <QMimeData>
@@ -15,14 +17,10 @@
 #include <QRegion>
 #include <QUrl>
 #include <QWidget>
-#include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <regex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "ModZPM.h"
@@ -47,24 +45,8 @@ using testing_support::writeSilentWav;
 
 // Every pixel of the skin that is not magenta, from the top-left corner.
 inline QRegion outlineOf(const std::string& skinFile) {
-    const gdi::Picture picture = gdi::loadPicture(platform::assetPath(skinFile));
-    const gdi::Bitmap* bitmap = picture.bitmap();
-    if (!bitmap) return {};
-    QRegion region;
-    for (int y = 0; y < bitmap->height; ++y) {
-        const std::uint8_t* row = bitmap->bits.data() + static_cast<std::size_t>(bitmap->height - 1 - y) * bitmap->stride;
-        int runStart = -1;
-        for (int x = 0; x <= bitmap->width; ++x) {
-            const std::uint8_t* pixel = row + x * 3;
-            const bool opaque = x < bitmap->width && !(pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 255);
-            if (opaque && runStart < 0) runStart = x;
-            if (!opaque && runStart >= 0) {
-                region += QRect(runStart, y, x - runStart, 1);
-                runStart = -1;
-            }
-        }
-    }
-    return region;
+    const QImage skin = forms::toImage(gdi::loadPicture(platform::assetPath(skinFile)));
+    return QRegion(QBitmap::fromImage(skin.createMaskFromColor(qRgb(255, 0, 255), Qt::MaskInColor)));
 }
 
 inline QWidget* window() { return forms::widgetOf(frmTest::instance()); }
@@ -119,20 +101,9 @@ inline void dropFiles(forms::Image& button, const std::vector<fs::path>& files) 
     dropData(button, data);
 }
 
-// Waits for the sound to end by itself, letting events run meanwhile; the
-// bound only keeps a broken player from hanging the test.
-inline bool waitForEnd(media::MediaPlayer& player) {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (player.PlayState() == media::kPlaying) {
-        if (std::chrono::steady_clock::now() > giveUp) return false;
-        forms::DoEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
 // The data folder under a temporary APPDATA, a system folder under a
-// temporary windir, and sounds written for the test.
+// temporary windir, sounds written for the test, message boxes answered and
+// the program's state afresh.
 class DataFolderTest : public ::testing::Test {
 protected:
     TempDir temp;
@@ -145,10 +116,28 @@ protected:
     ScopedEnv appdataEnv{"APPDATA", appdata.string()};
     ScopedEnv windirEnv{"windir", windir.string()};
 
+    std::vector<forms::MessageRequest> messages;
+    int answer = forms::vbNo;
+
     void SetUp() override {
+        // A program folder on another file system keeps its settings there
+        // instead of in the temporary data folder.
+        if (!platform::files::isOnSystemDrive(platform::files::programFolder()))
+            GTEST_SKIP() << "the test program lies on a portable folder";
         fs::create_directories(media);
         fs::create_directories(sounds);
+        writeSilentWav(media / "eep.wav", 3000);
         forgetSettings();
+        forms::startRuntime();
+        forms::setMessageHook([this](const forms::MessageRequest& request) {
+            messages.push_back(request);
+            return answer;
+        });
+        Zpm = ZpmState{};
+    }
+    void TearDown() override {
+        forms::setMessageHook({});
+        Zpm = ZpmState{};
     }
 
     // The settings store keeps the last file read in memory; reading
@@ -162,12 +151,10 @@ protected:
     }
     std::string settingsText() const { return readFile(ini); }
 
-    // The value of a key in the settings file as it stands on disk.
-    std::optional<std::string> saved(const std::string& key) const {
-        std::smatch found;
-        const std::string text = settingsText();
-        if (!std::regex_search(text, found, std::regex("(^|\n)" + key + "=([^\r\n]*)"))) return std::nullopt;
-        return found[2].str();
+    // A value as the settings file on disk holds it; "NIL" when absent.
+    std::string onDisk(std::string_view section, std::string_view key, const fs::path& file = {}) {
+        forgetSettings();
+        return mdINIBas::GetIniValue(section, key, "NIL", (file.empty() ? ini : file).string());
     }
 
     // A silent sound of its own under sounds/, long enough to play
@@ -184,41 +171,20 @@ protected:
 class MainWindowTest : public DataFolderTest {
 protected:
     ScopedEnv langEnv{"LANG", "de"};
-    std::vector<forms::MessageRequest> messages;
-    int answer = forms::vbNo;
     int soundListUnloads = 0;
     int helpUnloads = 0;
     frmTest* form = nullptr;
 
     void SetUp() override {
-        // A program folder on another file system keeps its settings there
-        // instead of in the temporary data folder.
-        if (!platform::files::isOnSystemDrive(platform::files::programFolder()))
-            GTEST_SKIP() << "the test program lies on a portable folder";
         DataFolderTest::SetUp();
-        writeSilentWav(media / "eep.wav", 3000);
-        forms::startRuntime();
-        forms::setMessageHook([this](const forms::MessageRequest& request) {
-            messages.push_back(request);
-            return answer;
-        });
+        frmTest::links = {};
         frmTest::links.unloadSoundList = [this] { ++soundListUnloads; };
         frmTest::links.unloadHelpWindow = [this] { ++helpUnloads; };
-        resetGlobals();
     }
-
     void TearDown() override {
-        frmTest& window = frmTest::instance();
-        if (window.Loaded()) window.Unload();
-        forms::setMessageHook({});
-        frmTest::links.unloadSoundList = nullptr;
-        frmTest::links.unloadHelpWindow = nullptr;
-        resetGlobals();
-    }
-
-    static void resetGlobals() {
-        frmTest::links.CommandLine.clear();
-        Zpm = ZpmState{};
+        if (frmTest::instance().Loaded()) frmTest::instance().Unload();
+        frmTest::links = {};
+        DataFolderTest::TearDown();
     }
 
     frmTest& load() {

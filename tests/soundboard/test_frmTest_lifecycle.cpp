@@ -39,9 +39,9 @@ TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndSav
     EXPECT_EQ(window()->pos(), QPoint(1, 1));
 
     form.Unload();  // an unmoved window saves the twips it was given
-    EXPECT_EQ(saved("yp"), "10");
-    EXPECT_EQ(saved("xp"), "10");
-    EXPECT_EQ(saved("mp"), "1");
+    EXPECT_EQ(onDisk("ppos", "yp"), "10");
+    EXPECT_EQ(onDisk("ppos", "xp"), "10");
+    EXPECT_EQ(onDisk("ppos", "mp"), "1");
     EXPECT_EQ(helpUnloads, 1);
     EXPECT_EQ(soundListUnloads, 0);  // the sound list was closed
 }
@@ -70,8 +70,8 @@ TEST_F(frmTestLifeCycle, ClosingSavesPlacesOffTheScreenEdgesAs100) {
         ASSERT_EQ(form.Top(), close.top);
         ASSERT_EQ(form.Left(), close.left);
         form.Unload();
-        EXPECT_EQ(saved("yp"), close.yp);
-        EXPECT_EQ(saved("xp"), close.xp);
+        EXPECT_EQ(onDisk("ppos", "yp"), close.yp);
+        EXPECT_EQ(onDisk("ppos", "xp"), close.xp);
     }
     // The next start comes up where the last one closed.
     frmTest& form = load();
@@ -86,7 +86,8 @@ TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
     };
     const Case cases[] = {{"2.5", 2}, {"3.5", 4},   {"0", 1},     {"abc", 1},         {"7", 7},
                           {" 3", 3},  {"4.49", 4},  {"1e10", 1},  {"32767.6", 1},     {"-32769", 1},
-                          {"40000", 1}, {"1e999", 1}, {"-0.4", 1}, {"-32768", -32768}, {"inf", 1}};
+                          {"40000", 1}, {"1e999", 1}, {"-0.4", 1}, {"-32768", -32768}, {"inf", 1},
+                          {"32767", 32767}, {"+2", 2}, {"-2", -2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mp);
         writeSettings(std::string("[ppos]\r\nmp=") + c.mp + "\r\n");
@@ -95,7 +96,7 @@ TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
         const char* skins[] = {"skins/large_folded.bmp", "skins/small_open.bmp", "skins/small_folded.bmp"};
         EXPECT_EQ(windowMask(), outlineOf(c.mode >= 2 && c.mode <= 4 ? skins[c.mode - 2] : "skins/large_open.bmp"));
         form.Unload();
-        EXPECT_EQ(saved("mp"), std::to_string(c.mode));
+        EXPECT_EQ(onDisk("ppos", "mp"), std::to_string(c.mode));
     }
 }
 

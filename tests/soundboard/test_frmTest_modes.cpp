@@ -1,4 +1,5 @@
 #include <QRect>
+#include <map>
 
 #include "soundboard_test_support.h"
 
@@ -11,26 +12,23 @@ QRect placeOf(const forms::Control& control) { return forms::widgetOf(control)->
 struct ModeCase {
     std::int16_t mode;
     const char* skin;
-    int skinWidth, skinHeight;  // the picture's own size
+    const char* openSkin;  // the skin of the same machine, open
     bool large, open;
 };
 
-// Where each machine puts its elements.
-struct Layout {
-    QPoint soundList;
-    int help, min, up, close;
-    const char* smallwinTip;
-    QRect panel;
-};
-const Layout largeLayout{{68, 138}, 253, 265, 276, 288, "Zeige \"Klein Maschin\"", {13, 34, 285, 95}};
-const Layout smallLayout{{56, 96}, 70, 81, 94, 104, "Zeige \"Gross Maschin\"", {13, 34, 95, 57}};
-
 constexpr ModeCase modes[] = {
-    {1, "skins/large_open.bmp", 306, 151, true, true},
-    {2, "skins/large_folded.bmp", 306, 25, true, false},
-    {3, "skins/small_open.bmp", 123, 109, false, true},
-    {4, "skins/small_folded.bmp", 123, 25, false, false},
+    {1, "skins/large_open.bmp", "skins/large_open.bmp", true, true},
+    {2, "skins/large_folded.bmp", "skins/large_open.bmp", true, false},
+    {3, "skins/small_open.bmp", "skins/small_open.bmp", false, true},
+    {4, "skins/small_folded.bmp", "skins/small_open.bmp", false, false},
 };
+
+const gdi::Bitmap& skinBitmap(const char* file) {
+    static std::map<std::string, gdi::Picture> loaded;
+    gdi::Picture& picture = loaded[file];
+    if (!picture.bitmap()) picture = gdi::loadPicture(platform::assetPath(file));
+    return *picture.bitmap();
+}
 
 class frmTestModes : public MainWindowTest {
 protected:
@@ -54,34 +52,23 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         ASSERT_FALSE(outline.isEmpty());
         EXPECT_EQ(windowMask(), outline);
         EXPECT_EQ(Zpm.iMaschineMode, c.mode);
-        EXPECT_EQ(Zpm.lWinW, c.large ? 306 : 123);
-        EXPECT_EQ(Zpm.lWinH, c.large ? 151 : 109);
         EXPECT_EQ(soundListUnloads, unloadsBefore + 1);
         EXPECT_FALSE(Zpm.bSndListOpen);
 
         // The window keeps its size and shows the skin at its own size.
         EXPECT_EQ(window()->size(), QSize(473, 370));
         ASSERT_NE(form.Picture().bitmap(), nullptr);
-        EXPECT_EQ(form.Picture().bitmap()->width, c.skinWidth);
-        EXPECT_EQ(form.Picture().bitmap()->height, c.skinHeight);
-        EXPECT_EQ(form.Picture().bitmap()->bits, gdi::loadPicture(platform::assetPath(c.skin)).bitmap()->bits);
+        EXPECT_EQ(form.Picture().bitmap()->bits, skinBitmap(c.skin).bits);
+        EXPECT_EQ(Zpm.lWinW, skinBitmap(c.openSkin).width);
+        EXPECT_EQ(Zpm.lWinH, skinBitmap(c.openSkin).height);
 
-        const Layout& layout = c.large ? largeLayout : smallLayout;
+        // One panel shows, the time display only on the large machine, and
+        // the size switch names the other machine.
         const forms::PictureBox& panel = c.large ? form.Picture1 : form.Picture2;
-        EXPECT_EQ(form.lblTime.Visible(), c.large);
-        if (c.large) {
-            EXPECT_EQ(placeOf(form.lblTime), QRect(88, 7, 141, 21));
-        }
-        EXPECT_EQ(placeOf(form.lblSndLst).topLeft(), layout.soundList);
-        EXPECT_EQ(form.LblHelp.Left(), layout.help);
-        EXPECT_EQ(form.LblMin.Left(), layout.min);
-        EXPECT_EQ(form.Lblup.Left(), layout.up);
-        EXPECT_EQ(form.LblClose.Left(), layout.close);
-        EXPECT_EQ(form.LblSmallwin.ToolTipText(), layout.smallwinTip);
-        EXPECT_EQ(placeOf(panel), layout.panel);
         EXPECT_TRUE(panel.Visible());
         EXPECT_NE(form.Picture1.Visible(), form.Picture2.Visible());
-        EXPECT_EQ(form.LblSmallwin.ToolTipText().size(), 21u);
+        EXPECT_EQ(form.lblTime.Visible(), c.large);
+        EXPECT_NE(form.LblSmallwin.ToolTipText().find(c.large ? "Klein" : "Gross"), std::string::npos);
 
         // Every title-bar hot spot lies on the outline; the panel and the
         // sound-list hot spot only while the machine is open.
@@ -91,6 +78,10 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         // A folded machine still shows its panel, yet cut away.
         for (const QRect place : {placeOf(panel), placeOf(form.lblSndLst)})
             EXPECT_EQ(outline.intersected(place) == QRegion(place), c.open);
+        for (const forms::Label* display : {&form.lblTime, &form.lblTitel}) {
+            if (c.mode != 1) continue;
+            EXPECT_EQ(outline.intersected(placeOf(*display)), QRegion(placeOf(*display)));
+        }
     }
 }
 
