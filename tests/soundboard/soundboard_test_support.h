@@ -1,7 +1,6 @@
 // Shared by the soundboard's tests: temporary data and system folders with a
-// settings file and silent sounds, the real main window on the offscreen
-// platform with its message boxes answered, and real mouse, key and drop
-// events sent to its elements.
+// settings file and silent sounds, message boxes answered, and the real main
+// window on the offscreen platform with real mouse, key and drop events.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,14 +10,11 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QKeyEvent>
-#include <QList>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRegion>
 #include <QUrl>
-#include <QWidget>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,8 +48,8 @@ inline QRegion outlineOf(const std::string& skinFile) {
 inline QWidget* window() { return forms::widgetOf(frmTest::instance()); }
 inline QRegion windowMask() { return window()->mask(); }
 
-// Keys go to the window's own focus button, as they do in use: the window
-// must see them before its element does.
+// Keys go to the window's focus button, as in use: the window must see them
+// before its element does.
 inline void pressKey(int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(forms::widgetOf(frmTest::instance().cmdfokus), &press);
@@ -91,11 +87,10 @@ inline void dropData(forms::Image& button, QMimeData& data) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &drop);
 }
-
 // Files as a file manager drops them: local file addresses in order.
-inline void dropFiles(forms::Image& button, const std::vector<fs::path>& files) {
+inline void dropFiles(forms::Image& button, const std::vector<std::string>& files) {
     QList<QUrl> urls;
-    for (const fs::path& file : files) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    for (const std::string& file : files) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(file)));
     QMimeData data;
     data.setUrls(urls);
     dropData(button, data);
@@ -115,13 +110,11 @@ protected:
     fs::path sounds = temp.path() / "sounds";
     ScopedEnv appdataEnv{"APPDATA", appdata.string()};
     ScopedEnv windirEnv{"windir", windir.string()};
-
     std::vector<forms::MessageRequest> messages;
     int answer = forms::vbNo;
 
     void SetUp() override {
-        // A program folder on another file system keeps its settings there
-        // instead of in the temporary data folder.
+        // A program folder on another file system keeps its settings there.
         if (!platform::files::isOnSystemDrive(platform::files::programFolder()))
             GTEST_SKIP() << "the test program lies on a portable folder";
         fs::create_directories(media);
@@ -140,29 +133,25 @@ protected:
         Zpm = ZpmState{};
     }
 
-    // The settings store keeps the last file read in memory; reading
-    // another one makes it read the next from disk.
+    // The store keeps the last file read; reading another one makes it read
+    // the next from disk.
     void forgetSettings() { mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini")); }
-
     void writeSettings(std::string_view text) {
         fs::create_directories(dataFolder);
         writeFile(ini, text);
         forgetSettings();
     }
     std::string settingsText() const { return readFile(ini); }
-
-    // A value as the settings file on disk holds it; "NIL" when absent.
-    std::string onDisk(std::string_view section, std::string_view key, const fs::path& file = {}) {
+    // A value of the settings file as it stands on disk; "NIL" when absent.
+    std::string onDisk(std::string_view section, std::string_view key) {
         forgetSettings();
-        return mdINIBas::GetIniValue(section, key, "NIL", (file.empty() ? ini : file).string());
+        return mdINIBas::GetIniValue(section, key, "NIL", ini.string());
     }
-
-    // A silent sound of its own under sounds/, long enough to play
-    // throughout a test.
-    std::string sound(std::string_view name, int milliseconds = 30000) {
+    // A silent sound under sounds/, long enough to play throughout a test.
+    std::string sound(std::string_view name) {
         const fs::path file = sounds / name;
         fs::create_directories(file.parent_path());
-        writeSilentWav(file, milliseconds);
+        writeSilentWav(file, 30000);
         return file.string();
     }
 };
@@ -171,8 +160,7 @@ protected:
 class MainWindowTest : public DataFolderTest {
 protected:
     ScopedEnv langEnv{"LANG", "de"};
-    int soundListUnloads = 0;
-    int helpUnloads = 0;
+    int soundListUnloads = 0, helpUnloads = 0;
     frmTest* form = nullptr;
 
     void SetUp() override {
@@ -191,21 +179,17 @@ protected:
         frmTest::instance().Load();
         return *(form = &frmTest::instance());
     }
-
-    // Loads the window from these settings; the test drives the status tick
+    // Loads the window from these settings; the test ticks the status timer
     // itself, one call a tick.
     frmTest& start(std::string_view settings = "") {
         writeSettings(settings);
         load().Timer1.setEnabled(false);
         return *form;
     }
-
     void tick() { form->Timer1.onTimer(); }
     forms::Image& button(int index) { return form->Image1[index]; }
     media::MediaPlayer& player() { return form->wmp(0); }
-    bool showsState(int index, const forms::Image& state) {
-        return samePicture(button(index).Picture(), state.Picture());
-    }
+    bool showsState(int index, const forms::Image& state) { return samePicture(button(index).Picture(), state.Picture()); }
 };
 
 }  // namespace sbtest

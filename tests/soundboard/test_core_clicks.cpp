@@ -110,8 +110,9 @@ TEST_F(ClickTest, PlainClicksPausesAndPlaylistStarts) {
         for (const auto& [index, shown] : row.pictures) {
             EXPECT_EQ(picture(index), shown) << index;
             // The error picture comes with the mark, a playlist's start takes it away.
-            if (shown == P::Error || shown == P::ListOnAir)
+            if (shown == P::Error || shown == P::ListOnAir) {
                 EXPECT_EQ(window->ButtonTag(index), shown == P::Error ? "Lerror" : "") << index;
+            }
         }
     }
     EXPECT_EQ(settingsText(), before);
