@@ -26,6 +26,7 @@ TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndSav
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
     EXPECT_EQ(form.Caption(), "Zirpomat");
     EXPECT_TRUE(iconShows(form.zpmpic));
+    EXPECT_FALSE(form.PicLed.Visible());  // not on top
     EXPECT_TRUE(Zpm.bPlayerOk);
     EXPECT_NE(form.lblTime.Caption().find(" - "), std::string::npos);
     EXPECT_EQ(form.wmp(1).PlayState(), media::kClosed);

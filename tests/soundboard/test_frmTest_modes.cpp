@@ -71,10 +71,11 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         EXPECT_EQ(form.lblTime.Visible(), c.large);
         EXPECT_NE(form.LblSmallwin.ToolTipText().find(c.large ? "Klein" : "Gross"), std::string::npos);
 
-        // Every title-bar hot spot lies on the outline; the panel and the
-        // sound-list hot spot only while the machine is open.
-        for (const forms::Label* spot : {&form.LblOnTop, &form.LblSmallwin, &form.LblHelp, &form.LblMin,
-                                         &form.Lblup, &form.LblClose})
+        // Every title-bar hot spot and the on-top LED lie on the outline; the
+        // panel and the sound-list hot spot only while the machine is open.
+        for (const forms::Control* spot : std::initializer_list<const forms::Control*>{
+                 &form.LblOnTop, &form.PicLed, &form.LblSmallwin, &form.LblHelp, &form.LblMin, &form.Lblup,
+                 &form.LblClose})
             EXPECT_EQ(outline.intersected(placeOf(*spot)), QRegion(placeOf(*spot)));
         // A folded machine still shows its panel, yet cut away.
         for (const QRect place : {placeOf(panel), placeOf(form.lblSndLst)})
