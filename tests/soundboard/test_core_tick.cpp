@@ -61,6 +61,12 @@ protected:
     }
 };
 
+// What a display shows after a tick.
+enum Shown { Kept, PlayingTime, DateTime, Other };
+Shown kind(const std::string& text) {
+    return text == "kept" ? Kept : isPlayingTime(text) ? PlayingTime : isDateTime(text) ? DateTime : Other;
+}
+
 TEST_F(TickTest, TimeTitleAndCaptionByPlayerStateModeAndWindowState) {
     enum Scene { Idle, Play, Pause, Stop };
     struct Row {
@@ -68,20 +74,20 @@ TEST_F(TickTest, TimeTitleAndCaptionByPlayerStateModeAndWindowState) {
         Scene scene;
         std::int16_t mode;
         bool minimised, panic;
-        bool timePlaying, timeDate;  // neither: the time display is kept
-        const char* title;           // nullptr: kept
-        bool captionPlaying, captionDate;
+        Shown time;
+        const char* title;  // nullptr: kept
+        Shown caption;
     };
     const Row rows[] = {
-        {"before the first press", Idle, 1, false, false, false, true, "", false, false},
-        {"playing", Play, 1, false, false, true, false, "Long One", false, false},
-        {"playing, small", Play, 3, false, false, true, false, nullptr, false, false},
-        {"playing, folded", Play, 2, false, false, true, false, nullptr, false, false},
-        {"paused", Pause, 1, false, false, false, true, "", false, false},
-        {"stopped, small", Stop, 3, false, false, false, true, "", false, false},
-        {"minimised, playing", Play, 1, true, false, false, false, nullptr, true, false},
-        {"minimised, stopped", Stop, 1, true, false, false, false, nullptr, false, true},
-        {"minimised, disguised", Play, 1, true, true, true, false, "Long One", false, false},
+        {"before the first press", Idle, 1, false, false, DateTime, "", Kept},
+        {"playing", Play, 1, false, false, PlayingTime, "Long One", Kept},
+        {"playing, small", Play, 3, false, false, PlayingTime, nullptr, Kept},
+        {"playing, folded", Play, 2, false, false, PlayingTime, nullptr, Kept},
+        {"paused", Pause, 1, false, false, DateTime, "", Kept},
+        {"stopped, small", Stop, 3, false, false, DateTime, "", Kept},
+        {"minimised, playing", Play, 1, true, false, Kept, nullptr, PlayingTime},
+        {"minimised, stopped", Stop, 1, true, false, Kept, nullptr, DateTime},
+        {"minimised, disguised", Play, 1, true, true, PlayingTime, "Long One", Kept},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -96,21 +102,13 @@ TEST_F(TickTest, TimeTitleAndCaptionByPlayerStateModeAndWindowState) {
         Zpm.bPanic = row.panic;
         window->time = window->title = window->caption = "kept";
         StatusTick();
-        EXPECT_EQ(isPlayingTime(window->time), row.timePlaying) << window->time;
-        EXPECT_EQ(isDateTime(window->time), row.timeDate) << window->time;
-        EXPECT_EQ(window->time == "kept", !row.timePlaying && !row.timeDate);
+        EXPECT_EQ(kind(window->time), row.time) << window->time;
         EXPECT_EQ(window->title, row.title ? row.title : "kept");
-        EXPECT_EQ(isPlayingTime(window->caption), row.captionPlaying) << window->caption;
-        EXPECT_EQ(isDateTime(window->caption), row.captionDate) << window->caption;
-        EXPECT_EQ(window->caption == "kept", !row.captionPlaying && !row.captionDate);
+        EXPECT_EQ(kind(window->caption), row.caption) << window->caption;
         // Only a short title sets the scroll to 1; only the minimised idle tick resets it.
-        EXPECT_EQ(Zpm.iMarqueePos, row.title && *row.title ? 1 : row.captionDate ? 0 : 5);
-        const std::optional<P> shown = row.scene == Idle  ? P::TalkOver
-                                       : row.scene == Play ? P::TalkOver
-                                       : row.scene == Stop ? P::Ready
-                                                           : P::OnAir;
-        EXPECT_EQ(picture(1), shown);
-        EXPECT_EQ(window->buttons[1].refreshes > 0, row.scene != Idle);
+        EXPECT_EQ(Zpm.iMarqueePos, row.title && *row.title ? 1 : row.caption == DateTime ? 0 : 5);
+        EXPECT_EQ(picture(1), row.scene == Stop ? P::Ready : row.scene == Pause ? P::OnAir : P::TalkOver);
+        EXPECT_EQ(window->buttons[1].refreshes, row.scene == Idle ? 0 : 1);
     }
 }
 
@@ -222,12 +220,14 @@ TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAround) {
     }
 
     // Outside the large open machine the title is left alone.
-    Zpm.iMaschineMode = 3;
-    Zpm.sNowTitle = "kept";
-    player().Stop();
-    StatusTick();
-    EXPECT_EQ(Zpm.iPlIdx, 2);
-    EXPECT_EQ(Zpm.sNowTitle, "kept");
+    for (std::int16_t mode : {2, 3, 4}) {
+        Zpm.iMaschineMode = mode;
+        Zpm.sNowTitle = "kept";
+        player().Stop();
+        StatusTick();
+        EXPECT_EQ(Zpm.iPlIdx, mode == 4 ? 1 : mode);
+        EXPECT_EQ(Zpm.sNowTitle, "kept");
+    }
 }
 
 TEST_F(TickTest, EntriesThatCannotBePlayedArePassedOverATickEach) {
