@@ -31,6 +31,16 @@ const gdi::Bitmap& skinBitmap(const char* file) {
     return *picture.bitmap();
 }
 
+// Where the logo's letter is painted on a skin.
+QRect letterBox(const char* skin) {
+    const QImage image = forms::toImage(gdi::loadPicture(platform::assetPath(skin)));
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == qRgb(255, 246, 236)) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 class frmTestModes : public MainWindowTest {
 protected:
     void TearDown() override {
@@ -80,9 +90,14 @@ TEST_F(frmTestModes, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         // A folded machine still shows its panel, yet cut away.
         for (const QRect place : {placeOf(panel), placeOf(form.lblSndLst)})
             EXPECT_EQ(outline.intersected(place) == QRegion(place), c.open);
-        for (const forms::Label* display : {&form.lblTime, &form.lblTitel}) {
-            if (c.mode != 1) continue;
-            EXPECT_EQ(outline.intersected(placeOf(*display)), QRegion(placeOf(*display)));
+        if (c.mode == 1) {
+            for (const forms::Label* display : {&form.lblTime, &form.lblTitel})
+                EXPECT_EQ(outline.intersected(placeOf(*display)), QRegion(placeOf(*display)));
+        }
+        // The sound-list hot spot covers the logo's badge, whose letter lies
+        // two pixels inside it.
+        if (c.open) {
+            EXPECT_EQ(placeOf(form.lblSndLst), letterBox(c.skin).adjusted(-2, -2, 2, 2));
         }
     }
 }
