@@ -16,7 +16,7 @@ bool iconShows(const forms::Image& image) {
     return !expected.isNull() && shown == expected;
 }
 
-TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndSavesItsPlace) {
+TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndClosingSavesItsPlace) {
     Zpm.bTalkOver = Zpm.bPlaylistOn = true;
     frmTest& form = load();
     EXPECT_TRUE(form.Visible());
@@ -33,12 +33,27 @@ TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndSav
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(window()->pos(), QPoint(1, 1));  // 10 twips on the nearest whole pixel
 
-    form.Unload();  // an unmoved window saves the twips it was given
+    // Closing stops both players, ends always-on-top and closes the other
+    // windows; an unmoved window saves the twips it was given.
+    ASSERT_TRUE(SetTopMost(1, form.hWnd()));
+    ASSERT_TRUE(window()->windowFlags() & Qt::WindowStaysOnTopHint);
+    for (int index : {0, 1}) form.wmp(index).setFileName(sound("long.wav"));
+    Zpm.bSndListOpen = true;
+    form.Unload();
+    EXPECT_FALSE(form.Loaded());
+    for (int index : {0, 1}) {
+        EXPECT_EQ(form.wmp(index).PlayState(), media::kStopped);
+        EXPECT_EQ(form.wmp(index).Volume(), media::kSilence);
+    }
+    EXPECT_FALSE(window()->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(helpUnloads, 1);
+    EXPECT_EQ(soundListUnloads, 1);
     EXPECT_EQ(onDisk("ppos", "yp"), "10");
     EXPECT_EQ(onDisk("ppos", "xp"), "10");
     EXPECT_EQ(onDisk("ppos", "mp"), "1");
-    EXPECT_EQ(helpUnloads, 1);
-    EXPECT_EQ(soundListUnloads, 0);  // the sound list was closed
+    Zpm.bSndListOpen = false;
+    load().Unload();
+    EXPECT_EQ(soundListUnloads, 1);  // a closed sound list is not unloaded
 }
 
 // Off the screen's edges, or within 109 and 123 twips of its bottom and
@@ -148,23 +163,6 @@ TEST_F(frmTestLifeCycle, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachine
         EXPECT_FALSE(Zpm.bSndListOpen);
         form.Unload();
     }
-}
-
-TEST_F(frmTestLifeCycle, UnloadStopsBothPlayersAndClosesTheOtherWindows) {
-    frmTest& form = load();
-    ASSERT_TRUE(SetTopMost(1, form.hWnd()));
-    ASSERT_TRUE(window()->windowFlags() & Qt::WindowStaysOnTopHint);
-    for (int index : {0, 1}) form.wmp(index).setFileName(sound("long.wav"));
-    Zpm.bSndListOpen = true;
-    form.Unload();
-    EXPECT_FALSE(form.Loaded());
-    for (int index : {0, 1}) {
-        EXPECT_EQ(form.wmp(index).PlayState(), media::kStopped);
-        EXPECT_EQ(form.wmp(index).Volume(), media::kSilence);
-    }
-    EXPECT_FALSE(window()->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(helpUnloads, 1);
-    EXPECT_EQ(soundListUnloads, 1);
 }
 
 // The box of start-up paths, for "/D" or "inideb=1" in the settings file in use.
