@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <regex>
+#include <tuple>
 
 #include "core_test_support.h"
 
@@ -194,7 +195,7 @@ TEST_F(TickTest, PausedButtonsBlinkAndComeToRest) {
     EXPECT_EQ(picture(2), P::Ready);
 }
 
-TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAround) {
+TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAroundWithinTheList) {
     start();
     click(5);
     ASSERT_TRUE(Zpm.bPlaylistOn);
@@ -203,14 +204,15 @@ TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAround) {
     EXPECT_EQ(window->title, "first");
     EXPECT_EQ(picture(5), P::ListOnAir);
 
-    const std::pair<int, std::string> turns[] = {{2, "Second One"}, {3, "third"}, {1, "first"}};
-    for (const auto& [entry, title] : turns) {
+    const std::tuple<int, const char*, const char*> turns[] = {
+        {2, "Second_One.wav", "Second One"}, {3, "third.wav", "third"}, {1, "first.wav", "first"}};
+    for (const auto& [entry, file, title] : turns) {
         SCOPED_TRACE(entry);
         player().Stop();
         Zpm.iMarqueePos = 9;
         StatusTick();
         EXPECT_EQ(Zpm.iPlIdx, entry);
-        EXPECT_EQ(player().FileName(), (folder / Zpm.aPlaylist[static_cast<std::size_t>(entry)]).string());
+        EXPECT_EQ(player().FileName(), (folder / file).string());
         EXPECT_EQ(player().PlayState(), Playing);
         EXPECT_EQ(Zpm.sNowTitle, title);
         EXPECT_EQ(Zpm.iMarqueePos, 0);
@@ -228,6 +230,26 @@ TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAround) {
         EXPECT_EQ(Zpm.iPlIdx, mode == 4 ? 1 : mode);
         EXPECT_EQ(Zpm.sNowTitle, "kept");
     }
+
+    // A position outside the list, as after a shorter list replaced a longer
+    // one, starts it again; positions beyond 16 bits go on counting.
+    Zpm.iPlIdx = 40;
+    player().Stop();
+    StatusTick();
+    EXPECT_EQ(Zpm.iPlIdx, 1);
+    EXPECT_EQ(player().FileName(), (folder / "first.wav").string());
+    Zpm.aPlaylist.assign(40001, "e.wav");
+    Zpm.aPlaylist[32768] = "32768.wav";
+    Zpm.iPlIdx = 32767;
+    player().Stop();
+    StatusTick();
+    EXPECT_EQ(Zpm.iPlIdx, 32768);
+    EXPECT_EQ(player().FileName(), "e.wav32768.wav");
+    Zpm.aPlaylist = {folder.string() + "/"};  // no entry: the playlist ends
+    player().Stop();
+    StatusTick();
+    EXPECT_FALSE(Zpm.bPlaylistOn);
+    EXPECT_NE(player().PlayState(), Playing);
 }
 
 TEST_F(TickTest, EntriesThatCannotBePlayedArePassedOverATickEach) {
@@ -240,31 +262,6 @@ TEST_F(TickTest, EntriesThatCannotBePlayedArePassedOverATickEach) {
         EXPECT_EQ(Zpm.iPlIdx, entry);
     }
     EXPECT_EQ(player().PlayState(), Playing);
-}
-
-TEST_F(TickTest, APlaylistPositionOutsideTheListNeverReadsPastIt) {
-    start();
-    click(5);
-    Zpm.iPlIdx = 40;  // as after a shorter list replaced a longer one
-    player().Stop();
-    StatusTick();
-    EXPECT_EQ(Zpm.iPlIdx, 1);
-    EXPECT_EQ(player().FileName(), (folder / "first.wav").string());
-
-    // Positions beyond 16 bits go on counting.
-    Zpm.aPlaylist.assign(40001, "e.wav");
-    Zpm.aPlaylist[32768] = "32768.wav";
-    Zpm.iPlIdx = 32767;
-    player().Stop();
-    StatusTick();
-    EXPECT_EQ(Zpm.iPlIdx, 32768);
-    EXPECT_EQ(player().FileName(), "e.wav32768.wav");
-
-    Zpm.aPlaylist = {folder.string() + "/"};  // no entry: the playlist ends
-    player().Stop();
-    StatusTick();
-    EXPECT_FALSE(Zpm.bPlaylistOn);
-    EXPECT_NE(player().PlayState(), Playing);
 }
 
 // The first matching rule sets one picture, on the released button or, for a
