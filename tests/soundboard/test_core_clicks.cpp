@@ -182,8 +182,8 @@ TEST_F(ClickTest, ClearOnlyWhileNothingPlays) {
 
 // The bindings that are not built yet change nothing.
 TEST_F(ClickTest, PressesWithoutABuiltBindingChangeNothing) {
-    const Press presses[] = {{0, Right},    {0, Right, 4}, {0, Right, 1}, {0, Right, 2},  {0, Right, 5}, {0, Right, 7},
-                             {0, Left, 4},  {0, Left, 2},  {0, Left, 1},  {0, Middle, 3}, {0, Left, 5},  {0, Left, 7}};
+    const std::pair<int, int> presses[] = {{Right, 0}, {Right, 4}, {Right, 1}, {Right, 2},  {Right, 5}, {Right, 7},
+                                           {Left, 4},  {Left, 2},  {Left, 1},  {Middle, 3}, {Left, 5},  {Left, 7}};
     scene({{1}});
     const auto snapshot = [&] {
         return std::tuple(player().PlayState(), player().FileName(), player().Volume(), Zpm.iCurBtn,
@@ -191,9 +191,9 @@ TEST_F(ClickTest, PressesWithoutABuiltBindingChangeNothing) {
     };
     const auto playing = snapshot();
     for (int index : {1, 2, 40, 102})
-        for (const Press& p : presses) {
-            press(index, p.button, p.shift);
-            EXPECT_EQ(snapshot(), playing) << index << " " << p.button << " " << p.shift;
+        for (const auto& [button, shift] : presses) {
+            press(index, button, shift);
+            EXPECT_EQ(snapshot(), playing) << index << " " << button << " " << shift;
         }
 }
 
