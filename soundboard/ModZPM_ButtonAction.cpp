@@ -115,7 +115,7 @@ void PlainClick(std::int16_t& Index, std::int16_t n) {
     if (!Zpm.bPlaylistOn && (!resumes || IsCurrentButton(Index))) ShowPressed(window, Index);
     if (resumes) {
         player.Play();
-        ShowCurrentPlaying();
+        if (!IsCurrentButton(Index)) ShowCurrentPlaying();
         return;
     }
     if (player.PlayState() == media::kPlaying && IsCurrentButton(Index)) {

@@ -3,16 +3,10 @@
 // displays as plain values, with the two real players on the silent sink.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <map>
 #include <optional>
-#include <string>
 
-#include "ModZPM.h"
-#include "media_player.h"
-#include "runtime.h"
 #include "soundboard_test_support.h"
 
 namespace sbtest {
@@ -28,9 +22,8 @@ public:
     std::string title, time, caption;
     std::string fadeTag = std::string(FadeIdleTag);
     bool fadeEnabled = false;
-    bool titleCentred = true;
-    bool minimised = false;
-    int loadingShown = 0, soundListUnloads = 0, soundListShows = 0;
+    bool titleCentred = true, minimised = false;
+    int soundListUnloads = 0, soundListShows = 0;
     std::array<media::MediaPlayer, 2> players;
 
     RecordingWindow() {
@@ -47,10 +40,7 @@ public:
     void RefreshButton(int index) override { ++buttons.at(index).refreshes; }
     void SetTitleText(std::string_view text) override { title = text; }
     void SetTitleCentred(bool centred) override { titleCentred = centred; }
-    void ShowLoading() override {
-        title = "Loading...";
-        ++loadingShown;
-    }
+    void ShowLoading() override { title = "Loading..."; }
     std::string TimeText() const override { return time; }
     void SetTimeText(std::string_view text) override { time = text; }
     void SetCaption(std::string_view text) override { caption = text; }
@@ -61,8 +51,6 @@ public:
     media::MediaPlayer& Player(int index) override { return players.at(static_cast<std::size_t>(index)); }
     void UnloadSoundList() override { ++soundListUnloads; }
     void ShowSoundList() override { ++soundListShows; }
-
-    std::optional<ButtonPicture> picture(int index) const { return buttons.at(index).picture; }
 };
 
 // The program module on a recording window, with settings in a temporary
@@ -70,27 +58,16 @@ public:
 class CoreTest : public DataFolderTest {
 protected:
     std::optional<RecordingWindow> window;
-    std::vector<forms::MessageRequest> messages;
     ZpmWindow* realWindow = nullptr;
 
     void SetUp() override {
-        if (!platform::files::isOnSystemDrive(platform::files::programFolder()))
-            GTEST_SKIP() << "the test program lies on a portable folder";
         DataFolderTest::SetUp();
-        writeSilentWav(media / "eep.wav", 3000);
-        forms::startRuntime();
-        forms::setMessageHook([this](const forms::MessageRequest& request) {
-            messages.push_back(request);
-            return forms::vbOK;
-        });
-        Zpm = ZpmState{};
         window.emplace();
         realWindow = SetMainWindow(&*window);
     }
     void TearDown() override {
         SetMainWindow(realWindow);
-        forms::setMessageHook({});
-        Zpm = ZpmState{};
+        DataFolderTest::TearDown();
     }
 
     // Settings written, then every assignment loaded onto the buttons.
@@ -98,11 +75,16 @@ protected:
         writeSettings(settings);
         LoadSettings();
     }
+    // A new start: fresh state, a new window with new players, these settings.
+    void restart(std::string_view settings) {
+        Zpm = ZpmState{};
+        window.emplace();
+        SetMainWindow(&*window);
+        load(settings);
+    }
 
     void press(int index, int button = 1, int shift = 0) {
-        auto i = static_cast<std::int16_t>(index);
-        auto b = static_cast<std::int16_t>(button);
-        auto s = static_cast<std::int16_t>(shift);
+        std::int16_t i = std::int16_t(index), b = std::int16_t(button), s = std::int16_t(shift);
         ButtonAction(i, b, s);
     }
     // A press and its release, as the window hands them on.
@@ -111,7 +93,9 @@ protected:
         ShowReleasedButton(index, shift);
     }
     media::MediaPlayer& player(int index = 0) { return window->Player(index); }
-    std::optional<ButtonPicture> picture(int index) const { return window->picture(index); }
+    // The name of the file the main player was given last.
+    std::string playing() { return fs::path(player().FileName()).filename().string(); }
+    std::optional<ButtonPicture> picture(int index) const { return window->buttons.at(index).picture; }
 };
 
 }  // namespace sbtest

@@ -1,28 +1,24 @@
 // Shared by the soundboard's tests: temporary data and system folders with a
-// settings file and silent sounds, the real main window on the offscreen
-// platform with its message boxes answered, and real mouse, key and drop
-// events sent to its elements.
+// settings file and silent sounds, message boxes answered, and the real main
+// window on the offscreen platform with real mouse, key and drop events.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QBitmap>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QImage>
 #include <QKeyEvent>
-#include <QList>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRegion>
 #include <QUrl>
-#include <QWidget>
-#include <chrono>
-#include <cstdint>
 #include <filesystem>
-#include <optional>
-#include <regex>
+#include <chrono>
 #include <string>
-#include <string_view>
 #include <thread>
+#include <string_view>
 #include <vector>
 
 #include "ModZPM.h"
@@ -47,31 +43,15 @@ using testing_support::writeSilentWav;
 
 // Every pixel of the skin that is not magenta, from the top-left corner.
 inline QRegion outlineOf(const std::string& skinFile) {
-    const gdi::Picture picture = gdi::loadPicture(platform::assetPath(skinFile));
-    const gdi::Bitmap* bitmap = picture.bitmap();
-    if (!bitmap) return {};
-    QRegion region;
-    for (int y = 0; y < bitmap->height; ++y) {
-        const std::uint8_t* row = bitmap->bits.data() + static_cast<std::size_t>(bitmap->height - 1 - y) * bitmap->stride;
-        int runStart = -1;
-        for (int x = 0; x <= bitmap->width; ++x) {
-            const std::uint8_t* pixel = row + x * 3;
-            const bool opaque = x < bitmap->width && !(pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 255);
-            if (opaque && runStart < 0) runStart = x;
-            if (!opaque && runStart >= 0) {
-                region += QRect(runStart, y, x - runStart, 1);
-                runStart = -1;
-            }
-        }
-    }
-    return region;
+    const QImage skin = forms::toImage(gdi::loadPicture(platform::assetPath(skinFile)));
+    return QRegion(QBitmap::fromImage(skin.createMaskFromColor(qRgb(255, 0, 255), Qt::MaskInColor)));
 }
 
 inline QWidget* window() { return forms::widgetOf(frmTest::instance()); }
 inline QRegion windowMask() { return window()->mask(); }
 
-// Keys go to the window's own focus button, as they do in use: the window
-// must see them before its element does.
+// Keys go to the window's focus button, as in use: the window must see them
+// before its element does.
 inline void pressKey(int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(forms::widgetOf(frmTest::instance().cmdfokus), &press);
@@ -109,11 +89,10 @@ inline void dropData(forms::Image& button, QMimeData& data) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &drop);
 }
-
 // Files as a file manager drops them: local file addresses in order.
-inline void dropFiles(forms::Image& button, const std::vector<fs::path>& files) {
+inline void dropFiles(forms::Image& button, const std::vector<std::string>& files) {
     QList<QUrl> urls;
-    for (const fs::path& file : files) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    for (const std::string& file : files) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(file)));
     QMimeData data;
     data.setUrls(urls);
     dropData(button, data);
@@ -132,7 +111,8 @@ inline bool waitForEnd(media::MediaPlayer& player) {
 }
 
 // The data folder under a temporary APPDATA, a system folder under a
-// temporary windir, and sounds written for the test.
+// temporary windir, sounds written for the test, message boxes answered and
+// the program's state afresh.
 class DataFolderTest : public ::testing::Test {
 protected:
     TempDir temp;
@@ -144,33 +124,44 @@ protected:
     fs::path sounds = temp.path() / "sounds";
     ScopedEnv appdataEnv{"APPDATA", appdata.string()};
     ScopedEnv windirEnv{"windir", windir.string()};
+    std::vector<forms::MessageRequest> messages;
+    int answer = forms::vbNo;
 
     void SetUp() override {
+        // A program folder on another file system keeps its settings there.
+        if (!platform::files::isOnSystemDrive(platform::files::programFolder()))
+            GTEST_SKIP() << "the test program lies on a portable folder";
         fs::create_directories(media);
         fs::create_directories(sounds);
+        writeSilentWav(media / "eep.wav", 3000);
         forgetSettings();
+        forms::startRuntime();
+        forms::setMessageHook([this](const forms::MessageRequest& request) {
+            messages.push_back(request);
+            return answer;
+        });
+        Zpm = ZpmState{};
+    }
+    void TearDown() override {
+        forms::setMessageHook({});
+        Zpm = ZpmState{};
     }
 
-    // The settings store keeps the last file read in memory; reading
-    // another one makes it read the next from disk.
+    // The store keeps the last file read; reading another one makes it read
+    // the next from disk.
     void forgetSettings() { mdINIBas::GetIniValue("none", "none", "", temp.file("none.ini")); }
-
     void writeSettings(std::string_view text) {
         fs::create_directories(dataFolder);
         writeFile(ini, text);
         forgetSettings();
     }
     std::string settingsText() const { return readFile(ini); }
-
-    // The value of a key in the settings file as it stands on disk.
-    std::optional<std::string> saved(const std::string& key) const {
-        std::smatch found;
-        const std::string text = settingsText();
-        if (!std::regex_search(text, found, std::regex("(^|\n)" + key + "=([^\r\n]*)"))) return std::nullopt;
-        return found[2].str();
+    // A value of the settings file as it stands on disk; "NIL" when absent.
+    std::string onDisk(std::string_view section, std::string_view key) {
+        forgetSettings();
+        return mdINIBas::GetIniValue(section, key, "NIL", ini.string());
     }
-
-    // A silent sound of its own under sounds/, long enough to play
+    // A silent sound under sounds/, by default long enough to play
     // throughout a test.
     std::string sound(std::string_view name, int milliseconds = 30000) {
         const fs::path file = sounds / name;
@@ -184,62 +175,36 @@ protected:
 class MainWindowTest : public DataFolderTest {
 protected:
     ScopedEnv langEnv{"LANG", "de"};
-    std::vector<forms::MessageRequest> messages;
-    int answer = forms::vbNo;
-    int soundListUnloads = 0;
-    int helpUnloads = 0;
+    int soundListUnloads = 0, helpUnloads = 0;
     frmTest* form = nullptr;
 
     void SetUp() override {
-        // A program folder on another file system keeps its settings there
-        // instead of in the temporary data folder.
-        if (!platform::files::isOnSystemDrive(platform::files::programFolder()))
-            GTEST_SKIP() << "the test program lies on a portable folder";
         DataFolderTest::SetUp();
-        writeSilentWav(media / "eep.wav", 3000);
-        forms::startRuntime();
-        forms::setMessageHook([this](const forms::MessageRequest& request) {
-            messages.push_back(request);
-            return answer;
-        });
+        frmTest::links = {};
         frmTest::links.unloadSoundList = [this] { ++soundListUnloads; };
         frmTest::links.unloadHelpWindow = [this] { ++helpUnloads; };
-        resetGlobals();
     }
-
     void TearDown() override {
-        frmTest& window = frmTest::instance();
-        if (window.Loaded()) window.Unload();
-        forms::setMessageHook({});
-        frmTest::links.unloadSoundList = nullptr;
-        frmTest::links.unloadHelpWindow = nullptr;
-        resetGlobals();
-    }
-
-    static void resetGlobals() {
-        frmTest::links.CommandLine.clear();
-        Zpm = ZpmState{};
+        if (frmTest::instance().Loaded()) frmTest::instance().Unload();
+        frmTest::links = {};
+        DataFolderTest::TearDown();
     }
 
     frmTest& load() {
         frmTest::instance().Load();
         return *(form = &frmTest::instance());
     }
-
-    // Loads the window from these settings; the test drives the status tick
+    // Loads the window from these settings; the test ticks the status timer
     // itself, one call a tick.
     frmTest& start(std::string_view settings = "") {
         writeSettings(settings);
         load().Timer1.setEnabled(false);
         return *form;
     }
-
     void tick() { form->Timer1.onTimer(); }
     forms::Image& button(int index) { return form->Image1[index]; }
     media::MediaPlayer& player() { return form->wmp(0); }
-    bool showsState(int index, const forms::Image& state) {
-        return samePicture(button(index).Picture(), state.Picture());
-    }
+    bool showsState(int index, const forms::Image& state) { return samePicture(button(index).Picture(), state.Picture()); }
 };
 
 }  // namespace sbtest

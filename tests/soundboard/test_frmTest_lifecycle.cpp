@@ -1,14 +1,14 @@
+// The real main window's life: start-up with the saved place and mode, the
+// close that saves them, the panic key and the question that ends it.
 #include <QIcon>
-#include <QImage>
 #include <QPixmap>
-#include <cstdint>
-#include <cstdio>
 
 #include "soundboard_test_support.h"
 
 namespace {
 
 using namespace sbtest;
+using frmTestLifeCycle = MainWindowTest;
 
 bool iconShows(const forms::Image& image) {
     const QImage expected = forms::toImage(image.Picture()).convertToFormat(QImage::Format_RGB32);
@@ -16,197 +16,29 @@ bool iconShows(const forms::Image& image) {
     return !expected.isNull() && shown == expected;
 }
 
-using frmTestLifeCycle = MainWindowTest;
-
-TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndSavesItsPlace) {
-    Zpm.bTalkOver = true;
-    Zpm.bPlaylistOn = true;
-    ASSERT_FALSE(fs::exists(ini));
+TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndClosingSavesItsPlace) {
+    Zpm.bTalkOver = Zpm.bPlaylistOn = true;
     frmTest& form = load();
-
     EXPECT_TRUE(form.Visible());
-    EXPECT_FALSE(Zpm.bTalkOver);
-    EXPECT_FALSE(Zpm.bPlaylistOn);
+    EXPECT_FALSE(Zpm.bTalkOver || Zpm.bPlaylistOn);
     EXPECT_EQ(Zpm.sLang, "de");
     EXPECT_EQ(Zpm.iMaschineMode, 1);
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
     EXPECT_EQ(form.Caption(), "Zirpomat");
     EXPECT_TRUE(iconShows(form.zpmpic));
+    EXPECT_FALSE(form.PicLed.Visible());  // not on top
     EXPECT_TRUE(Zpm.bPlayerOk);
     EXPECT_NE(form.lblTime.Caption().find(" - "), std::string::npos);
+    EXPECT_EQ(form.wmp(1).PlayState(), media::kClosed);
     EXPECT_TRUE(messages.empty());
-    // 10 twips stand on the nearest whole pixel.
-    EXPECT_EQ(window()->pos(), QPoint(1, 1));
+    EXPECT_EQ(window()->pos(), QPoint(1, 1));  // 10 twips on the nearest whole pixel
 
-    form.Unload();  // an unmoved window saves the twips it was given
-    EXPECT_EQ(saved("yp"), "10");
-    EXPECT_EQ(saved("xp"), "10");
-    EXPECT_EQ(saved("mp"), "1");
-    EXPECT_EQ(helpUnloads, 1);
-    EXPECT_EQ(soundListUnloads, 0);  // the sound list was closed
-}
-
-TEST_F(frmTestLifeCycle, ClosingSavesPlacesOffTheScreenEdgesAs100) {
-    const int screenWidth = forms::ScreenWidth();
-    const int screenHeight = forms::ScreenHeight();
-    ASSERT_GT(screenWidth, 0);
-    struct Close {
-        float top, left;
-        std::string yp, xp;
-    };
-    // The small machine (109 by 123 pixels) must fit between the saved
-    // place and the bottom and right edges.
-    const int top = screenHeight - 109 * 15, left = screenWidth - 123 * 15;
-    const Close closes[] = {
-        {0, 150, "100", "150"},
-        {-300, 0, "100", "100"},
-        {static_cast<float>(top), static_cast<float>(left), std::to_string(top), std::to_string(left)},
-        {static_cast<float>(top + 15), static_cast<float>(left + 15), "100", "100"},
-        {300, 450, "300", "450"},
-    };
-    for (const Close& close : closes) {
-        SCOPED_TRACE(close.yp + " " + close.xp);
-        frmTest& form = load();
-        form.Move(close.left, close.top);
-        ASSERT_EQ(form.Top(), close.top);
-        ASSERT_EQ(form.Left(), close.left);
-        form.Unload();
-        EXPECT_EQ(saved("yp"), close.yp);
-        EXPECT_EQ(saved("xp"), close.xp);
-    }
-    // The next start comes up where the last one closed.
-    frmTest& form = load();
-    EXPECT_EQ(form.Top(), 300);
-    EXPECT_EQ(form.Left(), 450);
-}
-
-TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
-    struct Case {
-        const char* mp;
-        std::int16_t mode;
-    };
-    const Case cases[] = {{"2.5", 2}, {"3.5", 4},   {"0", 1},     {"abc", 1},         {"7", 7},
-                          {" 3", 3},  {"4.49", 4},  {"1e10", 1},  {"32767.6", 1},     {"-32769", 1},
-                          {"40000", 1}, {"1e999", 1}, {"-0.4", 1}, {"-32768", -32768}, {"inf", 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.mp);
-        writeSettings(std::string("[ppos]\r\nmp=") + c.mp + "\r\n");
-        frmTest& form = load();
-        EXPECT_EQ(Zpm.iMaschineMode, c.mode);
-        const char* skins[] = {"skins/large_folded.bmp", "skins/small_open.bmp", "skins/small_folded.bmp"};
-        EXPECT_EQ(windowMask(), outlineOf(c.mode >= 2 && c.mode <= 4 ? skins[c.mode - 2] : "skins/large_open.bmp"));
-        form.Unload();
-        EXPECT_EQ(saved("mp"), std::to_string(c.mode));
-    }
-}
-
-TEST_F(frmTestLifeCycle, SavedPositionsThatDoNotFitOrCannotBeReachedFallBackTo10) {
-    const std::string nearRight = std::to_string(forms::ScreenWidth() - 122 * 15);
-    const std::string nearBottom = std::to_string(forms::ScreenHeight() - 108 * 15);
-    struct Case {
-        const char* yp;
-        const char* xp;
-        std::optional<QPoint> pixels;
-    };
-    const Case cases[] = {
-        {nearBottom.c_str(), nearRight.c_str(), QPoint(1, 1)},  // the small machine would stick out
-        {"1e39", "-1e39", QPoint(1, 1)},   // beyond single precision
-        {"1e999", "2e308", QPoint(1, 1)},  // beyond double precision
-        {"nan", "abc", QPoint(0, 0)},      // no number at the start
-        {" 450x", "+300", QPoint(20, 30)},
-        {"3e38", "-3e38", QPoint(1, 1)},  // far off the screen
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.yp);
-        writeSettings(std::string("[ppos]\r\nyp=") + c.yp + "\r\nxp=" + c.xp + "\r\n");
-        frmTest& form = load();
-        if (c.pixels) {
-            EXPECT_EQ(window()->pos(), *c.pixels);
-        }
-        EXPECT_TRUE(form.Visible());
-        form.Unload();
-    }
-}
-
-TEST_F(frmTestLifeCycle, LanguageIsGermanOnlyForLangExactlyDeOrEmpty) {
-    struct Case {
-        std::optional<std::string> lang;
-        bool german;
-    };
-    const Case cases[] = {{"de", true}, {"de_DE", false}, {"DE", false}, {"", true}, {std::nullopt, true},
-                          {"en_US.UTF-8", false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.lang.value_or("(unset)"));
-        const ScopedEnv lang("LANG", c.lang ? c.lang->c_str() : nullptr);
-        messages.clear();
-
-        frmTest& form = load();
-        EXPECT_EQ(Zpm.sLang, c.lang && !c.lang->empty() ? *c.lang : "de");
-        pressEscape();
-        EXPECT_EQ(form.Caption(), c.german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
-        form.setWindowState(forms::vbNormal);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].prompt, c.german ? "Programm beenden?" : "Exit Program?");
-        EXPECT_EQ(messages[0].title, c.german ? "Rechner" : "Calculator");
-        EXPECT_EQ(messages[0].buttons, forms::vbYesNo);
-        form.Unload();
-    }
-}
-
-TEST_F(frmTestLifeCycle, EscapeSilencesAndDisguisesAndNoBringsTheMachineBack) {
-    writeSettings("[ppos]\r\nmp=3\r\n");
-    const fs::path sound = temp.path() / "long.wav";
-    writeSilentWav(sound, 5000);
-    frmTest& form = load();
-    ASSERT_EQ(Zpm.iMaschineMode, 3);
-    media::MediaPlayer& player = form.wmp(0);
-    player.setFileName(sound.string());
-    ASSERT_EQ(player.PlayState(), media::kPlaying);
-    form.wmp(1).setFileName(sound.string());
-    Zpm.bPlaylistOn = true;
-    Zpm.bSndListOpen = true;
-
-    pressEscape();
-    EXPECT_TRUE(Zpm.bPanic);
-    EXPECT_EQ(form.WindowState(), forms::vbMinimized);
-    EXPECT_EQ(form.Caption(), "Rechner (Wissenschaftlich)");
-    EXPECT_TRUE(iconShows(form.wrdpic));
-    EXPECT_TRUE(windowMask().isEmpty());
-    EXPECT_EQ(player.PlayState(), media::kStopped);
-    EXPECT_EQ(player.Volume(), -600);
-    EXPECT_FALSE(Zpm.bPlaylistOn);  // else the next playlist entry would start at once
-    EXPECT_EQ(form.wmp(1).PlayState(), media::kPlaying);
-    EXPECT_TRUE(messages.empty());
-
-    // Esc again while disguised repeats the disguise.
-    pressEscape();
-    EXPECT_TRUE(Zpm.bPanic);
-
-    answer = forms::vbNo;
-    form.setWindowState(forms::vbNormal);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_FALSE(Zpm.bPanic);
-    EXPECT_TRUE(form.Visible());
-    EXPECT_EQ(form.WindowState(), forms::vbNormal);
-    EXPECT_EQ(form.Caption(), "Zirpomat");
-    EXPECT_TRUE(iconShows(form.zpmpic));
-    EXPECT_EQ(Zpm.iMaschineMode, 3);
-    EXPECT_EQ(windowMask(), outlineOf("skins/small_open.bmp"));
-    EXPECT_EQ(soundListUnloads, 1);
-    EXPECT_FALSE(Zpm.bSndListOpen);
-    EXPECT_EQ(player.PlayState(), media::kStopped);
-}
-
-TEST_F(frmTestLifeCycle, UnloadStopsBothPlayersAndClosesTheOtherWindows) {
-    const fs::path sound = temp.path() / "long.wav";
-    writeSilentWav(sound, 5000);
-    frmTest& form = load();
+    // Closing stops both players, ends always-on-top and closes the other
+    // windows; an unmoved window saves the twips it was given.
     ASSERT_TRUE(SetTopMost(1, form.hWnd()));
     ASSERT_TRUE(window()->windowFlags() & Qt::WindowStaysOnTopHint);
-    form.wmp(0).setFileName(sound.string());
-    form.wmp(1).setFileName(sound.string());
+    for (int index : {0, 1}) form.wmp(index).setFileName(sound("long.wav"));
     Zpm.bSndListOpen = true;
-
     form.Unload();
     EXPECT_FALSE(form.Loaded());
     for (int index : {0, 1}) {
@@ -216,49 +48,156 @@ TEST_F(frmTestLifeCycle, UnloadStopsBothPlayersAndClosesTheOtherWindows) {
     EXPECT_FALSE(window()->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(helpUnloads, 1);
     EXPECT_EQ(soundListUnloads, 1);
-    EXPECT_TRUE(Zpm.bSndListOpen);
+    EXPECT_EQ(onDisk("ppos", "yp"), "10");
+    EXPECT_EQ(onDisk("ppos", "xp"), "10");
+    EXPECT_EQ(onDisk("ppos", "mp"), "1");
+    Zpm.bSndListOpen = false;
+    load().Unload();
+    EXPECT_EQ(soundListUnloads, 1);  // a closed sound list is not unloaded
 }
 
+// Off the screen's edges, or nearer to its bottom and right than the small
+// machine's 109 by 123 pixels, the place is saved as 100.
+TEST_F(frmTestLifeCycle, ClosingSavesPlacesOffTheScreenEdgesAs100) {
+    const int top = forms::ScreenHeight() - 109 * 15, left = forms::ScreenWidth() - 123 * 15;
+    ASSERT_GT(left, 0);
+    const std::pair<float, float> places[] = {
+        {0, 150}, {-300, 0}, {top, left}, {top + 15.f, left + 15.f}, {300, 450}};
+    const std::pair<std::string, std::string> saved[] = {
+        {"100", "150"}, {"100", "100"}, {std::to_string(top), std::to_string(left)}, {"100", "100"}, {"300", "450"}};
+    for (std::size_t i = 0; i < std::size(places); ++i) {
+        SCOPED_TRACE(i);
+        frmTest& form = load();
+        form.Move(places[i].second, places[i].first);
+        form.Unload();
+        EXPECT_EQ(onDisk("ppos", "yp"), saved[i].first);
+        EXPECT_EQ(onDisk("ppos", "xp"), saved[i].second);
+    }
+    frmTest& form = load();  // the next start comes up where the last one closed
+    EXPECT_EQ(form.Top(), 300);
+    EXPECT_EQ(form.Left(), 450);
+}
+
+TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
+    const std::pair<const char*, std::int16_t> modes[] = {
+        {"2.5", 2},   {"3.5", 4},  {"0", 1},       {"abc", 1},    {"7", 7},           {" 3", 3},  {"4.49", 4},
+        {"1e10", 1},  {"-0.4", 1}, {"32767.6", 1}, {"-32769", 1}, {"-32768", -32768}, {"inf", 1}, {"1e999", 1},
+        {"32767", 32767}, {"+2", 2}, {"-2", -2}};
+    const char* skins[] = {"skins/large_folded.bmp", "skins/small_open.bmp", "skins/small_folded.bmp"};
+    for (const auto& [text, mode] : modes) {
+        SCOPED_TRACE(text);
+        writeSettings(std::string("[ppos]\r\nmp=") + text + "\r\n");
+        frmTest& form = load();
+        EXPECT_EQ(Zpm.iMaschineMode, mode);
+        EXPECT_EQ(windowMask(), outlineOf(mode >= 2 && mode <= 4 ? skins[mode - 2] : "skins/large_open.bmp"));
+        form.Unload();
+        EXPECT_EQ(onDisk("ppos", "mp"), std::to_string(mode));
+    }
+}
+
+TEST_F(frmTestLifeCycle, SavedPositionsThatDoNotFitOrCannotBeReachedFallBackTo10) {
+    struct Case {
+        const char *yp, *xp;
+        QPoint pixels;
+    };
+    // The small machine would stick out of the screen's bottom and right.
+    const std::string nearBottom = std::to_string(forms::ScreenHeight() - 108 * 15);
+    const std::string nearRight = std::to_string(forms::ScreenWidth() - 122 * 15);
+    const Case cases[] = {{nearBottom.c_str(), nearRight.c_str(), {1, 1}},
+                          {"1e39", "-1e39", {1, 1}},  // beyond single precision
+                          {"1e999", "2e308", {1, 1}},  // beyond double precision
+                          {"nan", "abc", {0, 0}},      // no number at the start
+                          {" 450x", "+300", {20, 30}},
+                          {"-150", "-0.5e3", {1, 1}}};  // off the top and left
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.yp);
+        writeSettings(std::string("[ppos]\r\nyp=") + c.yp + "\r\nxp=" + c.xp + "\r\n");
+        load();
+        EXPECT_EQ(window()->pos(), c.pixels);
+        form->Unload();
+    }
+}
+
+TEST_F(frmTestLifeCycle, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack) {
+    struct Case {
+        const char* lang;  // nullptr: not set
+        bool german;
+    };
+    for (const Case& c : {Case{"de", true}, Case{"de_DE", false}, Case{"DE", false}, Case{"", true},
+                          Case{nullptr, true}, Case{"en_US.UTF-8", false}}) {
+        SCOPED_TRACE(c.lang ? c.lang : "(unset)");
+        const ScopedEnv lang("LANG", c.lang);
+        messages.clear();
+        writeSettings("[ppos]\r\nmp=3\r\n");
+        frmTest& form = load();
+        EXPECT_EQ(Zpm.sLang, c.lang && *c.lang ? c.lang : "de");
+        form.wmp(0).setFileName(sound("long.wav"));
+        form.wmp(1).setFileName(sound("long.wav"));
+        Zpm.bPlaylistOn = Zpm.bSndListOpen = true;
+        soundListUnloads = 0;
+
+        pressKey(Qt::Key_A, "a");  // other keys do nothing
+        EXPECT_FALSE(Zpm.bPanic);
+        pressEscape();
+        EXPECT_TRUE(Zpm.bPanic);
+        EXPECT_EQ(form.WindowState(), forms::vbMinimized);
+        EXPECT_EQ(form.Caption(), c.german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
+        EXPECT_TRUE(iconShows(form.wrdpic));
+        EXPECT_TRUE(windowMask().isEmpty());
+        EXPECT_EQ(form.wmp(0).PlayState(), media::kStopped);
+        EXPECT_EQ(form.wmp(0).Volume(), -600);
+        EXPECT_FALSE(Zpm.bPlaylistOn);  // else the next entry would start at once
+        EXPECT_EQ(form.wmp(1).PlayState(), media::kPlaying);
+        EXPECT_TRUE(messages.empty());
+
+        form.setWindowState(forms::vbNormal);  // answered No
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].prompt, c.german ? "Programm beenden?" : "Exit Program?");
+        EXPECT_EQ(messages[0].title, c.german ? "Rechner" : "Calculator");
+        EXPECT_EQ(messages[0].buttons, forms::vbYesNo);
+        EXPECT_FALSE(Zpm.bPanic);
+        EXPECT_TRUE(form.Visible());
+        EXPECT_EQ(form.Caption(), "Zirpomat");
+        EXPECT_TRUE(iconShows(form.zpmpic));
+        EXPECT_EQ(windowMask(), outlineOf("skins/small_open.bmp"));
+        EXPECT_EQ(soundListUnloads, 1);
+        EXPECT_FALSE(Zpm.bSndListOpen);
+        form.Unload();
+    }
+}
+
+// The box of start-up paths, for "/D" or "inideb=1" in the settings file in use.
 TEST_F(frmTestLifeCycle, StartupPathsBoxForSlashDOrInidebOne) {
     ScopedEnv local("LOCALAPPDATA", "/local/app");
-    const std::string expected = "SystemDir = " + windir.string() + "\r\n" +
-                                 "ApplDataDir (EnvLocal) = /local/app\r\n" +
-                                 "ApplDataDir (EnvUser) = " + appdata.string() + "\r\n" +
-                                 "ApplDataDir (PGM) = " + dataFolder.string() + "\r\n" +
-                                 "INI_Name = " + ini.string() + "\r\n" +
-                                 "SystemSound = " + (dataFolder / "eep.wav").string() + "\r\n";
-
-    frmTest::links.CommandLine = "/d";
-    load().Unload();
-    EXPECT_TRUE(messages.empty());
-
-    frmTest::links.CommandLine = "/D";
-    load().Unload();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].title, "INFO");
-    EXPECT_EQ(messages[0].buttons, forms::vbInformation | forms::vbOKOnly);
-    EXPECT_EQ(messages[0].prompt, expected);
-
-    // From the settings file in use: a redirect's target decides.
-    frmTest::links.CommandLine.clear();
-    messages.clear();
     const fs::path other = temp.path() / "other.ini";
-    writeSettings("[inifilepath]\r\npath=" + other.string() + "\r\ninideb=1\r\n");
-    writeFile(other, "[ppos]\r\nmp=1\r\n");
-    load().Unload();
-    EXPECT_TRUE(messages.empty());
-
-    writeFile(other, "[inifilepath]\r\ninideb=1\r\n");
-    forgetSettings();
-    load().Unload();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(Zpm.INI_Name, other.string());
-    EXPECT_EQ(messages[0].prompt, expected);  // still names the default settings file
-
-    messages.clear();
-    writeSettings("[inifilepath]\r\ninideb=1\r\n");
-    load().Unload();
-    EXPECT_EQ(messages.size(), 1u);
+    struct Case {
+        const char *commandLine, *settings, *other;
+        bool shown;
+    };
+    const std::string redirect = "[inifilepath]\r\npath=" + other.string() + "\r\n";
+    const Case cases[] = {{"/d", "", "", false},
+                          {"/D", "", "", true},
+                          {"", "[inifilepath]\r\ninideb=1\r\n", "", true},
+                          {"", "inideb=1\r\n", "[ppos]\r\nmp=1\r\n", false},  // the redirect's target decides
+                          {"", "", "[inifilepath]\r\ninideb=1\r\n", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.commandLine + std::string(c.settings) + c.other);
+        const bool redirected = *c.other;
+        writeFile(other, c.other);
+        writeSettings((redirected ? redirect : "") + c.settings);
+        frmTest::links.CommandLine = c.commandLine;
+        messages.clear();
+        load().Unload();
+        ASSERT_EQ(messages.size(), c.shown ? 1u : 0u);
+        if (!c.shown) continue;
+        EXPECT_EQ(messages[0].title, "INFO");
+        EXPECT_EQ(messages[0].buttons, forms::vbInformation | forms::vbOKOnly);
+        // Always the default settings file, also under a redirect.
+        EXPECT_EQ(messages[0].prompt, "SystemDir = " + windir.string() + "\r\nApplDataDir (EnvLocal) = /local/app\r\n" +
+                                          "ApplDataDir (EnvUser) = " + appdata.string() + "\r\nApplDataDir (PGM) = " +
+                                          dataFolder.string() + "\r\nINI_Name = " + ini.string() +
+                                          "\r\nSystemSound = " + (dataFolder / "eep.wav").string() + "\r\n");
+    }
 }
 
 // The program must end at once, so the answer Yes runs in a child process;
@@ -281,7 +220,6 @@ TEST(frmTestPanic, YesEndsTheProgramAtOnceAndSavesNothing) {
         writeFile(ini, "[ppos]\r\nyp=300\r\nxp=450\r\nmp=4\r\n");
     }
     const std::string before = readFile(ini);
-
     EXPECT_EXIT(
         {
             forms::startRuntime();
@@ -299,14 +237,3 @@ TEST(frmTestPanic, YesEndsTheProgramAtOnceAndSavesNothing) {
 }
 
 }  // namespace
-
-TEST_F(frmTestLifeCycle, KeysOtherThanEscapeChangeNothing) {
-    frmTest& form = load();
-    const QRegion mask = windowMask();
-    pressKey(Qt::Key_A, "a");
-    pressKey(Qt::Key_Return, "\r");
-    EXPECT_FALSE(Zpm.bPanic);
-    EXPECT_EQ(form.Caption(), "Zirpomat");
-    EXPECT_EQ(form.WindowState(), forms::vbNormal);
-    EXPECT_EQ(windowMask(), mask);
-}

@@ -134,8 +134,8 @@ TEST_F(TitleBar, HelpSoundListAndCloseSpots) {
     clickOn(form->LblClose);
     EXPECT_FALSE(form->Loaded());
     EXPECT_FALSE(list().Loaded());
-    EXPECT_EQ(saved("xp"), "4500");
-    EXPECT_EQ(saved("yp"), "3000");
+    EXPECT_EQ(onDisk("ppos", "xp"), "4500");
+    EXPECT_EQ(onDisk("ppos", "yp"), "3000");
 }
 
 }  // namespace

@@ -1,0 +1,304 @@
+// The status tick on the recording window, one tick at a time: the time and
+// title displays, scrolling, the playlist's advance, blinking; also the time
+// texts and the picture a released button keeps.
+#include <cmath>
+#include <limits>
+#include <regex>
+#include <tuple>
+
+#include "core_test_support.h"
+
+namespace {
+
+using namespace sbtest;
+using P = ButtonPicture;
+
+constexpr long Paused = media::kPaused, Playing = media::kPlaying;
+
+TEST(FormatSeconds, WholeSecondsAsHoursMinutesAndSeconds) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, const char*> table[] = {
+        {-5, "00:00:00"},     {0, "00:00:00"},      {0.99, "00:00:00"},    {1, "00:00:01"},
+        {59.999, "00:00:59"}, {125.9, "00:02:05"},  {3725, "01:02:05"},    {86399, "23:59:59"},
+        {86400, "24:00:00"},  {89999, "24:59:59"},  {89999.9, "24:59:59"}, {90000, "24:59:59"},
+        {1e300, "24:59:59"},  {inf, "24:59:59"},    {-inf, "00:00:00"},    {std::nan(""), "00:00:00"},
+    };
+    for (const auto& [seconds, text] : table) EXPECT_EQ(FormatSeconds(seconds), text) << seconds;
+}
+
+// The remaining and the whole time of the 30-second test sound.
+bool isPlayingTime(const std::string& text) {
+    return std::regex_match(text, std::regex("00:00:(29|30) - 00:00:30"));
+}
+// The date and time as the tick writes it while nothing plays.
+bool isDateTime(const std::string& text) {
+    return text.find(" - ") != std::string::npos && !std::regex_search(text, std::regex("\\(|00:00:30$"));
+}
+
+// The title, three blanks and the title again in a buffer of 256 characters,
+// and what the title display shows of it at a scroll position.
+std::string buffer(const std::string& title) {
+    std::string text = title + "   " + title;
+    text.resize(256, ' ');
+    return text;
+}
+std::string visible(const std::string& title, std::size_t position) {
+    return position > 256 ? "" : buffer(title).substr(position - 1, title.size());
+}
+
+class TickTest : public CoreTest {
+protected:
+    fs::path folder = temp.path() / "party";
+
+    // Button 1 holds a sound, button 5 a list of these entries.
+    void start(const std::vector<std::string>& entries = {"first.wav", "Second_One.wav", "third.wav"}) {
+        fs::create_directories(folder);
+        std::string list = folder.string() + "/";
+        for (const std::string& entry : entries) list += "," + entry;
+        load("[snds]\r\ns1=" + sound("Long_One.wav") + "\r\ns5=PlayList_5\r\n[lsts]\r\ns5=" + list + "\r\n");
+        for (const std::string& entry : entries)
+            if (entry.ends_with(".wav")) writeSilentWav(folder / entry, 30000);
+        Zpm.iMaschineMode = 1;
+    }
+};
+
+// What a display shows after a tick.
+enum Shown { Kept, PlayingTime, DateTime, Other };
+Shown kind(const std::string& text) {
+    return text == "kept" ? Kept : isPlayingTime(text) ? PlayingTime : isDateTime(text) ? DateTime : Other;
+}
+
+TEST_F(TickTest, TimeTitleAndCaptionByPlayerStateModeAndWindowState) {
+    enum Scene { Idle, Play, Pause, Stop };
+    struct Row {
+        const char* what;
+        Scene scene;
+        std::int16_t mode;
+        bool minimised, panic;
+        Shown time;
+        const char* title;  // nullptr: kept
+        Shown caption;
+    };
+    const Row rows[] = {
+        {"before the first press", Idle, 1, false, false, DateTime, "", Kept},
+        {"playing", Play, 1, false, false, PlayingTime, "Long One", Kept},
+        {"playing, small", Play, 3, false, false, PlayingTime, nullptr, Kept},
+        {"playing, folded", Play, 2, false, false, PlayingTime, nullptr, Kept},
+        {"paused", Pause, 1, false, false, DateTime, "", Kept},
+        {"stopped, small", Stop, 3, false, false, DateTime, "", Kept},
+        {"minimised, playing", Play, 1, true, false, Kept, nullptr, PlayingTime},
+        {"minimised, stopped", Stop, 1, true, false, Kept, nullptr, DateTime},
+        {"minimised, disguised", Play, 1, true, true, PlayingTime, "Long One", Kept},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        restart("[snds]\r\ns1=" + sound("Long_One.wav") + "\r\n");
+        if (row.scene != Idle) click(1);
+        if (row.scene == Pause) click(1, 1, 6);
+        if (row.scene == Stop) click(1);
+        window->buttons[1] = {"Long One", "", P::TalkOver, 0};  // to see what the tick changes
+        Zpm.iMaschineMode = row.mode;
+        Zpm.iMarqueePos = 5;
+        window->minimised = row.minimised;
+        Zpm.bPanic = row.panic;
+        window->time = window->title = window->caption = "kept";
+        StatusTick();
+        EXPECT_EQ(kind(window->time), row.time) << window->time;
+        EXPECT_EQ(window->title, row.title ? row.title : "kept");
+        EXPECT_EQ(kind(window->caption), row.caption) << window->caption;
+        // Only a short title sets the scroll to 1; only the minimised idle tick resets it.
+        EXPECT_EQ(Zpm.iMarqueePos, row.title && *row.title ? 1 : row.caption == DateTime ? 0 : 5);
+        EXPECT_EQ(picture(1), row.scene == Stop ? P::Ready : row.scene == Pause ? P::OnAir : P::TalkOver);
+        EXPECT_EQ(window->buttons[1].refreshes, row.scene == Idle ? 0 : 1);
+    }
+}
+
+// Up to 70 characters a title stands still in the middle; a longer one
+// scrolls one position a tick, also beyond the buffer, never splitting a
+// character.
+TEST_F(TickTest, ShortTitlesStandStillAndLongOnesScroll) {
+    start();
+    click(1);
+    for (const std::string& title : {std::string(), std::string(70, 'x')}) {
+        Zpm.sNowTitle = title;
+        StatusTick();
+        EXPECT_EQ(window->title, title);
+        EXPECT_TRUE(window->titleCentred);
+        EXPECT_EQ(Zpm.sMarquee, title + std::string(256 - title.size(), ' '));
+    }
+    for (std::size_t length : {71u, 128u, 129u, 257u, 300u}) {
+        std::string title;
+        for (std::size_t i = 0; i < length; ++i) title += static_cast<char>('A' + i % 26);
+        Zpm.sNowTitle = title;  // the position goes on from where it stood
+        for (std::size_t position = 2; position <= length + 1; ++position) {
+            StatusTick();
+            ASSERT_EQ(window->title, visible(title, position > length ? 1 : position)) << length << " " << position;
+            EXPECT_FALSE(window->titleCentred);
+        }
+        EXPECT_EQ(Zpm.sMarquee, buffer(title));
+    }
+    // A long title shorter than the position reached starts from its beginning.
+    Zpm.sNowTitle = std::string(100, 'h');
+    for (int i = 0; i < 89; ++i) StatusTick();
+    ASSERT_EQ(window->title, visible(Zpm.sNowTitle, 90));
+    Zpm.sNowTitle = std::string(75, 's');
+    StatusTick();
+    EXPECT_EQ(window->title, Zpm.sNowTitle);
+
+    std::string umlauts;
+    for (int i = 0; i < 90; ++i) umlauts += i % 3 ? "\xC3\xA4" : "o";
+    Zpm.sNowTitle = umlauts;
+    for (std::size_t i = 0; i < umlauts.size() + 2; ++i) {
+        StatusTick();
+        const std::string& shown = window->title;
+        ASSERT_FALSE(!shown.empty() && (static_cast<unsigned char>(shown.front()) & 0xC0) == 0x80) << i;
+        ASSERT_FALSE(!shown.empty() && static_cast<unsigned char>(shown.back()) == 0xC3) << i;
+        ASSERT_LE(shown.size(), umlauts.size());
+    }
+}
+
+// A paused button blinks once a tick; a stopped one comes to rest.
+TEST_F(TickTest, PausedButtonsBlinkAndComeToRest) {
+    struct Row {
+        int index;
+        P off, rest;
+    };
+    start();
+    for (const Row& row : {Row{1, P::Ready, P::Ready}, Row{40, P::Ready, P::Empty}, Row{105, P::ListOnAir, P::ListOnAir}}) {
+        SCOPED_TRACE(row.index);
+        click(row.index);
+        click(row.index, 1, 6);
+        ASSERT_EQ(player().PlayState(), Paused);
+        const bool phase = Zpm.bBlinkOn;  // the phase carries over from blink to blink
+        for (int i = 0; i < 4; ++i) {
+            const int refreshes = window->buttons[row.index].refreshes;
+            StatusTick();
+            EXPECT_EQ(picture(row.index), (i % 2 == 0) != phase ? P::OnAir : row.off) << i;
+            EXPECT_EQ(window->buttons[row.index].refreshes, refreshes + 1);
+            EXPECT_TRUE(isDateTime(window->time)) << window->time;  // no playlist position
+        }
+        player().Stop();
+        if (row.index == 105) {
+            Zpm.bPlaylistOn = false;
+            continue;
+        }
+        StatusTick();
+        EXPECT_EQ(picture(row.index), row.rest);
+    }
+    // A sound that cannot be played counts as ended.
+    writeFile(sounds / "broken.wav", "no sound");
+    mdINIBas::SetIniValue("snds", "s2", (sounds / "broken.wav").string(), Zpm.INI_Name);
+    LoadSettings();
+    press(2);
+    ASSERT_EQ(player().PlayState(), media::kClosed);
+    StatusTick();
+    EXPECT_EQ(picture(2), P::Ready);
+}
+
+TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAroundWithinTheList) {
+    start();
+    click(5);
+    ASSERT_TRUE(Zpm.bPlaylistOn);
+    StatusTick();
+    EXPECT_TRUE(std::regex_match(window->time, std::regex("00:00:(29|30) - 00:00:30  \\(1/3\\)"))) << window->time;
+    EXPECT_EQ(window->title, "first");
+    EXPECT_EQ(picture(5), P::ListOnAir);
+
+    const std::tuple<int, const char*, const char*> turns[] = {
+        {2, "Second_One.wav", "Second One"}, {3, "third.wav", "third"}, {1, "first.wav", "first"}};
+    for (const auto& [entry, file, title] : turns) {
+        SCOPED_TRACE(entry);
+        player().Stop();
+        Zpm.iMarqueePos = 9;
+        StatusTick();
+        EXPECT_EQ(Zpm.iPlIdx, entry);
+        EXPECT_EQ(player().FileName(), (folder / file).string());
+        EXPECT_EQ(player().PlayState(), Playing);
+        EXPECT_EQ(Zpm.sNowTitle, title);
+        EXPECT_EQ(Zpm.iMarqueePos, 0);
+        EXPECT_TRUE(isDateTime(window->time.substr(0, window->time.size() - 7)));
+        EXPECT_TRUE(window->time.ends_with("  (" + std::to_string(entry) + "/3)")) << window->time;
+        EXPECT_TRUE(Zpm.bPlaylistOn);
+    }
+
+    // Outside the large open machine the title is left alone.
+    for (std::int16_t mode : {2, 3, 4}) {
+        Zpm.iMaschineMode = mode;
+        Zpm.sNowTitle = "kept";
+        player().Stop();
+        StatusTick();
+        EXPECT_EQ(Zpm.iPlIdx, mode == 4 ? 1 : mode);
+        EXPECT_EQ(Zpm.sNowTitle, "kept");
+    }
+
+    // A position outside the list, as after a shorter list replaced a longer
+    // one, starts it again; positions beyond 16 bits go on counting.
+    Zpm.iPlIdx = 40;
+    player().Stop();
+    StatusTick();
+    EXPECT_EQ(Zpm.iPlIdx, 1);
+    EXPECT_EQ(player().FileName(), (folder / "first.wav").string());
+    Zpm.aPlaylist.assign(40001, "e.wav");
+    Zpm.aPlaylist[32768] = "32768.wav";
+    Zpm.iPlIdx = 32767;
+    player().Stop();
+    StatusTick();
+    EXPECT_EQ(Zpm.iPlIdx, 32768);
+    EXPECT_EQ(player().FileName(), "e.wav32768.wav");
+    Zpm.aPlaylist = {folder.string() + "/"};  // no entry: the playlist ends
+    player().Stop();
+    StatusTick();
+    EXPECT_FALSE(Zpm.bPlaylistOn);
+    EXPECT_NE(player().PlayState(), Playing);
+}
+
+TEST_F(TickTest, EntriesThatCannotBePlayedArePassedOverATickEach) {
+    start({"missing.wav.gone", "empty.wav.gone", "good.wav"});
+    writeFile(folder / "empty.wav.gone", "");
+    click(5);
+    EXPECT_EQ(player().PlayState(), media::kClosed);
+    for (int entry : {2, 3, 3}) {
+        StatusTick();
+        EXPECT_EQ(Zpm.iPlIdx, entry);
+    }
+    EXPECT_EQ(player().PlayState(), Playing);
+}
+
+// The first matching rule sets one picture, on the released button or, for a
+// playing playlist, on the current one. Only the button whose sound plays
+// shows it on air.
+TEST_F(TickTest, ReleasedButtonsKeepThePictureOfTheirState) {
+    enum Scene { Idle, Play, Pause };
+    struct Row {
+        Scene scene;
+        int index, shift;
+        bool marked, playlistOn;
+        int shownOn;
+        P shown;
+    };
+    const Row rows[] = {
+        {Idle, 2, 0, false, false, 2, P::Ready},   {Idle, 40, 0, false, false, 40, P::Empty},
+        {Idle, 2, 0, true, false, 2, P::Error},    {Play, 40, 1, false, false, 40, P::Empty},
+        {Play, 2, 0, false, false, 2, P::Ready},   {Play, 2, 0, true, false, 2, P::Error},
+        {Play, 2, 2, true, false, 2, P::Error},    {Play, 2, 2, false, false, 2, P::Ready},
+        {Play, 1, 0, false, false, 1, P::OnAir},   {Play, 1, 4, true, false, 1, P::Error},
+        {Play, 2, 0, false, true, 1, P::ListOnAir}, {Play, 2, 4, false, true, 1, P::ListOnAir},
+        {Pause, 2, 0, false, false, 2, P::Ready},  {Pause, 40, 0, false, false, 40, P::Empty},
+        {Pause, 2, 6, true, false, 2, P::Error},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.scene) + " " + std::to_string(row.index) + " " + std::to_string(row.shift));
+        restart("[snds]\r\ns1=" + sound("Long_One.wav") + "\r\ns2=" + sound("Long_One.wav") + "\r\n");
+        if (row.scene != Idle) click(1);
+        if (row.scene == Pause) click(1, 1, 6);
+        window->SetButtonTag(row.index, row.marked ? "Lerror" : "");
+        Zpm.bPlaylistOn = row.playlistOn;
+        window->buttons[1].picture.reset();
+        window->buttons[row.index].picture.reset();
+        ShowReleasedButton(row.index, row.shift);
+        EXPECT_EQ(picture(row.shownOn), row.shown);
+        EXPECT_EQ(picture(row.index), row.shownOn == row.index ? std::optional(row.shown) : std::nullopt);
+    }
+}
+
+}  // namespace
