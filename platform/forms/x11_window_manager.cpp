@@ -1,0 +1,146 @@
+#include "x11_window_manager.h"
+
+#include <xcb/xcb.h>
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QWidget>
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace forms::x11 {
+namespace {
+
+constexpr std::uint32_t kStateRemove = 0;
+constexpr std::uint32_t kStateAdd = 1;
+constexpr std::uint32_t kMoveWithPointer = 8;
+constexpr std::uint32_t kFromApplication = 1;
+
+template <class Reply>
+using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <class Reply>
+Owned<Reply> owned(Reply* reply) {
+    return Owned<Reply>(reply, &std::free);
+}
+
+// The connection Qt uses and the root window of one window on it.
+struct Display {
+    xcb_connection_t* connection = nullptr;
+    xcb_window_t window = 0;
+    xcb_window_t root = 0;
+
+    xcb_atom_t atom(std::string_view name) const {
+        auto reply = owned(xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    // A property made of 32-bit items (atoms or windows).
+    std::vector<std::uint32_t> property(xcb_window_t of, xcb_atom_t name, xcb_atom_t type) const {
+        auto reply = owned(xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, of, name, type, 0, 1024), nullptr));
+        if (!reply || reply->format != 32 || reply->type != type) return {};
+        const auto* items = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+        return {items, items + xcb_get_property_value_length(reply.get()) / 4};
+    }
+
+    // A window manager that follows the extended hints names a window of its
+    // own on the root window, and that window names itself.
+    bool managed() const {
+        const xcb_atom_t check = atom("_NET_SUPPORTING_WM_CHECK");
+        const auto named = property(root, check, XCB_ATOM_WINDOW);
+        return named.size() == 1 && property(named[0], check, XCB_ATOM_WINDOW) == named;
+    }
+
+    bool supports(xcb_atom_t hint) const {
+        const auto supported = property(root, atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
+        return std::ranges::find(supported, hint) != supported.end();
+    }
+
+    void sendToManager(xcb_atom_t type, std::array<std::uint32_t, 5> data) const {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = type;
+        std::ranges::copy(data, message.data.data32);
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(connection);
+    }
+};
+
+// The X display of a window that has its native window, when a window
+// manager runs there.
+std::optional<Display> managedDisplay(const QWidget& window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return std::nullopt;
+    const auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    const auto id = static_cast<xcb_window_t>(window.internalWinId());
+    if (!native || !native->connection() || id == 0) return std::nullopt;
+    Display display{native->connection(), id, 0};
+    auto geometry = owned(xcb_get_geometry_reply(display.connection, xcb_get_geometry(display.connection, id), nullptr));
+    if (!geometry) return std::nullopt;
+    display.root = geometry->root;
+    if (!display.managed()) return std::nullopt;
+    return display;
+}
+
+// A hidden window carries its wanted states itself; the window manager
+// takes them in when the window is shown.
+void writeState(const Display& display, xcb_atom_t state, bool on) {
+    const xcb_atom_t name = display.atom("_NET_WM_STATE");
+    std::vector<std::uint32_t> states = display.property(display.window, name, XCB_ATOM_ATOM);
+    std::erase(states, state);
+    if (on) states.push_back(state);
+    xcb_change_property(display.connection, XCB_PROP_MODE_REPLACE, display.window, name, XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(states.size()), states.data());
+    xcb_flush(display.connection);
+}
+
+std::uint32_t buttonNumber(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::RightButton: return XCB_BUTTON_INDEX_3;
+        case Qt::MiddleButton: return XCB_BUTTON_INDEX_2;
+        default: return XCB_BUTTON_INDEX_1;
+    }
+}
+
+}  // namespace
+
+bool setAbove(QWidget& window, bool above) {
+    const auto display = managedDisplay(window);
+    if (!display) return false;
+    const xcb_atom_t state = display->atom("_NET_WM_STATE_ABOVE");
+    if (window.isHidden()) {
+        writeState(*display, state, above);
+    } else {
+        display->sendToManager(display->atom("_NET_WM_STATE"), {above ? kStateAdd : kStateRemove, state, 0,
+                                                                kFromApplication, 0});
+    }
+    return true;
+}
+
+void markAboveBeforeShowing(QWidget& window) {
+    if (const auto display = managedDisplay(window)) writeState(*display, display->atom("_NET_WM_STATE_ABOVE"), true);
+}
+
+bool startMove(QWidget& window, Qt::MouseButton button) {
+    const auto display = managedDisplay(window);
+    if (!display) return false;
+    const xcb_atom_t moveResize = display->atom("_NET_WM_MOVERESIZE");
+    if (!display->supports(moveResize)) return false;
+    // The press that led here holds the pointer; the manager needs it.
+    xcb_ungrab_pointer(display->connection, XCB_CURRENT_TIME);
+    const QPoint at = QCursor::pos();
+    display->sendToManager(moveResize, {static_cast<std::uint32_t>(at.x()), static_cast<std::uint32_t>(at.y()),
+                                        kMoveWithPointer, buttonNumber(button), kFromApplication});
+    return true;
+}
+
+}  // namespace forms::x11

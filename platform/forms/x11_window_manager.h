@@ -1,0 +1,28 @@
+// What the runtime asks of an X11 window manager directly, through the
+// extended window manager hints: the "above" state and the manager's own
+// move of a window. Qt's window flags would re-create, hide and move a shown
+// window, and Qt's own move always names the left button. Part of the
+// runtime's Qt side; every call is false where Qt does not run on X11, where
+// the window has no native window yet, or where no window manager runs.
+#pragma once
+
+#include <Qt>
+
+class QWidget;
+
+namespace forms::x11 {
+
+// Puts the window into or out of the "above" state: a shown window through
+// the window manager, a hidden one by the hint the manager reads when it is
+// shown.
+bool setAbove(QWidget& window, bool above);
+
+// A window manager forgets the states of a hidden window: a window that is
+// to stay above says so again just before it is shown.
+void markAboveBeforeShowing(QWidget& window);
+
+// Lets the window manager move the window with the mouse until `button` is
+// let go.
+bool startMove(QWidget& window, Qt::MouseButton button);
+
+}  // namespace forms::x11
