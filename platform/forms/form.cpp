@@ -56,9 +56,7 @@ protected:
     // The second press of a double-click raises the double-click alone.
     void mouseDoubleClickEvent(QMouseEvent*) override { m_form.doubleClicked(); }
     void resizeEvent(QResizeEvent*) override { m_form.resized(); }
-    void showEvent(QShowEvent*) override {
-        if (m_form.above) x11::markAboveBeforeShowing(*this);
-    }
+    void showEvent(QShowEvent*) override { x11::beforeShowing(*this, m_form.above); }
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
         if (event->type() == QEvent::WindowStateChange) m_form.resized();

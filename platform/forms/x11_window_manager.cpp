@@ -76,9 +76,8 @@ struct Display {
     }
 };
 
-// The X display of a window that has its native window, when a window
-// manager runs there.
-std::optional<Display> managedDisplay(const QWidget& window) {
+// The X display of a window that has its native window.
+std::optional<Display> displayOf(const QWidget& window) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return std::nullopt;
     const auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     const auto id = static_cast<xcb_window_t>(window.internalWinId());
@@ -87,8 +86,28 @@ std::optional<Display> managedDisplay(const QWidget& window) {
     auto geometry = owned(xcb_get_geometry_reply(display.connection, xcb_get_geometry(display.connection, id), nullptr));
     if (!geometry) return std::nullopt;
     display.root = geometry->root;
-    if (!display.managed()) return std::nullopt;
     return display;
+}
+
+// The same, when a window manager runs there.
+std::optional<Display> managedDisplay(const QWidget& window) {
+    auto display = displayOf(window);
+    if (!display || !display->managed()) return std::nullopt;
+    return display;
+}
+
+// The state a window asks for when it is mapped (the initial state of its
+// window manager hints): normal.
+void writeInitialStateNormal(const Display& display) {
+    constexpr std::uint32_t kStateHint = 1u << 1;
+    constexpr std::uint32_t kNormalState = 1;
+    constexpr std::size_t kHintFields = 9;
+    std::vector<std::uint32_t> hints = display.property(display.window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS);
+    hints.resize(kHintFields, 0);
+    hints[0] |= kStateHint;
+    hints[2] = kNormalState;
+    xcb_change_property(display.connection, XCB_PROP_MODE_REPLACE, display.window, XCB_ATOM_WM_HINTS,
+                        XCB_ATOM_WM_HINTS, 32, kHintFields, hints.data());
 }
 
 // A hidden window carries its wanted states itself; the window manager
@@ -126,8 +145,12 @@ bool setAbove(QWidget& window, bool above) {
     return true;
 }
 
-void markAboveBeforeShowing(QWidget& window) {
-    if (const auto display = managedDisplay(window)) writeState(*display, display->atom("_NET_WM_STATE_ABOVE"), true);
+void beforeShowing(QWidget& window, bool above) {
+    const auto display = displayOf(window);
+    if (!display) return;
+    if (!window.isMinimized()) writeInitialStateNormal(*display);
+    if (above && display->managed()) writeState(*display, display->atom("_NET_WM_STATE_ABOVE"), true);
+    xcb_flush(display->connection);
 }
 
 bool startMove(QWidget& window, Qt::MouseButton button) {

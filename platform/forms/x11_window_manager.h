@@ -17,9 +17,11 @@ namespace forms::x11 {
 // shown.
 bool setAbove(QWidget& window, bool above);
 
-// A window manager forgets the states of a hidden window: a window that is
-// to stay above says so again just before it is shown.
-void markAboveBeforeShowing(QWidget& window);
+// Just before a window is mapped: a window that Qt holds normal asks to be
+// shown normal (after the window manager restored a minimised window, its
+// hints would still ask for minimised), and a window that is to stay above
+// says so again (a window manager forgets the states of a hidden window).
+void beforeShowing(QWidget& window, bool above);
 
 // Lets the window manager move the window with the mouse until `button` is
 // let go.
