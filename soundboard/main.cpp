@@ -9,6 +9,10 @@
 
 namespace {
 
+constexpr const char* kNoDisplayHint =
+    "zirpomat needs a graphical display and cannot reach one (DISPLAY names none that answers, and no Wayland display is set); "
+    "to run it without one, start it under a virtual X server: xvfb-run -a ./scripts/run.sh";
+
 std::string joinedArguments(int argc, char** argv) {
     std::string line;
     for (int i = 1; i < argc; ++i) {
@@ -22,13 +26,11 @@ std::string joinedArguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (!forms::chooseDisplay()) {
-        std::fputs("zirpomat needs a graphical display and cannot reach one (DISPLAY names none that answers, and no Wayland display is set); "
-                   "to run it without one, start it under a virtual X server: xvfb-run -a ./scripts/run.sh\n",
-                   stderr);
+        std::fprintf(stderr, "%s\n", kNoDisplayHint);
         return 1;
     }
     frmTest::CommandLine = joinedArguments(argc, argv);
-    forms::startRuntime();
+    forms::startRuntimeOrExit(kNoDisplayHint);
     mdINIBas::SetEventPump(forms::DoEvents);
     frmTest::instance().Show();
     return forms::Run();
