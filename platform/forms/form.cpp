@@ -56,7 +56,7 @@ protected:
     // The second press of a double-click raises the double-click alone.
     void mouseDoubleClickEvent(QMouseEvent*) override { m_form.doubleClicked(); }
     void resizeEvent(QResizeEvent*) override { m_form.resized(); }
-    void showEvent(QShowEvent*) override { x11::beforeShowing(*this, m_form.above); }
+    void showEvent(QShowEvent*) override { x11::beforeShowing(*this); }
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
         if (event->type() == QEvent::WindowStateChange) m_form.resized();
@@ -91,7 +91,6 @@ void Form::Impl::makeWindow() {
     window = new FormWidget(*this);
     backColor = systemColor(15);
     keyPreview = false;
-    above = false;
     showInTaskbar = true;
     picture = {};
 }

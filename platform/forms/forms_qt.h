@@ -52,7 +52,6 @@ struct Form::Impl {
     bool loaded = false;
     bool stale = false;  // unloaded: the next load starts afresh
     bool keyPreview = false;
-    bool above = false;  // asked to stay above other windows
     // The position last set in twips and the pixel position it gave: while
     // the window stays there, the twips are reported back unrounded.
     QPointF placedTwips;

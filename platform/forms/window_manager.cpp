@@ -68,14 +68,10 @@ bool startWindowSystemMove(QWidget& window, Qt::MouseButton button) {
 }  // namespace
 
 bool SetWindowPos(gdi::WindowHandle handle, std::intptr_t insertAfter, int x, int y, int cx, int cy, unsigned flags) {
-    Form* form = formFromHandle(handle);
-    QWidget* window = form ? widgetOf(*form) : nullptr;
+    QWidget* window = windowOf(handle);
     if (!window) return false;
-    if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
-        const bool above = insertAfter == HWND_TOPMOST;
-        if (!x11::setAbove(*window, above)) return false;
-        form->impl().above = above;
-    }
+    const bool stacking = insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST;
+    if (stacking && !x11::setAbove(*window, insertAfter == HWND_TOPMOST)) return false;
     if (!(flags & SWP_NOMOVE)) window->move(x, y);
     if (!(flags & SWP_NOSIZE)) window->resize(cx, cy);
     return true;

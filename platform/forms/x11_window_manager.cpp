@@ -2,6 +2,8 @@
 
 #include <xcb/xcb.h>
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QWidget>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -76,17 +79,21 @@ struct Display {
     }
 };
 
-// The X display of a window that has its native window.
-std::optional<Display> displayOf(const QWidget& window) {
+// Qt's X display with one native window on it.
+std::optional<Display> nativeDisplay(xcb_window_t id) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return std::nullopt;
     const auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    const auto id = static_cast<xcb_window_t>(window.internalWinId());
     if (!native || !native->connection() || id == 0) return std::nullopt;
     Display display{native->connection(), id, 0};
     auto geometry = owned(xcb_get_geometry_reply(display.connection, xcb_get_geometry(display.connection, id), nullptr));
     if (!geometry) return std::nullopt;
     display.root = geometry->root;
     return display;
+}
+
+// The X display of a window that has its native window.
+std::optional<Display> displayOf(const QWidget& window) {
+    return nativeDisplay(static_cast<xcb_window_t>(window.internalWinId()));
 }
 
 // The same, when a window manager runs there.
@@ -130,6 +137,46 @@ std::uint32_t buttonNumber(Qt::MouseButton button) {
     }
 }
 
+// A window manager forgets the states of a window that is hidden, and may
+// do so only after the window was shown again. Each time the manager takes
+// a window in (it gives the window its WM_STATE), a window that is to stay
+// above asks for that state again.
+class KeepAbove : public QAbstractNativeEventFilter {
+public:
+    static KeepAbove& instance() {
+        static KeepAbove* filter = [] {
+            auto* made = new KeepAbove;  // lives as long as the application
+            QCoreApplication::instance()->installNativeEventFilter(made);
+            return made;
+        }();
+        return *filter;
+    }
+
+    void want(xcb_window_t window, bool above) {
+        if (above) {
+            m_windows.insert(window);
+        } else {
+            m_windows.erase(window);
+        }
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
+        const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
+        if (change->state != XCB_PROPERTY_NEW_VALUE || !m_windows.contains(change->window)) return false;
+        if (const auto display = nativeDisplay(change->window); display && change->atom == display->atom("WM_STATE")) {
+            display->sendToManager(display->atom("_NET_WM_STATE"),
+                                   {kStateAdd, display->atom("_NET_WM_STATE_ABOVE"), 0, kFromApplication, 0});
+        }
+        return false;
+    }
+
+private:
+    std::set<xcb_window_t> m_windows;
+};
+
 }  // namespace
 
 bool setAbove(QWidget& window, bool above) {
@@ -142,14 +189,14 @@ bool setAbove(QWidget& window, bool above) {
         display->sendToManager(display->atom("_NET_WM_STATE"), {above ? kStateAdd : kStateRemove, state, 0,
                                                                 kFromApplication, 0});
     }
+    KeepAbove::instance().want(display->window, above);
     return true;
 }
 
-void beforeShowing(QWidget& window, bool above) {
+void beforeShowing(QWidget& window) {
     const auto display = displayOf(window);
-    if (!display) return;
-    if (!window.isMinimized()) writeInitialStateNormal(*display);
-    if (above && display->managed()) writeState(*display, display->atom("_NET_WM_STATE_ABOVE"), true);
+    if (!display || window.isMinimized()) return;
+    writeInitialStateNormal(*display);
     xcb_flush(display->connection);
 }
 

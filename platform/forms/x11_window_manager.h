@@ -14,14 +14,14 @@ namespace forms::x11 {
 
 // Puts the window into or out of the "above" state: a shown window through
 // the window manager, a hidden one by the hint the manager reads when it is
-// shown.
+// shown. The state is asked for again whenever the window manager takes the
+// window in anew (it forgets it when the window is hidden).
 bool setAbove(QWidget& window, bool above);
 
 // Just before a window is mapped: a window that Qt holds normal asks to be
 // shown normal (after the window manager restored a minimised window, its
-// hints would still ask for minimised), and a window that is to stay above
-// says so again (a window manager forgets the states of a hidden window).
-void beforeShowing(QWidget& window, bool above);
+// hints would still ask for minimised).
+void beforeShowing(QWidget& window);
 
 // Lets the window manager move the window with the mouse until `button` is
 // let go.

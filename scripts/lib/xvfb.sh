@@ -73,10 +73,18 @@ stop_program() {
   pid=""
 }
 
-# Waits up to a minute for the program's main window to show and prints its
-# window id; fails when none shows.
+# Waits up to a minute for a window whose name matches the pattern (by
+# default the program's main window) to show and prints its window id;
+# fails when none shows. Asks again and again, since a busy X server now and
+# then refuses one connection.
 wait_for_window() {
-  local ids
-  ids=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$') || return 1
-  echo "${ids%%$'\n'*}"
+  local pattern=${1:-'^Zirpomat$'} ids
+  for _ in $(seq 600); do
+    ids=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null) && [ -n "$ids" ] && {
+      echo "${ids%%$'\n'*}"
+      return 0
+    }
+    sleep 0.1
+  done
+  return 1
 }

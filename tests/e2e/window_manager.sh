@@ -44,9 +44,9 @@ done
 [ "$(xprop -id "$window" WM_STATE | sed -n 's/.*window state: *//p')" = Iconic ] || fail "Esc does not minimise the machine"
 # Restored from outside, as a task bar does; the program asks whether to end.
 xdotool windowactivate "$window"
-box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Rechner$' | head -n 1) || true
+box=$(wait_for_window '^Rechner$') || true
 if [ -z "$box" ]; then
-  fail "no question after the restore"
+  fail "no question after the restore: the machine is \"$(xdotool getwindowname "$window")\", $(xprop -id "$window" WM_STATE | tr -s '\n\t' '  ')"
 else
   xdotool windowactivate --sync "$box"
   xdotool key Escape # No
