@@ -6,6 +6,7 @@
 #include "forms.h"
 #include "frmTest.h"
 #include "mdINIBas.h"
+#include "media_player.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ std::string joinedArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    media::initialiseInBackground();
     if (!forms::chooseDisplay()) {
         std::fprintf(stderr, "%s\n", kNoDisplayHint);
         return 1;
