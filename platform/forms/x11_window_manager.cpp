@@ -152,11 +152,12 @@ public:
         return *filter;
     }
 
-    void want(xcb_window_t window, bool above) {
+    void want(const Display& display, bool above) {
+        m_wmState = display.atom("WM_STATE");
         if (above) {
-            m_windows.insert(window);
+            m_windows.insert(display.window);
         } else {
-            m_windows.erase(window);
+            m_windows.erase(display.window);
         }
     }
 
@@ -165,8 +166,9 @@ public:
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
         const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
-        if (change->state != XCB_PROPERTY_NEW_VALUE || !m_windows.contains(change->window)) return false;
-        if (const auto display = nativeDisplay(change->window); display && change->atom == display->atom("WM_STATE")) {
+        if (change->atom != m_wmState || change->state != XCB_PROPERTY_NEW_VALUE) return false;
+        if (!m_windows.contains(change->window)) return false;
+        if (const auto display = nativeDisplay(change->window)) {
             display->sendToManager(display->atom("_NET_WM_STATE"),
                                    {kStateAdd, display->atom("_NET_WM_STATE_ABOVE"), 0, kFromApplication, 0});
         }
@@ -174,6 +176,7 @@ public:
     }
 
 private:
+    xcb_atom_t m_wmState = XCB_ATOM_NONE;
     std::set<xcb_window_t> m_windows;
 };
 
@@ -189,7 +192,7 @@ bool setAbove(QWidget& window, bool above) {
         display->sendToManager(display->atom("_NET_WM_STATE"), {above ? kStateAdd : kStateRemove, state, 0,
                                                                 kFromApplication, 0});
     }
-    KeepAbove::instance().want(display->window, above);
+    KeepAbove::instance().want(*display, above);
     return true;
 }
 
