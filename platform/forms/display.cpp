@@ -1,6 +1,7 @@
 #include "display.h"
 
 #include <unistd.h>
+#include <fontconfig/fontconfig.h>
 #include <xcb/xcb.h>
 
 #include <QString>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -104,9 +106,13 @@ bool chooseDisplay() {
 
 void startRuntimeOrExit(const char* hint) {
     startHint = hint;
+    // The font configuration is read while Qt connects; the first element
+    // with text needs it.
+    auto fonts = std::async(std::launch::async, [] { return FcInit(); });
     const QtMessageHandler previous = qInstallMessageHandler(whileStarting);
     startRuntime();
     qInstallMessageHandler(previous);
+    fonts.wait();
     for (const QString& message : heldMessages) std::fprintf(stderr, "%s\n", qPrintable(message));
     heldMessages.clear();
     ::unsetenv(kAttemptVariable);

@@ -11,6 +11,7 @@
 #include <future>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "media_player_inspection.h"
 
@@ -136,9 +137,12 @@ struct MediaPlayer::Impl {
     long volume = kFullLevel;
     std::string fileName;
     double knownDuration = 0;
+    bool made = false;
 
-    Impl() {
-        if (!gstreamerReady()) return;
+    // The pipeline is made at the first call that needs it, so that a
+    // program may make its players while GStreamer still starts.
+    void make() {
+        if (std::exchange(made, true) || !gstreamerReady()) return;
         GstElement* player = gst_element_factory_make("playbin", nullptr);
         if (!player) return;
         playbin.reset(GST_ELEMENT(gst_object_ref_sink(player)));
@@ -153,6 +157,7 @@ struct MediaPlayer::Impl {
         applyVolume();
     }
 
+    Impl() = default;
     ~Impl() {
         if (playbin) gst_element_set_state(playbin.get(), GST_STATE_NULL);
     }
@@ -160,10 +165,13 @@ struct MediaPlayer::Impl {
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
 
-    bool available() const { return playbin != nullptr; }
+    bool available() {
+        make();
+        return playbin != nullptr;
+    }
 
     void applyVolume() {
-        if (available()) g_object_set(playbin.get(), "volume", gainOf(volume), nullptr);
+        if (playbin) g_object_set(playbin.get(), "volume", gainOf(volume), nullptr);
     }
 
     void open(std::string_view path) {
@@ -355,7 +363,10 @@ void MediaPlayer::Stop() noexcept {
 
 bool MediaPlayer::Available() const noexcept { return m_impl->available(); }
 
-GstElement* MediaPlayerInspection::audioSink(const MediaPlayer& player) { return player.m_impl->sink; }
+GstElement* MediaPlayerInspection::audioSink(const MediaPlayer& player) {
+    player.m_impl->make();
+    return player.m_impl->sink;
+}
 
 }  // namespace media
 
