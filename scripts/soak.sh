@@ -68,7 +68,7 @@ while :; do
   [ "$elapsed" -lt "$seconds" ] || break
   kill -0 "$pid" 2>/dev/null || { echo "the program ended"; cat "$work/log"; exit 1; }
   button=$((RANDOM % 75))
-  xdotool mousemove $((x + 13 + button % 15 * 19 + 9)) $((y + 34 + button / 15 * 19 + 9)) click 1 2>/dev/null || true
+  xdotool mousemove $((x + 13 + button % 15 * 19 + 9)) $((y + 34 + (button / 15) * 19 + 9)) click 1 2>/dev/null || true
   clicks=$((clicks + 1))
   sleep "$pause"
   if [ "$elapsed" -ge "$next" ]; then
