@@ -8,8 +8,13 @@
 #include "Form2.h"
 #include "frmTest.h"
 #include "mdINIBas.h"
+#include "media_player.h"
 
 namespace {
+
+constexpr const char* kNoDisplayHint =
+    "zirpomat needs a graphical display and cannot reach one (DISPLAY names none that answers, and no Wayland display is set); "
+    "to run it without one, start it under a virtual X server: xvfb-run -a ./scripts/run.sh";
 
 std::string joinedArguments(int argc, char** argv) {
     std::string line;
@@ -23,10 +28,9 @@ std::string joinedArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    media::initialiseInBackground();
     if (!forms::chooseDisplay()) {
-        std::fputs("zirpomat needs a graphical display and cannot reach one (DISPLAY names none that answers, and no Wayland display is set); "
-                   "to run it without one, start it under a virtual X server: xvfb-run -a ./scripts/run.sh\n",
-                   stderr);
+        std::fprintf(stderr, "%s\n", kNoDisplayHint);
         return 1;
     }
     frmTest::links.CommandLine = joinedArguments(argc, argv);
@@ -34,7 +38,7 @@ int main(int argc, char** argv) {
     frmTest::links.unloadHelpWindow = UnloadHelpWindow;
     frmTest::links.showSoundList = [] { Form2::instance().Show(); };
     frmTest::links.unloadSoundList = [] { Form2::instance().Close(); };
-    forms::startRuntime();
+    forms::startRuntimeOrExit(kNoDisplayHint);
     mdINIBas::SetEventPump(forms::DoEvents);
     frmTest::instance().Show();
     return forms::Run();

@@ -1,23 +1,99 @@
 #include "display.h"
 
+#include <unistd.h>
+#include <fontconfig/fontconfig.h>
 #include <xcb/xcb.h>
 
+#include <QString>
+#include <QtGlobal>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime.h"
 
 namespace forms {
 namespace {
+
+// How often a start whose display connection failed is tried again, and
+// the pause before each new try (times the number of tries so far).
+constexpr int kStartAttempts = 5;
+constexpr auto kRetryPause = std::chrono::milliseconds(100);
+constexpr const char* kAttemptVariable = "ZPM_DISPLAY_ATTEMPT";
 
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value && *value;
 }
 
-// Qt ends the process when it cannot open its display, so ask first.
-bool x11DisplayReachable() {
+bool x11DisplayAnswers() {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     const bool reachable = xcb_connection_has_error(connection) == 0;
     xcb_disconnect(connection);
     return reachable;
+}
+
+// Qt ends the process when it cannot open its display, so ask first; a
+// busy X server refuses a connection now and then, so ask a few times.
+bool x11DisplayReachable() {
+    for (int attempt = 1;; ++attempt) {
+        if (x11DisplayAnswers()) return true;
+        if (attempt == kStartAttempts) return false;
+        std::this_thread::sleep_for(kRetryPause * attempt);
+    }
+}
+
+int attemptsSoFar() {
+    const char* value = std::getenv(kAttemptVariable);
+    return value ? std::atoi(value) : 0;
+}
+
+// The process's own arguments, as it was started.
+std::vector<std::string> ownArguments() {
+    std::ifstream file("/proc/self/cmdline", std::ios::binary);
+    const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<std::string> arguments;
+    for (std::size_t start = 0; start < all.size();) {
+        const std::size_t end = all.find('\0', start);
+        arguments.push_back(all.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return arguments;
+}
+
+[[noreturn]] void startAgain(int attempts) {
+    std::this_thread::sleep_for(kRetryPause * attempts);
+    ::setenv(kAttemptVariable, std::to_string(attempts).c_str(), 1);
+    std::vector<std::string> arguments = ownArguments();
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (argv.size() > 1) ::execv("/proc/self/exe", argv.data());
+    std::_Exit(1);  // not reached unless the program cannot be started again
+}
+
+const char* startHint = "";
+std::vector<QString> heldMessages;  // what Qt said while starting
+
+// While the runtime starts, Qt's messages are held back: a failed start
+// shows only the hint, a good one shows them afterwards.
+void whileStarting(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        heldMessages.push_back(qFormatLogMessage(type, context, message));
+        return;
+    }
+    const int attempts = attemptsSoFar() + 1;
+    if (attempts < kStartAttempts) startAgain(attempts);
+    std::fprintf(stderr, "%s\n", startHint);
+    std::fflush(stderr);
+    std::_Exit(1);
 }
 
 }  // namespace
@@ -26,6 +102,20 @@ bool chooseDisplay() {
     if (isSet("QT_QPA_PLATFORM")) return true;
     if (isSet("DISPLAY") && x11DisplayReachable()) return ::setenv("QT_QPA_PLATFORM", "xcb", 1) == 0;
     return isSet("WAYLAND_DISPLAY");
+}
+
+void startRuntimeOrExit(const char* hint) {
+    startHint = hint;
+    // The font configuration is read while Qt connects; the first element
+    // with text needs it.
+    auto fonts = std::async(std::launch::async, [] { return FcInit(); });
+    const QtMessageHandler previous = qInstallMessageHandler(whileStarting);
+    startRuntime();
+    qInstallMessageHandler(previous);
+    fonts.wait();
+    for (const QString& message : heldMessages) std::fprintf(stderr, "%s\n", qPrintable(message));
+    heldMessages.clear();
+    ::unsetenv(kAttemptVariable);
 }
 
 }  // namespace forms

@@ -1,4 +1,4 @@
-// Which window system the program's windows go to.
+// Which window system the program's windows go to, and starting on it.
 #pragma once
 
 namespace forms {
@@ -8,5 +8,13 @@ namespace forms {
 // Wayland, since window shapes, always-on-top and minimising work there as
 // the program needs them; else Wayland. False when none can be reached.
 bool chooseDisplay();
+
+// Starts the runtime (as startRuntime) on the chosen window system. Qt ends
+// the process when its own connection fails, which a busy X server makes
+// happen now and then even right after chooseDisplay() reached it: the
+// program is then started again from the beginning after a short pause, a
+// few times, and after that `hint` is printed as one line and the process
+// exits with 1. It never aborts there.
+void startRuntimeOrExit(const char* hint);
 
 }  // namespace forms

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
+#include <utility>
 
 #include "forms_qt.h"
 
@@ -16,7 +17,9 @@ namespace {
 
 // Hands the mouse to the element's handlers after the widget's own handling;
 // the element keeps the press, so it never reaches the window behind it. A
-// release of the left button over the element is also a click.
+// release of the left button over the element is also a click. The second
+// press of a double-click raises the double-click event alone: no mouse-down,
+// and its release clicks no second time.
 template <class Base>
 class Pointer : public Base {
 public:
@@ -27,24 +30,31 @@ protected:
     void mousePressEvent(QMouseEvent* event) override {
         Base::mousePressEvent(event);
         event->accept();
-        fire(m_owner.onMouseDown,
-             mouseEventFrom(event->button(), event->modifiers(), event->position(), event->buttons()));
+        // Qt widgets hand a double-click on to their own press handling.
+        if (m_inDoubleClick) return;
+        fire(m_owner.onMouseDown, mouseEventFrom(event->button(), event->modifiers(), event->position()));
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         Base::mouseReleaseEvent(event);
         event->accept();
         const bool inside = this->rect().contains(event->position().toPoint());
+        const bool endsDoubleClick = std::exchange(m_releaseEndsDoubleClick, false);
         fire(m_owner.onMouseUp, mouseEventFrom(event->button(), event->modifiers(), event->position()));
-        if (event->button() == Qt::LeftButton && inside) fire(m_owner.onClick);
+        if (event->button() == Qt::LeftButton && inside && !endsDoubleClick) fire(m_owner.onClick);
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override {
+        m_inDoubleClick = true;
         Base::mouseDoubleClickEvent(event);
+        m_inDoubleClick = false;
+        m_releaseEndsDoubleClick = true;
         event->accept();
         fire(m_owner.onDblClick);
     }
 
 private:
     Control& m_owner;
+    bool m_inDoubleClick = false;
+    bool m_releaseEndsDoubleClick = false;
 };
 
 // Draws a picture from the top-left corner, or stretched over the element.

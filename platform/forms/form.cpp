@@ -10,6 +10,7 @@
 #include "forms_qt.h"
 #include "runtime.h"
 #include "waits.h"
+#include "x11_window_manager.h"
 
 namespace forms {
 namespace {
@@ -51,10 +52,12 @@ protected:
         if (!background.isNull()) painter.drawImage(0, 0, background);
     }
     void mousePressEvent(QMouseEvent* event) override {
-        m_form.mouseDown(mouseEventFrom(event->button(), event->modifiers(), event->position(), event->buttons()));
+        m_form.mouseDown(mouseEventFrom(event->button(), event->modifiers(), event->position()));
     }
+    // The second press of a double-click raises the double-click alone.
     void mouseDoubleClickEvent(QMouseEvent*) override { m_form.doubleClicked(); }
     void resizeEvent(QResizeEvent*) override { m_form.resized(); }
+    void showEvent(QShowEvent*) override { x11::beforeShowing(*this); }
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
         if (event->type() == QEvent::WindowStateChange) m_form.resized();
@@ -186,9 +189,15 @@ void Form::Unload() {
 
 bool Form::Loaded() const { return d->loaded; }
 
+// A window that was minimised and then hidden comes back normal: shown as
+// it is, the window manager would keep it minimised.
 void Form::Show() {
     Load();
-    if (d->loaded && d->window) d->window->show();
+    if (!d->loaded || !d->window) return;
+    if (d->window->isHidden() && d->window->isMinimized()) {
+        d->window->setWindowState(d->window->windowState() & ~Qt::WindowMinimized);
+    }
+    d->window->show();
 }
 
 void Form::Hide() {
@@ -256,13 +265,19 @@ void Form::setIcon(const gdi::Picture& icon) {
 }
 
 int Form::WindowState() const {
-    return d->window && d->window->isMinimized() ? vbMinimized : vbNormal;
+    if (!d->window) return vbNormal;
+    if (d->window->isMinimized()) return vbMinimized;
+    return d->window->isMaximized() ? vbMaximized : vbNormal;
 }
 
 void Form::setWindowState(int state) {
     if (!d->window) return;
-    const Qt::WindowStates current = d->window->windowState();
-    d->window->setWindowState(state == vbMinimized ? current | Qt::WindowMinimized : current & ~Qt::WindowMinimized);
+    const Qt::WindowStates kept = d->window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    switch (state) {
+        case vbMinimized: d->window->setWindowState(kept | Qt::WindowMinimized); break;
+        case vbMaximized: d->window->setWindowState(kept | Qt::WindowMaximized); break;
+        default: d->window->setWindowState(kept); break;
+    }
 }
 
 Color Form::BackColor() const { return d->backColor; }

@@ -15,7 +15,7 @@
 
 namespace forms {
 
-enum WindowState : int { vbNormal = 0, vbMinimized = 1 };
+enum WindowState : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
 
 class Form {
 public:

@@ -96,9 +96,9 @@ QImage toImage(const gdi::Picture& picture);
 QString qtext(std::string_view text);
 // Gives the widget the element's colours (and, for a label, its back style).
 void applyColors(const Control::Impl& impl);
-// The button bits of `button` and of every button in `held`.
-MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position,
-                          Qt::MouseButtons held = {});
+// The one button that was pressed or let go (1 left, 2 right, 4 middle), never
+// the others held with it.
+MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
 int shiftBits(Qt::KeyboardModifiers modifiers);
 
 inline QWidget* widgetOf(const Control& control) { return control.impl().widget; }

@@ -195,12 +195,12 @@ int shiftBits(Qt::KeyboardModifiers modifiers) {
            (modifiers & Qt::AltModifier ? vbAltMask : 0);
 }
 
-MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position,
-                          Qt::MouseButtons held) {
-    const Qt::MouseButtons buttons = held | button;
-    const int bits = (buttons & Qt::LeftButton ? vbLeftButton : 0) | (buttons & Qt::RightButton ? vbRightButton : 0) |
-                     (buttons & Qt::MiddleButton ? vbMiddleButton : 0);
-    return {bits, shiftBits(modifiers), static_cast<float>(position.x()), static_cast<float>(position.y())};
+MouseEvent mouseEventFrom(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position) {
+    const int bit = button == Qt::LeftButton     ? vbLeftButton
+                    : button == Qt::RightButton  ? vbRightButton
+                    : button == Qt::MiddleButton ? vbMiddleButton
+                                                 : 0;
+    return {bit, shiftBits(modifiers), static_cast<float>(position.x()), static_cast<float>(position.y())};
 }
 
 }  // namespace forms

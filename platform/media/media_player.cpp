@@ -1,13 +1,17 @@
 #include "media_player.h"
 
 #include <gst/gst.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
+#include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "media_player_inspection.h"
 
@@ -25,12 +29,64 @@ constexpr guint kPlayFlagSoftVolume = 0x10;
 
 enum class Mode { Closed, Stopped, Paused, Playing };
 
+// The sink named by ZPM_AUDIO_SINK (headless runs use fakeaudiosink), else
+// whatever the desktop offers.
+const char* audioSinkName() {
+    const char* name = std::getenv("ZPM_AUDIO_SINK");
+    return name && *name ? name : "autoaudiosink";
+}
+
+// Loads the plugin that makes an element, so that making the first one
+// costs nothing more.
+void preload(const char* element) {
+    GstElementFactory* factory = gst_element_factory_find(element);
+    if (!factory) return;
+    if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory))) gst_object_unref(loaded);
+    gst_object_unref(factory);
+}
+
+// GStreamer's streaming threads each get an allocator arena of their own,
+// and a program that plays sound after sound keeps growing by the memory
+// left free in them. They share the main arena instead (playing sound asks
+// little of the allocator, so they hardly ever wait for it).
+void shareOneAllocatorArena() {
+    static const bool limited = mallopt(M_ARENA_MAX, 1) == 1;
+    (void)limited;
+}
+
+// The MIDI decoder loads its sound font anew for each sound, unless another
+// decoder holds it already. One decoder, made when the first MIDI sound
+// plays and kept ready for the rest of the run, holds it.
+void keepSoundFontLoaded(GstBin*, GstBin*, GstElement* element, gpointer) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    if (!factory || std::string_view(GST_OBJECT_NAME(factory)) != "fluiddec") return;
+    static GstElement* const keeper = [] {
+        GstElement* decoder = gst_element_factory_make("fluiddec", "sound-font-keeper");
+        if (decoder) gst_element_set_state(decoder, GST_STATE_READY);
+        return decoder;
+    }();
+    (void)keeper;
+}
+
+bool initialise() {
+    GError* error = nullptr;
+    const bool ok = gst_init_check(nullptr, nullptr, &error);
+    if (error) g_error_free(error);
+    if (!ok) return false;
+    for (const char* element : {"playbin", audioSinkName()}) preload(element);
+    return true;
+}
+
+std::future<bool>& initialisationUnderWay() {
+    static std::future<bool> started;
+    return started;
+}
+
 bool gstreamerReady() {
     static const bool ready = [] {
-        GError* error = nullptr;
-        const bool ok = gst_init_check(nullptr, nullptr, &error);
-        if (error) g_error_free(error);
-        return ok;
+        shareOneAllocatorArena();
+        std::future<bool>& started = initialisationUnderWay();
+        return started.valid() ? started.get() : initialise();
     }();
     return ready;
 }
@@ -45,12 +101,10 @@ double gainOf(long hundredthsOfDb) { return std::pow(10.0, static_cast<double>(h
 
 double seconds(gint64 nanoseconds) { return static_cast<double>(nanoseconds) / GST_SECOND; }
 
-// The sink named by ZPM_AUDIO_SINK (headless runs use fakeaudiosink), else
-// whatever the desktop offers. It always keeps to the clock, so a sound
-// lasts as long without a sound card as with one.
+// The sink audioSinkName() names, else autoaudiosink. It always keeps to
+// the clock, so a sound lasts as long without a sound card as with one.
 GstElement* makeAudioSink() {
-    const char* name = std::getenv("ZPM_AUDIO_SINK");
-    GstElement* sink = (name && *name) ? gst_element_factory_make(name, nullptr) : nullptr;
+    GstElement* sink = gst_element_factory_make(audioSinkName(), nullptr);
     if (!sink) sink = gst_element_factory_make("autoaudiosink", nullptr);
     if (sink && g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "sync")) g_object_set(sink, "sync", TRUE, nullptr);
     return sink;
@@ -69,6 +123,12 @@ bool couldBeSound(const std::string& path) {
 
 }  // namespace
 
+void initialiseInBackground() {
+    shareOneAllocatorArena();
+    std::future<bool>& started = initialisationUnderWay();
+    if (!started.valid()) started = std::async(std::launch::async, initialise);
+}
+
 struct MediaPlayer::Impl {
     GstOwned<GstElement> playbin;
     GstOwned<GstBus> bus;
@@ -77,9 +137,12 @@ struct MediaPlayer::Impl {
     long volume = kFullLevel;
     std::string fileName;
     double knownDuration = 0;
+    bool made = false;
 
-    Impl() {
-        if (!gstreamerReady()) return;
+    // The pipeline is made at the first call that needs it, so that a
+    // program may make its players while GStreamer still starts.
+    void make() {
+        if (std::exchange(made, true) || !gstreamerReady()) return;
         GstElement* player = gst_element_factory_make("playbin", nullptr);
         if (!player) return;
         playbin.reset(GST_ELEMENT(gst_object_ref_sink(player)));
@@ -89,6 +152,7 @@ struct MediaPlayer::Impl {
             return;
         }
         g_object_set(player, "audio-sink", sink, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
+        g_signal_connect(player, "deep-element-added", G_CALLBACK(keepSoundFontLoaded), nullptr);
         bus.reset(gst_element_get_bus(player));
         // The pipeline's news (a sound's end, an error) also arrives through
         // the main loop, so that a waiting program wakes for it instead of
@@ -97,6 +161,7 @@ struct MediaPlayer::Impl {
         applyVolume();
     }
 
+    Impl() = default;
     ~Impl() {
         if (!playbin) return;
         gst_bus_remove_watch(bus.get());
@@ -111,10 +176,13 @@ struct MediaPlayer::Impl {
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
 
-    bool available() const { return playbin != nullptr; }
+    bool available() {
+        make();
+        return playbin != nullptr;
+    }
 
     void applyVolume() {
-        if (available()) g_object_set(playbin.get(), "volume", gainOf(volume), nullptr);
+        if (playbin) g_object_set(playbin.get(), "volume", gainOf(volume), nullptr);
     }
 
     void open(std::string_view path) {
@@ -213,11 +281,13 @@ struct MediaPlayer::Impl {
     }
 
     // Brings the pipeline down and forgets what it reported before, so that
-    // old news cannot touch the next sound.
+    // old news cannot touch the next sound. The memory the sound's decoders
+    // left free goes back to the system.
     void halt(GstState state) {
         gst_element_set_state(playbin.get(), state);
         gst_bus_set_flushing(bus.get(), TRUE);
         gst_bus_set_flushing(bus.get(), FALSE);
+        malloc_trim(0);
     }
 
     bool isOpenAndRunning() const { return mode == Mode::Playing || mode == Mode::Paused; }
@@ -308,7 +378,10 @@ void MediaPlayer::Stop() noexcept {
 
 bool MediaPlayer::Available() const noexcept { return m_impl->available(); }
 
-GstElement* MediaPlayerInspection::audioSink(const MediaPlayer& player) { return player.m_impl->sink; }
+GstElement* MediaPlayerInspection::audioSink(const MediaPlayer& player) {
+    player.m_impl->make();
+    return player.m_impl->sink;
+}
 
 }  // namespace media
 

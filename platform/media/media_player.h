@@ -20,6 +20,12 @@ inline constexpr long kClosed = 6;
 inline constexpr long kSilence = -10000;
 inline constexpr long kFullLevel = 0;
 
+// GStreamer takes a while to start (its plugin registry, the plugins a
+// player needs). A program calls this first thing: GStreamer then starts on
+// a thread of its own while the windows come up, and the first player made
+// waits for it. Without the call the first player starts it.
+void initialiseInBackground();
+
 class MediaPlayer {
 public:
     MediaPlayer();

@@ -27,20 +27,43 @@ build_program() {
 }
 
 # A fresh temporary folder in $work. At exit it is removed, and the program
-# last started ($pid) is ended first if it still runs, so that no window is
-# left behind on the virtual screen when a step fails.
+# last started ($pid) and the window manager ($wm_pid) are ended first if
+# they still run, so that nothing is left behind on the virtual screen when
+# a step fails.
 make_work_folder() {
   work=$(mktemp -d)
   pid=""
+  wm_pid=""
   trap clean_up EXIT
 }
 
 clean_up() {
-  if [ -n "$pid" ]; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
+  local p
+  for p in "$pid" "$wm_pid"; do
+    [ -n "$p" ] || continue
+    kill "$p" 2>/dev/null || true
+    wait "$p" 2>/dev/null || true
+  done
   rm -rf "$work"
+}
+
+# True when a window manager that follows the extended hints runs on the
+# display: the root window names the manager's own check window.
+window_manager_running() {
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id #'
+}
+
+# Starts openbox on the display (after make_work_folder) and waits up to ten
+# seconds for it to manage windows; fails when it does not come up.
+start_window_manager() {
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 100); do
+    window_manager_running && return 0
+    sleep 0.1
+  done
+  cat "$work/openbox.log"
+  return 1
 }
 
 # Ends the program started last ($pid); fails when it had already ended.
@@ -50,10 +73,18 @@ stop_program() {
   pid=""
 }
 
-# Waits up to a minute for the program's main window to show and prints its
-# window id; fails when none shows.
+# Waits up to a minute for a window whose name matches the pattern (by
+# default the program's main window) to show and prints its window id;
+# fails when none shows. Asks again and again, since a busy X server now and
+# then refuses one connection.
 wait_for_window() {
-  local ids
-  ids=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat$') || return 1
-  echo "${ids%%$'\n'*}"
+  local pattern=${1:-'^Zirpomat$'} ids
+  for _ in $(seq 600); do
+    ids=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null) && [ -n "$ids" ] && {
+      echo "${ids%%$'\n'*}"
+      return 0
+    }
+    sleep 0.1
+  done
+  return 1
 }

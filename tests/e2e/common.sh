@@ -33,3 +33,34 @@ wait_for_shape() {
 # The window's top-left corner on the screen.
 window_left() { xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p'; }
 window_top() { xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p'; }
+
+# The window's states as the window manager keeps them (_NET_WM_STATE), one
+# atom name a line; nothing for a window without any.
+window_states() {
+  xprop -id "$1" _NET_WM_STATE | sed -n 's/^_NET_WM_STATE(ATOM) = //p' | tr -d ' ' | tr ',' '\n' | grep -v '^$' || true
+}
+
+# Waits up to ten seconds until the window is shown normal: managed in the
+# normal state (neither minimised nor withdrawn), not hidden by the window
+# manager, viewable, and wholly on the screen. Prints what it saw last and
+# fails when that never came.
+wait_until_normal_on_screen() {
+  local window=$1 seen="" screen_w screen_h
+  read -r screen_w screen_h < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')
+  for _ in $(seq 100); do
+    local wm_state map x y w h
+    wm_state=$(xprop -id "$window" WM_STATE | sed -n 's/.*window state: *//p')
+    map=$(xwininfo -id "$window" | sed -n 's/.*Map State: *//p')
+    x=$(window_left "$window"); y=$(window_top "$window")
+    w=$(xwininfo -id "$window" | sed -n 's/.*Width: *//p'); h=$(xwininfo -id "$window" | sed -n 's/.*Height: *//p')
+    seen="state ${wm_state:-withdrawn}, $map, at $x,$y size ${w}x$h, states [$(window_states "$window" | tr '\n' ' ')]"
+    if [ "$wm_state" = Normal ] && [ "$map" = IsViewable ] && ! window_states "$window" | grep -q _NET_WM_STATE_HIDDEN &&
+      [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$screen_w" ] && [ $((y + h)) -le "$screen_h" ]; then
+      echo "$seen"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "$seen"
+  return 1
+}

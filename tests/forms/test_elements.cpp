@@ -5,9 +5,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QStyleHints>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimerEvent>
 #include <QUrl>
+#include <QWindow>
+#include <algorithm>
 #include <optional>
 
 #include "forms_test_support.h"
@@ -92,7 +96,7 @@ TEST(FormsElements, MouseEventsCarryButtonAndModifierBits) {
     EXPECT_EQ(downs[0].Shift, 3);
     EXPECT_FLOAT_EQ(downs[0].X, 3);
     EXPECT_FLOAT_EQ(downs[0].Y, 4);
-    EXPECT_EQ(downs[1].Button, 3);
+    EXPECT_EQ(downs[1].Button, 2);  // the right press, never the left held with it
     EXPECT_EQ(downs[1].Shift, 0);
     EXPECT_EQ(downs[2].Button, 4);
     EXPECT_EQ(downs[2].Shift, 4);
@@ -113,6 +117,88 @@ TEST(FormsElements, MouseEventsCarryButtonAndModifierBits) {
     EXPECT_EQ(form.backgroundPresses, 0);
     press(forms::widgetOf(form), {290, 190}, Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(form.backgroundPresses, 1);
+}
+
+// Counts what one element and the window's surface were told, as one line
+// per event.
+struct EventLog {
+    std::vector<std::string> lines;
+    void watch(forms::Control& control, const std::string& name) {
+        control.onMouseDown = [this, name](const forms::MouseEvent& e) { add(name + " down", e.Button); };
+        control.onMouseUp = [this, name](const forms::MouseEvent& e) { add(name + " up", e.Button); };
+        control.onClick = [this, name] { lines.push_back(name + " click"); };
+        control.onDblClick = [this, name] { lines.push_back(name + " dblclick"); };
+    }
+    void add(const std::string& what, int button) { lines.push_back(what + " " + std::to_string(button)); }
+};
+
+class LoggedForm : public ElementsForm {
+public:
+    EventLog log;
+
+private:
+    void Form_MouseDown(const forms::MouseEvent& e) override { log.add("form down", e.Button); }
+    void Form_DblClick() override { log.lines.push_back("form dblclick"); }
+};
+
+// Presses go through the window system's own path (QTest on the native
+// window), where Qt makes the second press of a quick pair a double-click.
+TEST(FormsElements, SecondPressOfADoubleClickRaisesOnlyTheDoubleClick) {
+    LoggedForm form;
+    form.Show();
+    QWindow* window = forms::widgetOf(form)->windowHandle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    form.log.watch(form.Picture, "image");
+    form.log.watch(form.Caption, "label");
+    form.log.watch(form.Rows, "list");
+    form.Rows.AddItem("row");
+
+    const QPoint image = forms::widgetOf(form.Picture)->mapTo(forms::widgetOf(form), QPoint(9, 9));
+    const QPoint label = forms::widgetOf(form.Caption)->mapTo(forms::widgetOf(form), QPoint(5, 5));
+    auto* list = qobject_cast<QListWidget*>(forms::widgetOf(form.Rows));
+    const QPoint row = list->viewport()->mapTo(forms::widgetOf(form), list->visualItemRect(list->item(0)).center());
+    const QPoint surface(290, 190);
+    struct Case {
+        QPoint at;
+        Qt::MouseButton button;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {image, Qt::LeftButton, {"image down 1", "image up 1", "image click", "image dblclick", "image up 1"}},
+        {image, Qt::RightButton, {"image down 2", "image up 2", "image dblclick", "image up 2"}},
+        {label, Qt::LeftButton, {"label down 1", "label up 1", "label click", "label dblclick", "label up 1"}},
+        {row, Qt::LeftButton, {"list down 1", "list up 1", "list click", "list dblclick", "list up 1"}},
+        {surface, Qt::LeftButton, {"form down 1", "form dblclick"}},
+    };
+    for (const Case& c : cases) {
+        form.log.lines.clear();
+        QTest::mouseDClick(window, c.button, {}, c.at);
+        EXPECT_EQ(form.log.lines, c.expected) << c.at.x() << "," << c.at.y() << " button " << c.button;
+    }
+
+    // Two presses far apart in time are two presses.
+    form.log.lines.clear();
+    QTest::mouseClick(window, Qt::LeftButton, {}, image);
+    QTest::mouseClick(window, Qt::LeftButton, {}, image, QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+    EXPECT_EQ(std::count(form.log.lines.begin(), form.log.lines.end(), "image down 1"), 2);
+}
+
+TEST(FormsElements, APressWhileAnotherButtonIsHeldReportsTheButtonPressed) {
+    LoggedForm form;
+    form.Show();
+    QWindow* window = forms::widgetOf(form)->windowHandle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    form.log.watch(form.Picture, "image");
+    const QPoint image = forms::widgetOf(form.Picture)->mapTo(forms::widgetOf(form), QPoint(9, 9));
+
+    QTest::mousePress(window, Qt::LeftButton, {}, image);
+    QTest::mousePress(window, Qt::RightButton, {}, image, 20);
+    QTest::mousePress(window, Qt::MiddleButton, {}, image, 20);
+    QTest::mouseRelease(window, Qt::RightButton, {}, image, 20);
+    QTest::mouseRelease(window, Qt::MiddleButton, {}, image, 20);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, image, 20);
+    EXPECT_EQ(form.log.lines, (std::vector<std::string>{"image down 1", "image down 2", "image down 4", "image up 2",
+                                                        "image up 4", "image up 1", "image click"}));
 }
 
 TEST(FormsElements, ImagePictureIsACopyDrawnUprightAndStretched) {

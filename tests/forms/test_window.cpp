@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTest>
+#include <QWindow>
 #include <QTimer>
 
 #include "forms_test_support.h"
@@ -155,44 +157,95 @@ TEST(FormsWindow, WindowHostShapesTheWindowAndFillsTheClipboard) {
     EXPECT_EQ(copied.pixelColor(0, 1), QColor(0, 0, 0));
 }
 
-TEST(FormsWindow, AlwaysOnTopKeepsPlaceAndVisibility) {
+// Offscreen there is no window manager: the call says so and changes nothing
+// (the real window manager is tried by the e2e_window_manager test).
+TEST(FormsWindow, AlwaysOnTopWithoutAWindowManagerFailsAndChangesNothing) {
     Window window;
+    const unsigned keep = forms::SWP_NOSIZE | forms::SWP_NOMOVE;
+    EXPECT_FALSE(forms::SetWindowPos(window.hWnd(), forms::HWND_TOPMOST, 0, 0, 0, 0, keep));  // never shown
     window.Show();
     window.Move(1500, 1500);
     QWidget* widget = forms::widgetOf(window);
-    const unsigned keep = forms::SWP_NOSIZE | forms::SWP_NOMOVE;
-    ASSERT_TRUE(forms::SetWindowPos(window.hWnd(), forms::HWND_TOPMOST, 0, 0, 0, 0, keep));
-    EXPECT_TRUE(widget->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(widget->isVisible());
-    EXPECT_EQ(widget->pos(), QPoint(100, 100));
-    EXPECT_EQ(widget->size(), QSize(473, 370));
-    ASSERT_TRUE(forms::SetWindowPos(window.hWnd(), forms::HWND_NOTOPMOST, 0, 0, 0, 0, keep));
+    const WId native = widget->winId();
+    EXPECT_FALSE(forms::SetWindowPos(window.hWnd(), forms::HWND_TOPMOST, 0, 0, 0, 0, keep));
+    EXPECT_FALSE(forms::SetWindowPos(window.hWnd(), forms::HWND_NOTOPMOST, 0, 0, 0, 0, keep));
     EXPECT_FALSE(widget->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(widget->isVisible());
+    EXPECT_EQ(widget->winId(), native);
+    EXPECT_EQ(widget->pos(), QPoint(100, 100));
+    EXPECT_EQ(widget->size(), QSize(473, 370));
     EXPECT_FALSE(forms::SetWindowPos(0, forms::HWND_TOPMOST, 0, 0, 0, 0, keep));
+    // Other insert-after values only move and size as asked.
+    EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 30, 40, 200, 100, 0));
+    EXPECT_EQ(widget->geometry(), QRect(30, 40, 200, 100));
 }
 
-TEST(FormsWindow, CaptionPressMessageMovesTheWindowWithTheMouse) {
+TEST(FormsWindow, WindowStateReportsMinimisedMaximisedAndNormal) {
+    Window window;
+    window.Show();
+    const struct {
+        int set;
+        int reported;
+    } states[] = {{forms::vbMaximized, 2}, {forms::vbMinimized, 1}, {forms::vbNormal, 0}, {forms::vbMaximized, 2},
+                  {forms::vbNormal, 0}};
+    for (const auto& state : states) {
+        window.setWindowState(state.set);
+        EXPECT_EQ(window.WindowState(), state.reported) << "set " << state.set;
+    }
+    forms::widgetOf(window)->showMaximized();
+    EXPECT_EQ(window.WindowState(), forms::vbMaximized);
+}
+
+TEST(FormsWindow, AMinimisedWindowHiddenAndShownAgainComesBackNormal) {
+    Window window;
+    window.Show();
+    window.setWindowState(forms::vbMinimized);
+    window.Hide();
+    ASSERT_EQ(window.WindowState(), forms::vbMinimized);
+    window.Show();
+    EXPECT_EQ(window.WindowState(), forms::vbNormal);
+    EXPECT_TRUE(window.Visible());
+    // A shown window keeps its state when shown again.
+    window.setWindowState(forms::vbMinimized);
+    window.Show();
+    EXPECT_EQ(window.WindowState(), forms::vbMinimized);
+}
+
+// Without a window manager the window follows the mouse until the button
+// that was held at the caption-press message is let go; every button can
+// start it. The buttons go through the window system's path (QTest on the
+// native window), so the runtime sees which one is held.
+TEST(FormsWindow, CaptionPressMessageMovesTheWindowUntilItsButtonIsLetGo) {
     Window window;
     window.Show();
     window.Move(1500, 1500);
     QWidget* widget = forms::widgetOf(window);
+    QWindow* native = widget->windowHandle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(native));
     EXPECT_TRUE(forms::ReleaseCapture());
     EXPECT_EQ(forms::SendMessage(window.hWnd(), 162, forms::HTCAPTION, 0), 0);
-    forms::SendMessage(window.hWnd(), forms::WM_NCLBUTTONDOWN, forms::HTCAPTION, 0);
-    if (QWidget::mouseGrabber() != widget) GTEST_SKIP() << "the window system moves the window itself";
-
-    // Without a window manager the window follows the mouse until release.
-    const QPoint start = QCursor::pos();
-    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(start + QPoint(30, 20)), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &move);
-    EXPECT_EQ(widget->pos(), QPoint(130, 120));
-    formstest::release(widget, {5, 5}, Qt::LeftButton);
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-    QMouseEvent later(QEvent::MouseMove, QPointF(5, 5), QPointF(start), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &later);
-    EXPECT_EQ(widget->pos(), QPoint(130, 120));
+
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::LeftButton, Qt::MiddleButton}) {
+        window.Move(1500, 1500);
+        QTest::mousePress(native, button, {}, {300, 300});
+        forms::SendMessage(window.hWnd(), forms::WM_NCLBUTTONDOWN, forms::HTCAPTION, 0);
+        ASSERT_EQ(QWidget::mouseGrabber(), widget) << button;
+        const QPoint start = QCursor::pos();
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(start + QPoint(30, 20)), Qt::NoButton, button,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &move);
+        EXPECT_EQ(widget->pos(), QPoint(130, 120)) << button;
+        const Qt::MouseButton other = button == Qt::LeftButton ? Qt::RightButton : Qt::LeftButton;
+        formstest::release(widget, {5, 5}, other);
+        EXPECT_EQ(QWidget::mouseGrabber(), widget) << "another button's release goes on with the move";
+        QTest::mouseRelease(native, button, {}, {300, 300});
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << button;
+        const QPoint settled = widget->pos();
+        QMouseEvent later(QEvent::MouseMove, QPointF(5, 5), QPointF(start), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &later);
+        EXPECT_EQ(widget->pos(), settled) << button;
+    }
 }
 
 TEST(FormsWindow, EventPassRunsPendingEvents) {

@@ -1,0 +1,219 @@
+#include "x11_window_manager.h"
+
+#include <xcb/xcb.h>
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QWidget>
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string_view>
+#include <vector>
+
+namespace forms::x11 {
+namespace {
+
+constexpr std::uint32_t kStateRemove = 0;
+constexpr std::uint32_t kStateAdd = 1;
+constexpr std::uint32_t kMoveWithPointer = 8;
+constexpr std::uint32_t kFromApplication = 1;
+
+template <class Reply>
+using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <class Reply>
+Owned<Reply> owned(Reply* reply) {
+    return Owned<Reply>(reply, &std::free);
+}
+
+// The connection Qt uses and the root window of one window on it.
+struct Display {
+    xcb_connection_t* connection = nullptr;
+    xcb_window_t window = 0;
+    xcb_window_t root = 0;
+
+    xcb_atom_t atom(std::string_view name) const {
+        auto reply = owned(xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    // A property made of 32-bit items (atoms or windows).
+    std::vector<std::uint32_t> property(xcb_window_t of, xcb_atom_t name, xcb_atom_t type) const {
+        auto reply = owned(xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, of, name, type, 0, 1024), nullptr));
+        if (!reply || reply->format != 32 || reply->type != type) return {};
+        const auto* items = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+        return {items, items + xcb_get_property_value_length(reply.get()) / 4};
+    }
+
+    // A window manager that follows the extended hints names a window of its
+    // own on the root window, and that window names itself.
+    bool managed() const {
+        const xcb_atom_t check = atom("_NET_SUPPORTING_WM_CHECK");
+        const auto named = property(root, check, XCB_ATOM_WINDOW);
+        return named.size() == 1 && property(named[0], check, XCB_ATOM_WINDOW) == named;
+    }
+
+    bool supports(xcb_atom_t hint) const {
+        const auto supported = property(root, atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
+        return std::ranges::find(supported, hint) != supported.end();
+    }
+
+    void sendToManager(xcb_atom_t type, std::array<std::uint32_t, 5> data) const {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = type;
+        std::ranges::copy(data, message.data.data32);
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(connection);
+    }
+};
+
+// Qt's X display with one native window on it.
+std::optional<Display> nativeDisplay(xcb_window_t id) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return std::nullopt;
+    const auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!native || !native->connection() || id == 0) return std::nullopt;
+    Display display{native->connection(), id, 0};
+    auto geometry = owned(xcb_get_geometry_reply(display.connection, xcb_get_geometry(display.connection, id), nullptr));
+    if (!geometry) return std::nullopt;
+    display.root = geometry->root;
+    return display;
+}
+
+// The X display of a window that has its native window.
+std::optional<Display> displayOf(const QWidget& window) {
+    return nativeDisplay(static_cast<xcb_window_t>(window.internalWinId()));
+}
+
+// The same, when a window manager runs there.
+std::optional<Display> managedDisplay(const QWidget& window) {
+    auto display = displayOf(window);
+    if (!display || !display->managed()) return std::nullopt;
+    return display;
+}
+
+// The state a window asks for when it is mapped (the initial state of its
+// window manager hints): normal.
+void writeInitialStateNormal(const Display& display) {
+    constexpr std::uint32_t kStateHint = 1u << 1;
+    constexpr std::uint32_t kNormalState = 1;
+    constexpr std::size_t kHintFields = 9;
+    std::vector<std::uint32_t> hints = display.property(display.window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS);
+    hints.resize(kHintFields, 0);
+    hints[0] |= kStateHint;
+    hints[2] = kNormalState;
+    xcb_change_property(display.connection, XCB_PROP_MODE_REPLACE, display.window, XCB_ATOM_WM_HINTS,
+                        XCB_ATOM_WM_HINTS, 32, kHintFields, hints.data());
+}
+
+// A hidden window carries its wanted states itself; the window manager
+// takes them in when the window is shown.
+void writeState(const Display& display, xcb_atom_t state, bool on) {
+    const xcb_atom_t name = display.atom("_NET_WM_STATE");
+    std::vector<std::uint32_t> states = display.property(display.window, name, XCB_ATOM_ATOM);
+    std::erase(states, state);
+    if (on) states.push_back(state);
+    xcb_change_property(display.connection, XCB_PROP_MODE_REPLACE, display.window, name, XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(states.size()), states.data());
+    xcb_flush(display.connection);
+}
+
+std::uint32_t buttonNumber(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::RightButton: return XCB_BUTTON_INDEX_3;
+        case Qt::MiddleButton: return XCB_BUTTON_INDEX_2;
+        default: return XCB_BUTTON_INDEX_1;
+    }
+}
+
+// A window manager forgets the states of a window that is hidden, and may
+// do so only after the window was shown again. Each time the manager takes
+// a window in (it gives the window its WM_STATE), a window that is to stay
+// above asks for that state again.
+class KeepAbove : public QAbstractNativeEventFilter {
+public:
+    static KeepAbove& instance() {
+        static KeepAbove* filter = [] {
+            auto* made = new KeepAbove;  // lives as long as the application
+            QCoreApplication::instance()->installNativeEventFilter(made);
+            return made;
+        }();
+        return *filter;
+    }
+
+    void want(const Display& display, bool above) {
+        m_wmState = display.atom("WM_STATE");
+        if (above) {
+            m_windows.insert(display.window);
+        } else {
+            m_windows.erase(display.window);
+        }
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
+        const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
+        if (change->atom != m_wmState || change->state != XCB_PROPERTY_NEW_VALUE) return false;
+        if (!m_windows.contains(change->window)) return false;
+        if (const auto display = nativeDisplay(change->window)) {
+            display->sendToManager(display->atom("_NET_WM_STATE"),
+                                   {kStateAdd, display->atom("_NET_WM_STATE_ABOVE"), 0, kFromApplication, 0});
+        }
+        return false;
+    }
+
+private:
+    xcb_atom_t m_wmState = XCB_ATOM_NONE;
+    std::set<xcb_window_t> m_windows;
+};
+
+}  // namespace
+
+bool setAbove(QWidget& window, bool above) {
+    const auto display = managedDisplay(window);
+    if (!display) return false;
+    const xcb_atom_t state = display->atom("_NET_WM_STATE_ABOVE");
+    if (window.isHidden()) {
+        writeState(*display, state, above);
+    } else {
+        display->sendToManager(display->atom("_NET_WM_STATE"), {above ? kStateAdd : kStateRemove, state, 0,
+                                                                kFromApplication, 0});
+    }
+    KeepAbove::instance().want(*display, above);
+    return true;
+}
+
+void beforeShowing(QWidget& window) {
+    const auto display = displayOf(window);
+    if (!display || window.isMinimized()) return;
+    writeInitialStateNormal(*display);
+    xcb_flush(display->connection);
+}
+
+bool startMove(QWidget& window, Qt::MouseButton button) {
+    const auto display = managedDisplay(window);
+    if (!display) return false;
+    const xcb_atom_t moveResize = display->atom("_NET_WM_MOVERESIZE");
+    if (!display->supports(moveResize)) return false;
+    // The press that led here holds the pointer; the manager needs it.
+    xcb_ungrab_pointer(display->connection, XCB_CURRENT_TIME);
+    const QPoint at = QCursor::pos();
+    display->sendToManager(moveResize, {static_cast<std::uint32_t>(at.x()), static_cast<std::uint32_t>(at.y()),
+                                        kMoveWithPointer, buttonNumber(button), kFromApplication});
+    return true;
+}
+
+}  // namespace forms::x11
