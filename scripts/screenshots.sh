@@ -4,8 +4,10 @@
 # folded), mode3.png (small open), mode4.png (small folded). The mode is set
 # through the settings file of a temporary data folder before each start.
 # Then the sound list under the large and the small machine
-# (soundlist-large.png, soundlist-small.png), and playing.png: the large machine with several buttons assigned, one of
-# them clicked and playing, its long title scrolling.
+# (soundlist-large.png, soundlist-small.png); playing.png: the large machine
+# with several buttons assigned, one of them clicked and playing, its long
+# title scrolling; and the help window in each language (help_de.png,
+# help_en.png).
 #
 #   scripts/screenshots.sh [output folder]     default: build/screenshots
 #
@@ -20,6 +22,7 @@ out=${out:-$(realpath -m "$build/screenshots")}
 
 if ! inside_xvfb; then
   build_program "$build"
+  cmake --build "$build" -j "$(nproc)" --target show_help_window
   mkdir -p "$out"
   rerun_under_xvfb 800x600x24 "$out"
 fi
@@ -91,5 +94,15 @@ xdotool mousemove $((20 + 13 + 12 * 19 + 9)) $((20 + 34 + 9)) click 1
 sleep 5.5  # a few ticks of the scrolling title
 import -window root -crop 493x390+10+10 +repage "$out/playing.png"
 stop_program
+
+for lang in de en; do
+  "$build/tests/soundboard/show_help_window" "$lang" &
+  pid=$!
+  timeout 60 xdotool search --sync --onlyvisible --name '^Zirpomat Hilfe$' >/dev/null
+  sleep 1  # painted
+  # The 600 x 451 window at 71, 60 and a margin of the black desktop.
+  import -window root -crop 620x471+61+50 +repage "$out/help_$lang.png"
+  stop_program
+done
 
 echo "screenshots in $out"

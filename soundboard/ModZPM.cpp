@@ -11,6 +11,7 @@
 #include "ascii_text.h"
 #include "files.h"
 #include "mdINIBas.h"
+#include "runtime.h"
 #include "utf8_text.h"
 #include "window_manager.h"
 

@@ -13,9 +13,12 @@
 #include <vector>
 
 #include "ZpmWindow.h"
-#include "forms.h"
 #include "keyed_collection.h"
 #include "window_host.h"
+
+namespace forms {
+class Form;
+}
 
 // The display name of an empty button, and the tag of a playlist button
 // whose folder was missing at its last start.

@@ -1,5 +1,6 @@
 // Form scaling: a window and its elements to a new width, by kind of element.
 #include "ModZPM.h"
+#include "forms.h"
 
 #include <array>
 #include <cmath>

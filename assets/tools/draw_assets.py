@@ -690,10 +690,8 @@ def mini_key(cv, x, y, face, lit):
             cv.set(x + dx, y + dy, c)
 
 
-def icon_program():
-    """A tiny soundboard: a graphite tile holding three by three keys, the
-    middle one the red Z badge."""
-    cv = Canvas(32, 32, (0, 0, 0))
+def graphite_tile(cv):
+    """A 32 x 32 graphite tile with bevelled, rounded corners."""
     for y in range(32):
         for x in range(32):
             cv.set(x, y, metal(x, y, base=(66, 70, 80), light=6 - y * 0.3))
@@ -702,6 +700,13 @@ def icon_program():
     for y, (l, r) in enumerate(runs):
         for x in list(range(l)) + list(range(32 - r, 32)):
             cv.set(x, y, (34, 36, 42))
+    return cv
+
+
+def icon_program():
+    """A tiny soundboard: a graphite tile holding three by three keys, the
+    middle one the red Z badge."""
+    cv = graphite_tile(Canvas(32, 32, (0, 0, 0)))
     cv.rect(3, 3, 26, 26, (12, 13, 16))
     recess(cv, 3, 3, 26, 26)
     grid = [
@@ -912,15 +917,7 @@ def flag_union():
 
 def icon_help():
     """A blue key with a large question mark on a graphite tile."""
-    cv = Canvas(32, 32)
-    for y in range(32):
-        for x in range(32):
-            cv.set(x, y, metal(x, y, base=(66, 70, 80), light=6 - y * 0.3))
-    runs = [(r, r) for r in (2, 1)] + [(0, 0)] * 28 + [(r, r) for r in (1, 2)]
-    edge_bevel(cv, runs)
-    for y, (l, r) in enumerate(runs):
-        for x in list(range(l)) + list(range(32 - r, 32)):
-            cv.set(x, y, (34, 36, 42))
+    cv = graphite_tile(Canvas(32, 32))
     for y in range(3, 29):
         for x in range(3, 29):
             r = math.hypot((x - 15.5) / 12.5, (y - 15.5) / 12.5)

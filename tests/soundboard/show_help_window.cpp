@@ -1,6 +1,6 @@
 // Shows the help window alone, as the main window's help key does, in the
 // language given ("de" German, anything else English), until it is closed.
-// For screenshots: scripts/help_screenshots.sh.
+// For screenshots: scripts/screenshots.sh.
 #include <string>
 
 #include "Form1.h"
