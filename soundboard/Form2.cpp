@@ -139,9 +139,7 @@ void Form2::LblClose_Click() {
 void Form2::lblStop_Click() {
     media::MediaPlayer& player = MainPlayer();
     if (player.PlayState() != media::kPlaying) return;
-    player.setVolume(media::kSilence);
-    player.Stop();
-    player.setVolume(NormalLevel);
+    SilenceAndStop(player);
     Zpm.bPlaylistOn = false;
 }
 
