@@ -48,13 +48,6 @@ SinkProbe::~SinkProbe() {
     gst_object_unref(m_pad);
 }
 
-void SinkProbe::reset() {
-    m_seen->buffers = 0;
-    m_seen->peak = 0;
-    m_seen->latestPeak = 0;
-    m_seen->firstBufferTicks = 0;
-}
-
 GstPadProbeReturn SinkProbe::onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer shared) {
     Seen& seen = **static_cast<std::shared_ptr<Seen>*>(shared);
     if (seen.buffers == 0) seen.firstBufferTicks = std::chrono::steady_clock::now().time_since_epoch().count();

@@ -17,20 +17,19 @@ public:
     SinkProbe(const SinkProbe&) = delete;
     SinkProbe& operator=(const SinkProbe&) = delete;
 
-    void reset();
+    void reset() { m_seen->buffers = 0; m_seen->peak = 0; m_seen->latestPeak = 0; m_seen->firstBufferTicks = 0; }
     int buffers() const { return m_seen->buffers; }
     // Largest sample magnitude, as a fraction of full scale: over all
     // buffers since reset(), and in the latest buffer alone.
     double peak() const { return m_seen->peak; }
     double latestPeak() const { return m_seen->latestPeak; }
-    // When the first buffer since reset() arrived.
     std::chrono::steady_clock::time_point firstBuffer() const {
         return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_seen->firstBufferTicks));
     }
 
 private:
     // Written by the streaming thread, which may still run the probe after
-    // it is removed: freed only when both are done with it.
+    // it is removed: freed when both are done with it.
     struct Seen {
         std::atomic<int> buffers{0};
         std::atomic<double> peak{0}, latestPeak{0};

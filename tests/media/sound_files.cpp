@@ -1,10 +1,7 @@
 #include "sound_files.h"
 
-#include <gst/gst.h>
-
 #include <cmath>
 #include <cstdint>
-#include <memory>
 
 #include "temp_dir.h"
 
@@ -49,27 +46,9 @@ void writeWav(const std::string& path, double seconds, double level) {
     testing_support::writeFile(path, riffChunk("RIFF", "WAVE" + riffChunk("fmt ", format) + riffChunk("data", samples)));
 }
 
-void writeMidi(const std::string& path, double seconds) { testing_support::writeFile(path, midiBytes(seconds)); }
-
-void writeRmi(const std::string& path, double seconds) {
-    testing_support::writeFile(path, riffChunk("RIFF", "RMID" + riffChunk("data", midiBytes(seconds))));
-}
-
-bool encodeMp3(const std::string& wavPath, const std::string& mp3Path) {
-    if (!gst_init_check(nullptr, nullptr, nullptr)) return false;
-    const std::string description = "filesrc location=\"" + wavPath + "\" ! wavparse ! audioconvert ! lamemp3enc target=bitrate "
-                                    "bitrate=128 cbr=true ! filesink location=\"" + mp3Path + "\"";
-    const std::unique_ptr<GstElement, void (*)(GstElement*)> pipeline(gst_parse_launch(description.c_str(), nullptr), [](GstElement* p) {
-        gst_element_set_state(p, GST_STATE_NULL);
-        gst_object_unref(p);
-    });
-    if (!pipeline) return false;
-    gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
-    const std::unique_ptr<GstBus, void (*)(gpointer)> bus(gst_element_get_bus(pipeline.get()), gst_object_unref);
-    const auto ends = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
-    const std::unique_ptr<GstMessage, void (*)(GstMessage*)> message(
-        gst_bus_timed_pop_filtered(bus.get(), 30 * GST_SECOND, ends), gst_message_unref);
-    return message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS;
+void writeMidi(const std::string& path, double seconds) {
+    const std::string midi = midiBytes(seconds);
+    testing_support::writeFile(path, path.ends_with(".rmi") ? riffChunk("RIFF", "RMID" + riffChunk("data", midi)) : midi);
 }
 
 }  // namespace media_testing

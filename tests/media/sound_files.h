@@ -9,13 +9,8 @@ namespace media_testing {
 // full scale, so the gain applied on the way to the sink can be read off it.
 void writeWav(const std::string& path, double seconds, double level = 0.5);
 
-// One piano note of that length, as a standard MIDI file and inside a RIFF
-// "RMID" file.
+// One piano note of that length as a standard MIDI file, inside a RIFF
+// "RMID" file when the name ends in ".rmi".
 void writeMidi(const std::string& path, double seconds);
-void writeRmi(const std::string& path, double seconds);
-
-// Encodes a WAV file as constant-bit-rate MP3 through GStreamer's LAME
-// encoder. False when the encoder is missing or fails.
-bool encodeMp3(const std::string& wavPath, const std::string& mp3Path);
 
 }  // namespace media_testing
