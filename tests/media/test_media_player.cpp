@@ -107,6 +107,10 @@ TEST_P(EachFormat, PlaysToItsEndWithLengthAndPosition) {
     EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() >= kSoundSeconds / 2; }));
     EXPECT_LE(player.CurrentPosition(), player.Duration() + 0.05);
     EXPECT_GT(probe.peak(), 0.01) << "sound, not silence, reaches the sink";
+    // The sound's end also reaches the main loop, so that a waiting program wakes for it.
+    bool woke = false;
+    for (int tries = 0; tries < 400 && !woke; ++tries, std::this_thread::sleep_for(5ms)) woke = g_main_context_iteration(nullptr, FALSE);
+    EXPECT_TRUE(woke);
     EXPECT_EQ(stateAfterEnd(player), media::kStopped);
     EXPECT_EQ(player.CurrentPosition(), 0);
 }
