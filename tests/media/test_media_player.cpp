@@ -186,9 +186,10 @@ std::string probeElsewhere(const std::string& prefix, const std::string& path) {
 }
 
 // A file its reader may not read closes the player (root reads every file,
-// so the reader becomes another user). A missing or failing audio device is
-// no fault of the file: the sound stops. Without GStreamer's plugins there is
-// no player, yet every member answers.
+// so the reader becomes another user). Without a sink named, the desktop's
+// plays (or the fake one it falls back to). A missing or failing audio
+// device is no fault of the file: the sound stops. Without GStreamer's
+// plugins there is no player, yet every member answers.
 TEST(MediaPlayer, ReportsTheFileReaderAndDeviceItPlaysWith) {
     TempDir dir;
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
@@ -201,6 +202,7 @@ TEST(MediaPlayer, ReportsTheFileReaderAndDeviceItPlaysWith) {
     const std::string otherUser = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
     const struct { std::string prefix, file, printed; } rows[] = {
         {otherUser + env, locked, "available=1 state=6 volume=-600\n"},
+        {"env -u ZPM_AUDIO_SINK HOME=" + dir.path().string(), tone, "available=1 state=2 volume=-600\n"},
         {env + " ZPM_AUDIO_SINK=pulsesink PULSE_SERVER=unix:" + dir.file("no-server"), tone, "available=1 state=0 volume=-600\n"},
         {env + " GST_PLUGIN_SYSTEM_PATH_1_0=" + plugins + " GST_PLUGIN_PATH_1_0=" + plugins + " GST_REGISTRY_1_0=" +
              dir.file("registry.bin"), tone, "available=0 state=6 volume=-600\n"},
