@@ -59,6 +59,17 @@ long stateAfterEnd(MediaPlayer& player) {
 
 SinkProbe probeOf(const MediaPlayer& player) { return SinkProbe(media::MediaPlayerInspection::audioSink(player)); }
 
+// Runs the state probe program on one file behind a command prefix (another
+// environment, another user) and returns what it printed.
+std::string probeElsewhere(const std::string& prefix, const std::string& path) {
+    const std::string command = prefix + " " ZPM_MEDIA_STATE_PROBE " '" + path + "'";
+    const std::unique_ptr<FILE, int (*)(FILE*)> out(::popen(command.c_str(), "r"), ::pclose);
+    std::string printed;
+    char buffer[256];
+    while (out && std::fgets(buffer, sizeof buffer, out.get())) printed += buffer;
+    return printed;
+}
+
 }  // namespace
 
 // The states are numbers callers compare with: 2 playing, 1 paused, 0 stopped
@@ -174,17 +185,6 @@ TEST(MediaPlayer, UnplayableFilesCloseThePlayer) {
     probe.reset();
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(probe.buffers(), 0);
-}
-
-// Runs the state probe program on one file behind a command prefix (another
-// environment, another user) and returns what it printed.
-std::string probeElsewhere(const std::string& prefix, const std::string& path) {
-    const std::string command = prefix + " " ZPM_MEDIA_STATE_PROBE " '" + path + "'";
-    const std::unique_ptr<FILE, int (*)(FILE*)> out(::popen(command.c_str(), "r"), ::pclose);
-    std::string printed;
-    char buffer[256];
-    while (out && std::fgets(buffer, sizeof buffer, out.get())) printed += buffer;
-    return printed;
 }
 
 // A file its reader may not read closes the player (root reads every file,
