@@ -23,9 +23,13 @@ void outlineOf(benchmark::State& state, const cDIBSection& dib) {
     state.SetLabel(std::to_string(dib.Width()) + " x " + std::to_string(dib.Height()));
 }
 
-void outlineOfSkin(benchmark::State& state, const char* skinFile) {
-    cDIBSection dib;
+void loadSkin(cDIBSection& dib, const char* skinFile) {
     dib.CreateFromPicture(gdi::loadPicture(platform::assetPath(skinFile)));
+}
+
+void BM_OutlineSkin(benchmark::State& state, const char* skinFile) {
+    cDIBSection dib;
+    loadSkin(dib, skinFile);
     if (dib.Width() == 0) {
         state.SkipWithError("skin missing");
         return;
@@ -33,39 +37,32 @@ void outlineOfSkin(benchmark::State& state, const char* skinFile) {
     outlineOf(state, dib);
 }
 
-void BM_OutlineLargeOpenSkin(benchmark::State& state) {
-    outlineOfSkin(state, "skins/large_open.bmp");
-}
-void BM_OutlineSmallOpenSkin(benchmark::State& state) {
-    outlineOfSkin(state, "skins/small_open.bmp");
-}
-
-void setMagenta(const cDIBSection& dib, int x, int memoryRow) {
-    std::uint8_t* pixel = dib.DIBSectionBitsPtr() + memoryRow * dib.BytesPerScanLine() + 3 * x;
-    pixel[0] = 255;
-    pixel[1] = 0;
-    pixel[2] = 255;
+// A square picture, made once, with magenta (see-through) pixels where
+// `seeThrough` says.
+template <typename SeeThrough>
+const cDIBSection& square(cDIBSection& dib, int size, SeeThrough seeThrough) {
+    if (dib.Width() > 0) return dib;
+    dib.Create(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            if (!seeThrough(x, y)) continue;
+            std::uint8_t* pixel = dib.DIBSectionBitsPtr() + y * dib.BytesPerScanLine() + 3 * x;
+            pixel[0] = 255;
+            pixel[1] = 0;
+            pixel[2] = 255;
+        }
+    return dib;
 }
 
 const cDIBSection& raggedPicture() {
     static cDIBSection dib;
-    if (dib.Width() > 0) return dib;
-    dib.Create(800, 800);
     std::mt19937 random(1);
-    for (int y = 0; y < 800; ++y)
-        for (int x = 0; x < 800; ++x)
-            if (random() % 100 == 0) setMagenta(dib, x, y);
-    return dib;
+    return square(dib, 800, [&](int, int) { return random() % 100 == 0; });
 }
 
 const cDIBSection& smoothPicture() {
     static cDIBSection dib;
-    if (dib.Width() > 0) return dib;
-    dib.Create(2000, 2000);
-    for (int y = 0; y < 2000; ++y)
-        for (int x = 0; x < 2000; ++x)
-            if ((x - 1000) * (x - 1000) + (y - 1000) * (y - 1000) > 1000 * 1000) setMagenta(dib, x, y);
-    return dib;
+    return square(dib, 2000, [](int x, int y) { return (x - 1000) * (x - 1000) + (y - 1000) * (y - 1000) > 1000 * 1000; });
 }
 
 // The reference: one pass over the rows that collects each row's runs of
@@ -99,7 +96,7 @@ void BM_RowScanSmooth2000(benchmark::State& state) { rowScan(state, smoothPictur
 
 void BM_ResampleLargeSkinToDouble(benchmark::State& state) {
     cDIBSection dib;
-    dib.CreateFromPicture(gdi::loadPicture(platform::assetPath("skins/large_open.bmp")));
+    loadSkin(dib, "skins/large_open.bmp");
     for (auto _ : state) {
         auto doubled = dib.Resample(2 * dib.Height(), 2 * dib.Width());
         benchmark::DoNotOptimize(doubled->DIBSectionBitsPtr());
@@ -109,8 +106,8 @@ void BM_ResampleLargeSkinToDouble(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_OutlineLargeOpenSkin)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_OutlineSmallOpenSkin)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_OutlineSkin, LargeOpen, "skins/large_open.bmp")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_OutlineSkin, SmallOpen, "skins/small_open.bmp")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OutlineRagged800)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RowScanRagged800)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OutlineSmooth2000)->Unit(benchmark::kMillisecond);

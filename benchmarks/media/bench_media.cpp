@@ -50,16 +50,12 @@ bool waitForFirstBuffer(const media_testing::SinkProbe& probe) {
     return true;
 }
 
-// Times one start; `start` begins the sound, the probe sees it arrive.
-template <typename Start>
-void timeStart(benchmark::State& state, const media_testing::SinkProbe& probe, Start start) {
-    const auto begin = Clock::now();
-    start();
-    if (!waitForFirstBuffer(probe)) {
+// The time from `begin` to the first buffer the probe saw.
+void recordStart(benchmark::State& state, Clock::time_point begin, const media_testing::SinkProbe& probe) {
+    if (waitForFirstBuffer(probe))
+        state.SetIterationTime(std::chrono::duration<double>(probe.firstBuffer() - begin).count());
+    else
         state.SkipWithError("no sound reached the sink");
-        return;
-    }
-    state.SetIterationTime(std::chrono::duration<double>(probe.firstBuffer() - begin).count());
 }
 
 GstElement* makeBarePlaybin() {
@@ -82,7 +78,9 @@ void BM_ZirpomatPlayer(benchmark::State& state) {
     media_testing::SinkProbe probe(media::MediaPlayerInspection::audioSink(player));
     for (auto _ : state) {
         probe.reset();
-        timeStart(state, probe, [&] { player.setFileName(shortWav()); });
+        const auto begin = Clock::now();
+        player.setFileName(shortWav());
+        recordStart(state, begin, probe);
         player.Stop();
     }
 }
@@ -95,10 +93,7 @@ void BM_BarePlaybinNewPerSound(benchmark::State& state) {
         media_testing::SinkProbe probe(sinkOf(playbin));
         g_object_set(playbin, "uri", uri.c_str(), nullptr);
         gst_element_set_state(playbin, GST_STATE_PLAYING);
-        if (waitForFirstBuffer(probe))
-            state.SetIterationTime(std::chrono::duration<double>(probe.firstBuffer() - begin).count());
-        else
-            state.SkipWithError("no sound reached the sink");
+        recordStart(state, begin, probe);
         gst_element_set_state(playbin, GST_STATE_NULL);
         gst_object_unref(playbin);
     }
@@ -112,11 +107,11 @@ void BM_BarePlaybinKept(benchmark::State& state) {
         media_testing::SinkProbe probe(sinkOf(playbin));
         for (auto _ : state) {
             probe.reset();
-            timeStart(state, probe, [&] {
-                gst_element_set_state(playbin, GST_STATE_NULL);
-                g_object_set(playbin, "uri", uri.c_str(), nullptr);
-                gst_element_set_state(playbin, GST_STATE_PLAYING);
-            });
+            const auto begin = Clock::now();
+            gst_element_set_state(playbin, GST_STATE_NULL);
+            g_object_set(playbin, "uri", uri.c_str(), nullptr);
+            gst_element_set_state(playbin, GST_STATE_PLAYING);
+            recordStart(state, begin, probe);
         }
     }
     gst_element_set_state(playbin, GST_STATE_NULL);

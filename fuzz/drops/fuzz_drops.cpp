@@ -30,6 +30,7 @@
 #include "forms.h"
 #include "forms_qt.h"
 #include "frmTest.h"
+#include "fuzz_input.h"
 #include "mdINIBas.h"
 #include "silent_wav.h"
 
@@ -37,23 +38,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-char folderPath[] = "/dev/shm/zpm-fuzz-drops-XXXXXX";
-char fallbackPath[] = "/tmp/zpm-fuzz-drops-XXXXXX";
-
-const char* madeFolder = nullptr;
-
-void removeFolder() {
-    if (madeFolder) fs::remove_all(madeFolder);
-}
+using fuzzing::nextPiece;
 
 // The data and system folders under the fuzzer's folder, the offscreen
 // platform, silent players and message boxes answered at once.
 const std::string& folder() {
     static const std::string path = [] {
-        madeFolder = ::mkdtemp(folderPath) ? folderPath : ::mkdtemp(fallbackPath);
-        if (!madeFolder) std::abort();
-        std::atexit(removeFolder);
-        const std::string base = madeFolder;
+        const std::string base = fuzzing::scratchFolder();
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("ZPM_AUDIO_SINK", "fakeaudiosink", 1);
         ::setenv("LANG", "de", 1);
@@ -67,13 +58,6 @@ const std::string& folder() {
         return base;
     }();
     return path;
-}
-
-std::string_view nextPiece(std::string_view& input) {
-    const auto end = input.find('\0');
-    const auto piece = input.substr(0, end);
-    input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-    return piece;
 }
 
 // Names whose file address the drop hands on unchanged, and that the

@@ -5,8 +5,6 @@
 // as the same paths; paths the list format cannot hold are left out of that
 // check (commas and line breaks part entries, markers are expanded,
 // a path must be absolute and name a file).
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,29 +16,12 @@
 #include "ModZPM.h"
 #include "ascii_text.h"
 #include "files.h"
+#include "fuzz_input.h"
 #include "mdINIBas.h"
 
 namespace {
 
-char folderPath[] = "/dev/shm/zpm-fuzz-lists-XXXXXX";
-char fallbackPath[] = "/tmp/zpm-fuzz-lists-XXXXXX";
-
-const std::string& folder() {
-    static const std::string path = [] {
-        const char* made = ::mkdtemp(folderPath) ? folderPath : ::mkdtemp(fallbackPath);
-        if (!made) std::abort();
-        std::atexit([] { std::filesystem::remove_all(::access(folderPath, F_OK) == 0 ? folderPath : fallbackPath); });
-        return std::string(made);
-    }();
-    return path;
-}
-
-std::string_view nextPiece(std::string_view& input) {
-    const auto end = input.find('\0');
-    const auto piece = input.substr(0, end);
-    input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-    return piece;
-}
+using fuzzing::nextPiece;
 
 bool listCanHold(std::string_view path) {
     using platform::text::findNoCase;
@@ -58,9 +39,9 @@ void loadExpectingAList(std::string_view key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    Zpm.ApplDataDir = folder();
-    Zpm.INI_Name = folder() + "/zpm.ini";
-    const std::string listFile = folder() + "/given.txt";
+    Zpm.ApplDataDir = fuzzing::scratchFolder();
+    Zpm.INI_Name = fuzzing::scratchFolder() + "/zpm.ini";
+    const std::string listFile = fuzzing::scratchFolder() + "/given.txt";
     platform::files::replaceFile(listFile, nextPiece(input));
     mdINIBas::SetIniValue("lsts", "s1", listFile, Zpm.INI_Name);
     loadExpectingAList("s1");

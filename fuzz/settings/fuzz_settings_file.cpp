@@ -1,46 +1,17 @@
 // Feeds arbitrary bytes as a settings file, and arbitrary section, key and
 // value texts, through reads and writes of the store. A write that reports
-// success reads back at once. The files lie in a memory file system where
-// one is mounted, so that syncing costs nothing.
-#include <unistd.h>
-
+// success reads back at once.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
 
+#include "fuzz_input.h"
 #include "mdINIBas.h"
 
-namespace {
-
-// A plain buffer, so that it is still there when the exit handler removes
-// the folder.
-char folderPath[] = "/dev/shm/zpm-fuzz-XXXXXX";
-char fallbackPath[] = "/tmp/zpm-fuzz-XXXXXX";
-
-std::string folder() {
-    static const char* path = ::mkdtemp(folderPath) ? folderPath : ::mkdtemp(fallbackPath);
-    static const bool made = [] {
-        if (!path) std::abort();
-        std::atexit([] { std::filesystem::remove_all(path); });
-        return true;
-    }();
-    (void)made;
-    return path;
-}
-
-// Takes the next piece up to a NUL byte (or to the end).
-std::string_view nextPiece(std::string_view& input) {
-    const auto end = input.find('\0');
-    const auto piece = input.substr(0, end);
-    input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-    return piece;
-}
-
-}  // namespace
+using fuzzing::nextPiece;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -48,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string key(nextPiece(input));
     const std::string value(nextPiece(input));
 
-    const std::string file = folder() + "/fuzz.ini";
-    const std::string other = folder() + "/other.ini";
+    const std::string file = fuzzing::scratchFolder() + "/fuzz.ini";
+    const std::string other = fuzzing::scratchFolder() + "/other.ini";
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << input;

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <memory>
 
 namespace media_testing {
@@ -18,25 +17,23 @@ public:
     SinkProbe(const SinkProbe&) = delete;
     SinkProbe& operator=(const SinkProbe&) = delete;
 
-    void reset();
-    int buffers() const { return m_seen->buffers.load(); }
+    void reset() { m_seen->buffers = 0; m_seen->peak = 0; m_seen->latestPeak = 0; m_seen->firstBufferTicks = 0; }
+    int buffers() const { return m_seen->buffers; }
     // Largest sample magnitude, as a fraction of full scale: over all
     // buffers since reset(), and in the latest buffer alone.
-    double peak() const { return m_seen->peak.load(); }
-    double latestPeak() const { return m_seen->latestPeak.load(); }
-    // When the first buffer since reset() arrived (steady clock).
-    std::chrono::steady_clock::time_point firstBuffer() const;
+    double peak() const { return m_seen->peak; }
+    double latestPeak() const { return m_seen->latestPeak; }
+    std::chrono::steady_clock::time_point firstBuffer() const {
+        return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_seen->firstBufferTicks));
+    }
 
 private:
-    // What the streaming thread writes. It is shared with the probe, which
-    // GStreamer may still be running when the probe is removed, and is freed
-    // only when both are done with it.
+    // Written by the streaming thread, which may still run the probe after
+    // it is removed: freed when both are done with it.
     struct Seen {
         std::atomic<int> buffers{0};
-        std::atomic<double> peak{0};
-        std::atomic<double> latestPeak{0};
-        std::atomic<std::int64_t> firstBufferTicks{0};
-        void take(GstPad* pad, GstBuffer* buffer);
+        std::atomic<double> peak{0}, latestPeak{0};
+        std::atomic<std::chrono::steady_clock::rep> firstBufferTicks{0};
     };
     static GstPadProbeReturn onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer seen);
 

@@ -1,10 +1,7 @@
 #include "sound_files.h"
 
-#include <gst/gst.h>
-
 #include <cmath>
 #include <cstdint>
-#include <memory>
 
 #include "temp_dir.h"
 
@@ -12,29 +9,28 @@ namespace media_testing {
 
 namespace {
 
+using namespace std::string_literals;
+
 constexpr std::uint32_t kRate = 44100;
-constexpr int kSquarePeriod = 100;  // samples: 441 Hz
 
-void putLittle(std::string& out, std::uint32_t value, int bytes) {
+std::string little(std::uint32_t value, int bytes) {
+    std::string out;
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return out;
 }
 
-void putBig(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void putVariableLength(std::string& out, std::uint32_t value) {
-    std::string bytes(1, static_cast<char>(value & 0x7F));
-    while (value >>= 7) bytes.insert(bytes.begin(), static_cast<char>((value & 0x7F) | 0x80));
-    out += bytes;
-}
-
+// Every body here has an even size, so no chunk needs a pad byte.
 std::string riffChunk(std::string_view id, const std::string& body) {
-    std::string chunk(id);
-    putLittle(chunk, static_cast<std::uint32_t>(body.size()), 4);
-    chunk += body;
-    if (body.size() % 2) chunk.push_back('\0');
-    return chunk;
+    return std::string(id) + little(static_cast<std::uint32_t>(body.size()), 4) + body;
+}
+
+// Type 0, 96 ticks per quarter note; one track: the tempo that makes a
+// quarter last `seconds`, a piano, middle C on, a quarter later off, the end.
+std::string midiBytes(double seconds) {
+    const auto tempo = static_cast<std::uint32_t>(std::lround(seconds * 1e6));  // microseconds per quarter
+    const std::string tempoBytes = {static_cast<char>(tempo >> 16), static_cast<char>(tempo >> 8), static_cast<char>(tempo)};
+    return "MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x16\0\xFF\x51\3"s + tempoBytes +
+           "\0\xC0\0\0\x90\x3C\x64\x60\x80\x3C\0\0\xFF\x2F\0"s;
 }
 
 }  // namespace
@@ -42,82 +38,17 @@ std::string riffChunk(std::string_view id, const std::string& body) {
 void writeWav(const std::string& path, double seconds, double level) {
     const auto frames = static_cast<std::uint32_t>(std::lround(seconds * kRate));
     const auto amplitude = static_cast<std::int16_t>(std::lround(level * 32767));
-    std::string format;
-    putLittle(format, 1, 2);          // PCM
-    putLittle(format, 1, 2);          // mono
-    putLittle(format, kRate, 4);
-    putLittle(format, kRate * 2, 4);  // bytes per second
-    putLittle(format, 2, 2);          // bytes per frame
-    putLittle(format, 16, 2);
     std::string samples;
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const std::int16_t value = (i / (kSquarePeriod / 2)) % 2 ? -amplitude : amplitude;
-        putLittle(samples, static_cast<std::uint16_t>(value), 2);
-    }
+    for (std::uint32_t i = 0; i < frames; ++i)
+        samples += little(static_cast<std::uint16_t>((i / 50) % 2 ? -amplitude : amplitude), 2);
+    // PCM, mono, the rate, bytes per second, bytes per frame, bits per sample.
+    const std::string format = little(1, 2) + little(1, 2) + little(kRate, 4) + little(2 * kRate, 4) + little(2, 2) + little(16, 2);
     testing_support::writeFile(path, riffChunk("RIFF", "WAVE" + riffChunk("fmt ", format) + riffChunk("data", samples)));
 }
 
-std::string midiBytes(double seconds) {
-    constexpr std::uint32_t kTicksPerQuarter = 96;
-    constexpr std::uint32_t kMicrosecondsPerQuarter = 500000;
-    const auto ticks = static_cast<std::uint32_t>(std::lround(seconds * 1e6 / kMicrosecondsPerQuarter * kTicksPerQuarter));
-    std::string track;
-    putVariableLength(track, 0);
-    track += "\xFF\x51\x03";
-    putBig(track, kMicrosecondsPerQuarter, 3);
-    putVariableLength(track, 0);
-    track += std::string("\xC0\x00", 2);       // piano
-    putVariableLength(track, 0);
-    track += "\x90\x3C\x64";                   // middle C on
-    putVariableLength(track, ticks);
-    track += std::string("\x80\x3C\x00", 3);   // and off
-    putVariableLength(track, 0);
-    track += std::string("\xFF\x2F\x00", 3);   // end of track
-    std::string file = "MThd";
-    putBig(file, 6, 4);
-    putBig(file, 0, 2);
-    putBig(file, 1, 2);
-    putBig(file, kTicksPerQuarter, 2);
-    file += "MTrk";
-    putBig(file, static_cast<std::uint32_t>(track.size()), 4);
-    return file + track;
-}
-
-void writeMidi(const std::string& path, double seconds) { testing_support::writeFile(path, midiBytes(seconds)); }
-
-void writeRmi(const std::string& path, double seconds) {
-    testing_support::writeFile(path, riffChunk("RIFF", "RMID" + riffChunk("data", midiBytes(seconds))));
-}
-
-bool encodeMp3(const std::string& wavPath, const std::string& mp3Path) {
-    if (!gst_init_check(nullptr, nullptr, nullptr)) return false;
-    GstElement* pipeline = gst_parse_launch(
-        "filesrc name=in ! wavparse ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true ! filesink name=out",
-        nullptr);
-    if (!pipeline) return false;
-    const std::unique_ptr<GstElement, void (*)(GstElement*)> owner(pipeline, [](GstElement* p) {
-        gst_element_set_state(p, GST_STATE_NULL);
-        gst_object_unref(p);
-    });
-    for (const auto& [name, path] : {std::pair{"in", &wavPath}, std::pair{"out", &mp3Path}}) {
-        GstElement* element = gst_bin_get_by_name(GST_BIN(pipeline), name);
-        g_object_set(element, "location", path->c_str(), nullptr);
-        gst_object_unref(element);
-    }
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* message =
-        gst_bus_timed_pop_filtered(bus, 30 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    const bool done = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-    if (message) gst_message_unref(message);
-    gst_object_unref(bus);
-    return done;
-}
-
-void writePrefix(const std::string& from, const std::string& to, std::size_t bytes) {
-    std::string content = testing_support::readFile(from);
-    content.resize(std::min(bytes, content.size()));
-    testing_support::writeFile(to, content);
+void writeMidi(const std::string& path, double seconds) {
+    const std::string midi = midiBytes(seconds);
+    testing_support::writeFile(path, path.ends_with(".rmi") ? riffChunk("RIFF", "RMID" + riffChunk("data", midi)) : midi);
 }
 
 }  // namespace media_testing
