@@ -160,21 +160,23 @@ TEST_F(Files, ReplacingRefusesWhatItMustNotTouch) {
     EXPECT_FALSE(files::ensureFolder(at("plain")));
 }
 
-TEST_F(Files, AWriteKilledHalfwayLeavesATemporaryFileTheNextWriteRemoves) {
+TEST_F(Files, AFailedOrKilledWriteKeepsTheFileAndTheNextWriteRemovesLeftovers) {
     writeFile(at("zpm.ini"), "old");
-    const pid_t child = ::fork();
-    if (child == 0) {  // the file size limit kills the writer in the middle of its write
-        const rlimit limit{1000, 1000};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        std::signal(SIGXFSZ, SIG_DFL);
-        files::replaceFile(at("zpm.ini"), std::string(5000, 'x'));
-        ::_exit(0);
+    // The file size limit fails the write, or with its signal kills the writer halfway.
+    for (const bool killed : {false, true}) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const rlimit limit{1000, 1000};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
+            ::_exit(files::replaceFile(at("zpm.ini"), std::string(5000, 'x')) == std::errc::file_too_large ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(killed ? WIFSIGNALED(status) : WIFEXITED(status) && WEXITSTATUS(status) == 0) << killed;
+        EXPECT_EQ(readFile(at("zpm.ini")), "old");
+        EXPECT_EQ(names().size(), killed ? 2u : 1u) << "only a killed writer leaves its temporary file";
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(readFile(at("zpm.ini")), "old");
-    ASSERT_EQ(names().size(), 2u);  // with the abandoned temporary file
     EXPECT_FALSE(files::replaceFile(at("zpm.ini"), "new"));
     EXPECT_EQ(names(), Names{"zpm.ini"});
     EXPECT_EQ(readFile(at("zpm.ini")), "new");

@@ -71,6 +71,8 @@ TEST(cDIBSection, TransfersInAndOutWithSizeRules) {
     b->LoadPictureBlt(a->hdc(), 0, 0, -1, 1);
     EXPECT_EQ(pixelAt(*b, 3, 0)[2], 10) << "-1 is the whole width";
     EXPECT_EQ(pixelAt(*b, 0, 1)[2], 0) << "only the top line";
+    a->PaintPicture(c->hdc(), 0, 0, -1, 0);
+    EXPECT_EQ(pixelAt(*c, 0, 0)[0], 0) << "a height of 0 paints nothing";
     a->PaintPicture(c->hdc(), 1, 1, -1, -1, 0, 0, gdi::NOTSRCCOPY);
     EXPECT_EQ(pixelAt(*c, 0, 0)[0], 0);
     EXPECT_EQ(pixelAt(*c, 1, 1)[0], 255 - 30);

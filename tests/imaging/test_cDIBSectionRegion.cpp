@@ -134,6 +134,7 @@ TEST(cDIBSectionRegion, WindowListKeepsEachWindowOnceInOrder) {
     EXPECT_FALSE(host.shapes.at(99).has_value());
     for (gdi::WindowHandle w : {12, 13}) region.Applied(w, true);
     region.Applied(12, false);
+    EXPECT_TRUE(host.redraws.back()) << "a window losing its outline is redrawn";
     EXPECT_EQ(region.AppliedToCount(), 2);
     EXPECT_EQ(region.hWndForIndex(1), 11u);
     EXPECT_EQ(region.hWndForIndex(2), 13u);

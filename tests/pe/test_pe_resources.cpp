@@ -76,6 +76,7 @@ TEST_P(Library, NamesBeyondAsciiCompareAsUtf16) {
     const Case cases[] = {
         {u"M\u00FCxedName", {"M\xC3\xBCxedName", "m\xC3\xBCXEDNAME"}, {"MxxedName", "M\xFCxedName"}},
         {u"M\U0001F600edName", {"M\xF0\x9F\x98\x80" "edName"}, {"M\xED\xA0\xBD\xED\xB8\x80" "edName", "M\xF0\x9F\x98" "edName"}},
+        {u"M\xD800xedName", {}, {"M\xED\xA0\x80xedName"}},  // a lone surrogate is no character
     };
     for (const Case& c : cases) {
         Bytes changed = file;
