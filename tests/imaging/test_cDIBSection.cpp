@@ -25,7 +25,7 @@ std::unique_ptr<cDIBSection> grey(const std::vector<std::vector<std::uint8_t>>& 
 
 }  // namespace
 
-TEST(cDIBSection, SizesAndFailedCreations) {
+TEST(cDIBSection, SizesFailedCreationsAndClearUp) {
     picture(1, 1);  // makes the stock bitmap of device contexts, which stays
     const std::size_t before = gdi::liveObjectCount();
     cDIBSection dib;
@@ -47,19 +47,18 @@ TEST(cDIBSection, SizesAndFailedCreations) {
     dib.RandomiseBits(true);  // nothing to write to
     EXPECT_EQ(dib.Resample(2, 2)->Width(), 2);
     EXPECT_EQ(gdi::liveObjectCount(), before) << "nothing remains";
-}
 
-TEST(cDIBSection, ClearUpKeepsTheSizeAndLeavesNothingToDrawOn) {
-    const auto dib = picture(7, 3);
-    const gdi::Handle bitmap = dib->hDib();
-    dib->ClearUp();
-    EXPECT_EQ(dib->DIBSectionBitsPtr(), nullptr);
-    EXPECT_EQ(dib->Height(), 3);
+    // Cleared up: the size stays, there is nothing to draw on or copy from.
+    const auto cleared = picture(7, 3);
+    const gdi::Handle bitmap = cleared->hDib();
+    cleared->ClearUp();
+    EXPECT_EQ(cleared->DIBSectionBitsPtr(), nullptr);
+    EXPECT_EQ(cleared->Height(), 3);
     EXPECT_EQ(gdi::bitmapFromHandle(bitmap), nullptr);
-    dib->RandomiseBits();
-    dib->LoadPictureBlt(0);
+    cleared->RandomiseBits();
+    cleared->LoadPictureBlt(0);
     for (auto [height, width] : {std::pair{3, 7}, {6, 14}})
-        EXPECT_EQ(*dib->Resample(height, width)->DIBSectionBitsPtr(), 0) << "nothing copied from no pixels";
+        EXPECT_EQ(*cleared->Resample(height, width)->DIBSectionBitsPtr(), 0) << "nothing copied from no pixels";
 }
 
 TEST(cDIBSection, TransfersInAndOutWithSizeRules) {

