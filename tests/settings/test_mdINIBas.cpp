@@ -87,8 +87,9 @@ TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhy) {
     for (const Case& c : {Case{"snds", "s1", "/x.wav\r\n[inifilepath]\r\npath=/evil.ini", path}, {"snds", "s1", "/x\n.wav", path},
                           {"snds", "s1", "/x\r.wav", path}, {"snds", "s1\npath", "v", path}, {"snds\r\n", "s2", "v", path},
                           {"snds", "s2=", "v", path}, {"bad]", "s2", "v", path}, {"snds", "s2", "v", ""}}) {
+        ASSERT_TRUE(SetIniValue("s", "k", "v", dir.file("ok.ini")));
         EXPECT_FALSE(SetIniValue(c.section, c.key, c.value, c.file)) << c.value;
-        EXPECT_NE(LastWriteError(), "");
+        EXPECT_NE(LastWriteError(), "") << "why " << c.value << " was refused";
     }
     EXPECT_EQ(GetIniValue("s", "k", "D", ""), "D");
     EXPECT_EQ(readFile(path), original);
