@@ -42,8 +42,10 @@ TEST_F(Files, DrivesAndTheSystemDrive) {
     EXPECT_TRUE(files::sameFileSystem(root, root + "."));
     EXPECT_FALSE(files::sameFileSystem(missing, missing));
     using Home = std::optional<std::string>;
-    for (auto [folder, system, home, onSystemDrive] : std::initializer_list<std::tuple<std::string, std::string, Home, bool>>{
-             {"c:\\tools", "/", "/", true}, {"C:\\x", "/", "/", true}, {"D:\\x", "/", "/", false}, {"e:", "/", "/", false},
+    using Row = std::tuple<std::string, std::string, Home, bool>;
+    for (auto [folder, system, home, onSystemDrive] : std::initializer_list<Row>{
+             {"c:\\tools", "/", "/", true}, {"C:\\x", "/", "/", true}, {"D:\\x", "/", "/", false},
+             {"e:", "/", "/", false},
              {"/proc", "/", "/", false}, {"/", "/proc", "/", true}, {missing, "/proc", "/proc", true},
              {shm, "/", shm, true}, {shm, "/", root, false}, {root, "/proc", root, true}, {"/proc", "/", shm, false},
              {shm, "/", std::nullopt, false}})
@@ -93,7 +95,8 @@ TEST_F(Files, CopiesAndReadsOfRegularFilesOnly) {
     writeFile(at("copy.wav.partial"), "theirs");  // looks like a copy's scratch file
     ASSERT_TRUE(files::copyFile(at("source.wav"), at("copy.wav")));
     EXPECT_EQ(readFile(at("copy.wav")), content);
-    for (auto [from, to] : {std::pair{"source.wav", "kept.wav"}, {"missing", "new"}, {"source.wav", "no/new"}, {"", "new"}})
+    for (auto [from, to] :
+         {std::pair{"source.wav", "kept.wav"}, {"missing", "new"}, {"source.wav", "no/new"}, {"", "new"}})
         EXPECT_FALSE(files::copyFile(at(from), at(to))) << from << " " << to;
     EXPECT_EQ(names(), (Names{"source.wav", "kept.wav", "copy.wav.partial", "copy.wav"}));
     EXPECT_EQ(readFile(at("kept.wav")) + readFile(at("copy.wav.partial")), "minetheirs");

@@ -95,7 +95,8 @@ TEST(cDIBSection, CopyToClipboardRefusesDibsAndPlacesABitmap) {
     RecordingHost host;
     const auto dib = picture(3, 2, {1, 2, 3});
     EXPECT_FALSE(dib->CopyToClipboard());
-    EXPECT_EQ(host.messages, std::vector<std::string>{"I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!"});
+    EXPECT_EQ(host.messages,
+              std::vector<std::string>{"I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!"});
     EXPECT_FALSE(host.clipboard.has_value());
 
     const std::size_t before = gdi::liveObjectCount();
@@ -137,7 +138,8 @@ TEST(cDIBSection, ResampleSamplesTheRightPositionsAndRoundsTwice) {
         ASSERT_NE(resampled, nullptr);
         EXPECT_EQ(resampled->Width(), c.width);
         EXPECT_EQ(resampled->Height(), c.height);
-        for (int channel : {0, 2}) EXPECT_EQ(memoryByte(*resampled, c.x, c.row, channel), c.expected) << c.x << "," << c.row;
+        for (int channel : {0, 2})
+            EXPECT_EQ(memoryByte(*resampled, c.x, c.row, channel), c.expected) << c.x << "," << c.row;
     }
     EXPECT_EQ(grey({{1}})->Resample(0, 5), nullptr);
     EXPECT_EQ(grey({{1}})->Resample(5, -1), nullptr);
@@ -153,7 +155,7 @@ TEST(cDIBSection, RandomiseBitsFillsPixelsOnly) {
         std::set<int> seen;
         for (int row = 0; row < 4; ++row) {
             for (int x = 0; x < 5; ++x) {
-                const int b = memoryByte(dib, x, row, 0), g = memoryByte(dib, x, row, 1), r = memoryByte(dib, x, row, 2);
+                const int b = memoryByte(dib, x, row), g = memoryByte(dib, x, row, 1), r = memoryByte(dib, x, row, 2);
                 EXPECT_TRUE(gray ? b == g && g == r : b == 0) << "grey, or colour noise without blue";
                 seen.insert({g, r});
             }

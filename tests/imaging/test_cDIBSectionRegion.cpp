@@ -118,7 +118,9 @@ TEST(cDIBSectionRegion, WindowsAreGivenTheOutlineLessMagenta) {
 TEST(cDIBSectionRegion, WindowListKeepsEachWindowOnceInOrder) {
     RecordingHost host;
     cDIBSectionRegion region;
-    const auto outOfRange = [&](std::int32_t index) { expectError([&] { region.hWndForIndex(index); }, 9, "Subscript out of range"); };
+    const auto outOfRange = [&](std::int32_t index) {
+        expectError([&] { region.hWndForIndex(index); }, 9, "Subscript out of range");
+    };
     outOfRange(1);
     const auto dib = picture(2, 1);
     setPixel(*dib, 0, 0, kMagenta);
@@ -242,9 +244,10 @@ TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
 TEST(cDIBSectionRegion, LoadFromResourceErrors) {
     TempDir folder;
     cDIBSectionRegion region;
-    expectError([&] { region.LoadFromResource(101); }, 326, "Resource with identifier '101' not found");
-    expectError([&] { region.LoadFromResource(std::string("SKIN")); }, 326, "Resource with identifier 'SKIN' not found");
+    for (auto [id, text] : {std::pair<ResourceID, std::string>{101, "101"}, {"SKIN", "SKIN"}})
+        expectError([&] { region.LoadFromResource(id); }, 326, "Resource with identifier '" + text + "' not found");
     writeFile(folder.file("text.dll"), "not a library");
     for (const char* name : {"missing.dll", "text.dll"})
-        expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013, "Can't open DLL for Resource Access");
+        expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013,
+                    "Can't open DLL for Resource Access");
 }

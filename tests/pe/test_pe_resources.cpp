@@ -24,7 +24,9 @@ std::uint32_t le32(const Bytes& b, std::size_t at) {
 
 void put32(Bytes& b, std::size_t at, std::uint32_t v) { std::memcpy(b.data() + at, &v, 4); }
 
-bool finds(const Bytes& file, const std::string& name) { return pe::findResource(file, name, pe::RT_RCDATA).has_value(); }
+bool finds(const Bytes& file, const std::string& name) {
+    return pe::findResource(file, name, pe::RT_RCDATA).has_value();
+}
 
 class Library : public ::testing::TestWithParam<const char*> {
 protected:
@@ -71,7 +73,9 @@ TEST_P(Library, NamesBeyondAsciiCompareAsUtf16) {
     };
     const Case cases[] = {
         {u"M\u00FCxedName", {"M\xC3\xBCxedName", "m\xC3\xBCXEDNAME"}, {"MxxedName", "M\xFCxedName"}},
-        {u"M\U0001F600edName", {"M\xF0\x9F\x98\x80" "edName"}, {"M\xED\xA0\xBD\xED\xB8\x80" "edName", "M\xF0\x9F\x98" "edName"}},
+        {u"M\U0001F600edName",
+         {"M\xF0\x9F\x98\x80" "edName"},
+         {"M\xED\xA0\xBD\xED\xB8\x80" "edName", "M\xF0\x9F\x98" "edName"}},
         {u"M\xD800xedName", {}, {"M\xED\xA0\x80xedName"}},  // a lone surrogate is no character
     };
     for (const Case& c : cases) {
@@ -121,7 +125,8 @@ TEST_P(Library, DirectoriesPointingBackOrOutsideAreNotFollowed) {
     ASSERT_EQ(entries, 3);
     EXPECT_FALSE(finds(looping, "#10"));
     for (const char* name : {"#7", "#65535", "MixedName"})
-        for (const Bytes* changed : {&looping, &outside, &tooLong, &farAway}) EXPECT_FALSE(finds(*changed, name)) << name;
+        for (const Bytes* changed : {&looping, &outside, &tooLong, &farAway})
+            EXPECT_FALSE(finds(*changed, name)) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, Library, ::testing::Values(ZPM_TEST_DLL32, ZPM_TEST_DLL64));

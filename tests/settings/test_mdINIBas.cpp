@@ -35,9 +35,10 @@ TEST_F(SettingsStore, ReadsHeadersAndKeysByTheirSyntax) {
     struct Case {
         const char *section, *key, *value;
     };
-    for (const Case& c : {Case{"snds", "s1", "one"}, {"snds", "s10", "ten"}, {"snds", "s2", "D"}, {"snds", "s3", "D"},
-                          {"snds", "s4", "a=b"}, {"snds", "s5", ""}, {"snds", "s6", "  padded"}, {"snds", "s7", "in snds"},
-                          {"lsts", "s7", "D"}, {"snds", "s8", "D"}, {"other", "k", "v"}, {"other", "m", "w"}, {"", "x", "D"},
+    for (const Case& c : {Case{"snds", "s1", "one"}, {"snds", "s10", "ten"}, {"snds", "s2", "D"},
+                          {"snds", "s3", "D"}, {"snds", "s4", "a=b"}, {"snds", "s5", ""}, {"snds", "s6", "  padded"},
+                          {"snds", "s7", "in snds"}, {"lsts", "s7", "D"}, {"snds", "s8", "D"}, {"other", "k", "v"},
+                          {"other", "m", "w"}, {"", "x", "D"},
                           {"a[b", "s1", "D"}, {"snds", "a]b", "D"}, {"snds", "s4=a", "D"}})
         EXPECT_EQ(GetIniValue(c.section, c.key, "D", ini), c.value) << c.section << "/" << c.key;
     EXPECT_EQ(GetIniValue("a", "x", "D", fileWith("cr.ini", "[a]\rx=1\r")), "D");  // one line: CR is no break
@@ -84,8 +85,9 @@ TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhy) {
     struct Case {
         std::string section, key, value, file;
     };
-    for (const Case& c : {Case{"snds", "s1", "/x.wav\r\n[inifilepath]\r\npath=/evil.ini", path}, {"snds", "s1", "/x\n.wav", path},
-                          {"snds", "s1", "/x\r.wav", path}, {"snds", "s1\npath", "v", path}, {"snds\r\n", "s2", "v", path},
+    for (const Case& c : {Case{"snds", "s1", "/x.wav\r\n[inifilepath]\r\npath=/evil.ini", path},
+                          {"snds", "s1", "/x\n.wav", path}, {"snds", "s1", "/x\r.wav", path},
+                          {"snds", "s1\npath", "v", path}, {"snds\r\n", "s2", "v", path},
                           {"snds", "s2=", "v", path}, {"bad]", "s2", "v", path}, {"snds", "s2", "v", ""}}) {
         ASSERT_TRUE(SetIniValue("s", "k", "v", dir.file("ok.ini")));
         EXPECT_FALSE(SetIniValue(c.section, c.key, c.value, c.file)) << c.value;
