@@ -45,10 +45,9 @@ TEST_F(Files, DrivesAndTheSystemDrive) {
     using Row = std::tuple<std::string, std::string, Home, bool>;
     for (auto [folder, system, home, onSystemDrive] : std::initializer_list<Row>{
              {"c:\\tools", "/", "/", true}, {"C:\\x", "/", "/", true}, {"D:\\x", "/", "/", false},
-             {"e:", "/", "/", false},
-             {"/proc", "/", "/", false}, {"/", "/proc", "/", true}, {missing, "/proc", "/proc", true},
-             {shm, "/", shm, true}, {shm, "/", root, false}, {root, "/proc", root, true}, {"/proc", "/", shm, false},
-             {shm, "/", std::nullopt, false}})
+             {"e:", "/", "/", false}, {"/proc", "/", "/", false}, {"/", "/proc", "/", true},
+             {missing, "/proc", "/proc", true}, {shm, "/", shm, true}, {shm, "/", root, false},
+             {root, "/proc", root, true}, {"/proc", "/", shm, false}, {shm, "/", std::nullopt, false}})
         EXPECT_EQ(files::isOnSystemDrive(folder, system, home), onSystemDrive) << folder << " " << system;
     {
         ScopedEnv home("HOME", shm);  // the default home folder
