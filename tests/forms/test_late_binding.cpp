@@ -90,6 +90,10 @@ TEST(LateBinding, BorderWidthsRoundHalfToEvenAndLineEndsStayAsGiven) {
     EXPECT_TRUE(covered.contains(20, 150) && covered.contains(120, 170));
     EXPECT_LE(covered.left(), 20 - 3);
     EXPECT_GE(covered.bottom(), 171 + 3);
+    // A shape draws its outline only.
+    const QImage shape = forms::widgetOf(form.Frame)->grab().toImage();
+    EXPECT_EQ(shape.pixelColor(0, 0), QColor(Qt::black));
+    EXPECT_NE(shape.pixelColor(30, 15), QColor(Qt::black));
 }
 
 }  // namespace

