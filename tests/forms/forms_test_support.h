@@ -85,7 +85,7 @@ private:
     }
     void Form_Unload(int& Cancel) override {
         ++unloads;
-        Cancel = cancelUnload;
+        if (cancelUnload) Cancel = 1;  // else as the runtime passed it
     }
     void Form_Resize() override { ++resizes; }
     void Form_KeyPress(int& KeyAscii) override {
