@@ -144,6 +144,8 @@ TEST(Regions, DataBlocksSaveAndLoadAndBadOnesAreRefused) {
     EXPECT_EQ(gdi::GetRegionData(loaded, 100, large.data()), 100u);
     EXPECT_EQ(gdi::GetRegionData(0, 0, nullptr), 0u);
 
+    const gdi::Handle negative = gdi::CreateRectRgn(-2, -1, 1, 1);  // every byte of a coordinate is written
+    EXPECT_EQ(dataOf(negative), block({32, 1, 1, 16, -2, -1, 1, 1, -2, -1, 1, 1}));
     const gdi::Handle empty = gdi::CreateRectRgn(3, 3, 3, 9);
     EXPECT_EQ(dataOf(empty), block({32, 1, 0, 0, 0, 0, 0, 0}));
     const gdi::Handle none = fromBlock(dataOf(empty));
@@ -158,5 +160,5 @@ TEST(Regions, DataBlocksSaveAndLoadAndBadOnesAreRefused) {
     EXPECT_EQ(fromBlock(block({32, 2, 1, 16, 0, 0, 1, 1, 0, 0, 1, 1})), 0u);           // type
     EXPECT_EQ(fromBlock(block({32, 1, 0x10000001, 16, 0, 0, 1, 1, 0, 0, 1, 1})), 0u);  // count overflow
     EXPECT_EQ(gdi::ExtCreateRegion(nullptr, 48, nullptr), 0u);
-    for (gdi::Handle h : {loaded, again, empty, none}) EXPECT_TRUE(gdi::DeleteObject(h));
+    for (gdi::Handle h : {loaded, again, negative, empty, none}) EXPECT_TRUE(gdi::DeleteObject(h));
 }
