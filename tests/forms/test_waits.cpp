@@ -50,7 +50,7 @@ TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRun) {
     QTimer::singleShot(150, [&] { due = true; });
     looks = 0;
     EXPECT_TRUE(forms::WaitUntil([&] { return ++looks, due; }));
-    EXPECT_LE(looks, 10);
+    EXPECT_LE(looks, 10) << "a timer's wait looks a few times, not thousands";
 }
 
 TEST_F(Waits, PlayersEndOfSoundWakesTheWait) {
@@ -84,10 +84,9 @@ TEST_F(Waits, RampStepsAreSpreadOverTimeWithEventsBetween) {
     }));
     EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(hooked, steps);
-    for (std::size_t i = 1; i < ticksAtStep.size(); ++i)
-        EXPECT_GT(ticksAtStep[i], ticksAtStep[i - 1]) << "a timer ran before step " << i + 1;
-    const int ticksAtLast = ticksAtStep.back();
-    EXPECT_GT(ticks, ticksAtLast) << "the last step is followed by its share of time too";
+    // Timers run between the steps, and after the last one for its share of time.
+    ticksAtStep.push_back(ticks);
+    for (std::size_t i = 1; i < ticksAtStep.size(); ++i) EXPECT_GT(ticksAtStep[i], ticksAtStep[i - 1]) << i;
 }
 
 TEST_F(Waits, EndingEndsNestedWaitsAndEveryLaterOne) {
@@ -124,9 +123,7 @@ TEST_F(Waits, UnloadingTheLastWindowEndsTheWaits) {
     first.Load();
     second.Load();
     post([&] { first.Unload(); });
-    bool looked = false;
-    EXPECT_TRUE(forms::WaitUntil([&] { return looked = !first.Loaded(); }));
-    EXPECT_TRUE(looked);
+    EXPECT_TRUE(forms::WaitUntil([&] { return !first.Loaded(); }));
 
     post([&] { second.Unload(); });
     EXPECT_FALSE(forms::WaitUntil([] { return false; }));

@@ -4,7 +4,7 @@
 #include "region.h"
 #include "window_services.h"
 
-TEST(WindowServices, SetWindowRgnHandsTheRectanglesOverAndTheRegionToTheWindow) {
+TEST(WindowServices, SetWindowRgnHandsTheRectanglesAndTheRegionToTheWindow) {
     RecordingHost host;
     const gdi::Handle region = gdi::CreateRectRgn(0, 0, 10, 10);
     const gdi::Handle hole = gdi::CreateRectRgn(2, 2, 4, 4);
@@ -16,14 +16,13 @@ TEST(WindowServices, SetWindowRgnHandsTheRectanglesOverAndTheRegionToTheWindow) 
     EXPECT_EQ(host.shapes.at(7)->size(), 4u);
     EXPECT_EQ(gdi::regionFromHandle(region), nullptr) << "the region now belongs to the window";
     EXPECT_TRUE(host.redraws.back());
-
     EXPECT_EQ(gdi::SetWindowRgn(7, 0, false), 1);
     EXPECT_FALSE(host.shapes.at(7).has_value());
     EXPECT_FALSE(host.redraws.back());
 
     // A failed call leaves the region with its caller.
-    host.missingWindows.insert(9);
     const gdi::Handle kept = gdi::CreateRectRgn(0, 0, 1, 1);
+    host.missingWindows.insert(9);
     EXPECT_EQ(gdi::SetWindowRgn(9, kept, true), 0);
     EXPECT_NE(gdi::regionFromHandle(kept), nullptr);
     EXPECT_EQ(gdi::SetWindowRgn(7, 0xBAD, true), 0);
@@ -33,7 +32,7 @@ TEST(WindowServices, SetWindowRgnHandsTheRectanglesOverAndTheRegionToTheWindow) 
     EXPECT_TRUE(gdi::DeleteObject(kept));
 }
 
-TEST(WindowServices, ClipboardTakesABitmapOnlyWhileOpen) {
+TEST(WindowServices, ClipboardTakesABitmapOnlyWhileOpenAndOwnsWhatItTook) {
     RecordingHost host;
     const std::size_t before = gdi::liveObjectCount();
     const gdi::Handle first = gdi::createBitmap(2, 2);
@@ -52,10 +51,9 @@ TEST(WindowServices, ClipboardTakesABitmapOnlyWhileOpen) {
     EXPECT_TRUE(gdi::CloseClipboard());
     EXPECT_FALSE(gdi::CloseClipboard());
 
-    // The clipboard owns what it took: emptying it next time frees it.
     ASSERT_TRUE(gdi::OpenClipboard(0));
     EXPECT_TRUE(gdi::EmptyClipboard());
-    EXPECT_EQ(gdi::bitmapFromHandle(first), nullptr);
+    EXPECT_EQ(gdi::bitmapFromHandle(first), nullptr) << "emptying frees what the clipboard took";
     host.refuseClipboard = true;
     const gdi::Handle second = gdi::createBitmap(1, 1);
     EXPECT_EQ(gdi::SetClipboardData(gdi::CF_BITMAP, second), 0u);
