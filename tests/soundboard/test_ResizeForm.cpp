@@ -146,13 +146,13 @@ TEST_F(ResizeFormTest, ImpossibleSizesChangeNothing) {
         EXPECT_EQ(placeOf(narrow.Caption), QRect(10, 10, 30, 12));
         EXPECT_FALSE(narrow.Visible());
     }
-    // Taller than wide: the new height overflows before the ratio does.
+    // Taller than wide: the new height overflows before the width does.
     class TallWindow : public forms::Form {
     public:
         TallWindow() { setClientSize(100, 200); }
         forms::Label Caption{*this};
     };
-    for (float width : {std::numeric_limits<float>::max(), 1e12f, -1e12f, std::numeric_limits<float>::infinity(),
+    for (float width : {2e8f, std::numeric_limits<float>::max(), 1e12f, -1e12f, std::numeric_limits<float>::infinity(),
                         std::numeric_limits<float>::quiet_NaN()}) {
         TallWindow window;
         window.Caption.Move(10, 10, 30, 12);

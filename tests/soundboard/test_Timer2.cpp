@@ -64,6 +64,7 @@ TEST_F(Timer2Test, FadeFromTheNormalLevelTakes210TicksAndEndsStopped) {
         EXPECT_EQ(fadeToEnd(), ticks);
         EXPECT_EQ(player().PlayState(), media::kStopped);
         EXPECT_EQ(player().Volume(), -600);
+        EXPECT_TRUE(showsReady(1));  // whichever picture the blinking had reached
     }
 }
 
