@@ -64,3 +64,27 @@ wait_until_normal_on_screen() {
   echo "$seen"
   return 1
 }
+
+# Says why the test failed, shows the program's log and ends the test.
+fail() { echo "FAIL: $*"; cat "$work/log" 2>/dev/null || true; exit 1; }
+
+# A fingerprint of a rectangle of a picture file.
+area() { convert "$1" -crop "$2" +repage rgb:- | md5sum | cut -d' ' -f1; }
+
+# A silent sound file of some seconds.
+silent_sound() { sox -n -r 8000 -c 1 -b 16 "$1" trim 0 "$2"; }
+
+# A data folder ($data) under a new APPDATA whose settings file puts the
+# large open machine at 100, 100 and assigns the given sounds to buttons 1,
+# 2, ... in turn.
+settings_with_sounds() {
+  export APPDATA="$work/appdata"
+  data="$APPDATA/Ostrolab/zirpomat"
+  mkdir -p "$data"
+  printf '[ppos]\r\nyp=1500\r\nxp=1500\r\nmp=1\r\n[snds]\r\n' >"$data/zpm.ini"
+  local n=1 sound
+  for sound in "$@"; do
+    printf 's%s=%s\r\n' "$n" "$sound" >>"$data/zpm.ini"
+    n=$((n + 1))
+  done
+}

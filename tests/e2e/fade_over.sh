@@ -19,17 +19,9 @@ fi
 
 make_work_folder
 
-fail() { echo "FAIL: $*"; cat "$work/log" 2>/dev/null || true; exit 1; }
-
-area() { convert "$1" -crop "$2" +repage rgb:- | md5sum | cut -d' ' -f1; }
-
-export APPDATA="$work/appdata"
-data="$APPDATA/Ostrolab/zirpomat"
-mkdir -p "$data"
-sox -n -r 8000 -c 1 -b 16 "$work/Forty_Seconds.wav" trim 0 40
-sox -n -r 8000 -c 1 -b 16 "$work/Twenty_Seconds.wav" trim 0 20
-printf '[ppos]\r\nyp=1500\r\nxp=1500\r\nmp=1\r\n[snds]\r\ns1=%s\r\ns2=%s\r\n' \
-  "$work/Forty_Seconds.wav" "$work/Twenty_Seconds.wav" >"$data/zpm.ini"
+silent_sound "$work/Forty_Seconds.wav" 40
+silent_sound "$work/Twenty_Seconds.wav" 20
+settings_with_sounds "$work/Forty_Seconds.wav" "$work/Twenty_Seconds.wav"
 
 "$program" >"$work/log" 2>&1 &
 pid=$!

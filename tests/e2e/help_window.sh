@@ -17,13 +17,11 @@ fi
 
 make_work_folder
 
-fail() { echo "FAIL: $*"; cat "$work/log" 2>/dev/null || true; exit 1; }
-
 # A fingerprint of a rectangle of the screen.
-area() {
+screen_area() {
   local file; file=$(mktemp -p "$work" screenXXXXXX.png)
   import -window root "$file"
-  convert "$file" -crop "$1" +repage rgb:- | md5sum | cut -d' ' -f1
+  area "$file" "$1"
 }
 
 # The help window's id once it shows (empty after ten seconds without one).
@@ -54,14 +52,14 @@ hy=$(window_top "$help")
 # Lines 3 to 5 of the text box, where the two languages differ, below the
 # blinking text cursor in line 1.
 lines="560x40+$((hx + 10))+$((hy + 38))"
-german=$(area "$lines")
+german=$(screen_area "$lines")
 xdotool mousemove $((hx + 312 + 16)) $((hy + 420 + 12)) click 1
 sleep 0.5
-english=$(area "$lines")
+english=$(screen_area "$lines")
 [ "$english" != "$german" ] || fail "the Union flag does not change the text"
 xdotool mousemove $((hx + 264 + 16)) $((hy + 420 + 12)) click 1
 sleep 0.5
-[ "$(area "$lines")" = "$german" ] || fail "the German flag does not bring the German text back"
+[ "$(screen_area "$lines")" = "$german" ] || fail "the German flag does not bring the German text back"
 
 # Esc while the pointer and the focus are in the text box.
 xdotool mousemove $((hx + 300)) $((hy + 200)) click 1

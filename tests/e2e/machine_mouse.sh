@@ -3,30 +3,11 @@
 # the virtual screen, the program started on it, and clicks and pixels read
 # relative to its window. Sourced after common.sh, never run.
 
-fail() { echo "FAIL: $*"; cat "$work/log" 2>/dev/null || true; exit 1; }
-
-# Starts openbox and waits until it names itself on the root window; it is
-# ended with the script, after the program. The shared scripts may bring
-# their own.
-declare -F start_window_manager >/dev/null || start_window_manager() {
-  openbox --sm-disable >"$work/wm.log" 2>&1 &
-  wm_pid=$!
-  trap 'clean_up; kill "$wm_pid" 2>/dev/null || true' EXIT
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # Starts the large open machine at 100, 100 with button 1 holding a sound
 # ($data is its data folder) and waits for its window ($window) and outline.
 start_machine() {
-  export APPDATA="$work/appdata"
-  data="$APPDATA/Ostrolab/zirpomat"
-  mkdir -p "$data"
-  sox -n -r 8000 -c 1 -b 16 "$work/Morning_Show.wav" trim 0 30
-  printf '[ppos]\r\nyp=1500\r\nxp=1500\r\nmp=1\r\n[snds]\r\ns1=%s\r\n' "$work/Morning_Show.wav" >"$data/zpm.ini"
+  silent_sound "$work/Morning_Show.wav" 30
+  settings_with_sounds "$work/Morning_Show.wav"
   "$program" >"$work/log" 2>&1 &
   pid=$!
   window=$(wait_for_window) || true

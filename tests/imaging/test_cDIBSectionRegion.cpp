@@ -244,8 +244,9 @@ TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
 TEST(cDIBSectionRegion, LoadFromResourceErrors) {
     TempDir folder;
     cDIBSectionRegion region;
-    for (auto [id, text] : {std::pair<ResourceID, std::string>{101, "101"}, {"SKIN", "SKIN"}})
-        expectError([&] { region.LoadFromResource(id); }, 326, "Resource with identifier '" + text + "' not found");
+    for (const auto& missing : {std::pair<ResourceID, std::string>{101, "101"}, {"SKIN", "SKIN"}})
+        expectError([&] { region.LoadFromResource(missing.first); }, 326,
+                    "Resource with identifier '" + missing.second + "' not found");
     writeFile(folder.file("text.dll"), "not a library");
     for (const char* name : {"missing.dll", "text.dll"})
         expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013,
