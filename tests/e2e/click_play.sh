@@ -22,13 +22,7 @@ make_work_folder
 silent_sound "$work/Twenty_Seconds.wav" 20
 settings_with_sounds "$work/Twenty_Seconds.wav"
 
-"$program" >"$work/log" 2>&1 &
-pid=$!
-window=$(wait_for_window) || true
-[ -n "$window" ] || fail "no window"
-wait_for_shape "$window" 306x151+0+0 >/dev/null
-x=$(window_left "$window")
-y=$(window_top "$window")
+start_large_machine
 
 # Button 1 lies at 13, 34 in the window; its pictures differ at 4, 4.
 bx=$((x + 13)); by=$((y + 34))
@@ -39,19 +33,8 @@ onair=$(pixel "$assets/states/ImgOnAir.bmp" 4 4)
 left="70x21+$((x + 88))+$((y + 7))"
 right="70x21+$((x + 159))+$((y + 7))"
 
-screen() {
-  local file; file=$(mktemp -p "$work" screenXXXXXX.png)
-  import -window root "$file"
-  echo "$file"
-}
 # Waits until button 1 shows the picture whose pixel is $1.
-wait_button() {
-  for _ in $(seq 100); do
-    [ "$(pixel "$(screen)" $((bx + 4)) $((by + 4)))" = "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_button() { wait_pixel $((bx + 4)) $((by + 4)) "$1"; }
 # Watches the time display over four ticks: "moving,steady" when one half
 # changed and the other never did.
 watch_display() {

@@ -88,3 +88,31 @@ settings_with_sounds() {
     n=$((n + 1))
   done
 }
+
+# Starts the program ($pid) and waits for the large open machine's window
+# ($window) with its outline; $x and $y are its place on the screen.
+start_large_machine() {
+  "$program" >"$work/log" 2>&1 &
+  pid=$!
+  window=$(wait_for_window) || true
+  [ -n "$window" ] || fail "no window"
+  [ "$(wait_for_shape "$window" 306x151+0+0)" = "306x151+0+0" ] || fail "no outline at start"
+  x=$(window_left "$window")
+  y=$(window_top "$window")
+}
+
+# A picture of the whole screen; prints its file's path.
+screen() {
+  local file; file=$(mktemp -p "$work" screenXXXXXX.png)
+  import -window root "$file"
+  echo "$file"
+}
+
+# Waits up to ten seconds until the screen's pixel at $1, $2 is $3.
+wait_pixel() {
+  for _ in $(seq 100); do
+    [ "$(pixel "$(screen)" "$1" "$2")" = "$3" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}

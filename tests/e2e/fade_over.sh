@@ -23,13 +23,7 @@ silent_sound "$work/Forty_Seconds.wav" 40
 silent_sound "$work/Twenty_Seconds.wav" 20
 settings_with_sounds "$work/Forty_Seconds.wav" "$work/Twenty_Seconds.wav"
 
-"$program" >"$work/log" 2>&1 &
-pid=$!
-window=$(wait_for_window) || true
-[ -n "$window" ] || fail "no window"
-wait_for_shape "$window" 306x151+0+0 >/dev/null
-x=$(window_left "$window")
-y=$(window_top "$window")
+start_large_machine
 
 # Buttons 1 and 2 lie at 13, 34 and 32, 34 in the window; the pictures
 # differ at 4, 4.
@@ -39,19 +33,8 @@ onair=$(pixel "$assets/states/ImgOnAir.bmp" 4 4)
 total="70x21+$((x + 159))+$((y + 7))"
 remaining="70x21+$((x + 88))+$((y + 7))"
 
-screen() {
-  local file; file=$(mktemp -p "$work" screenXXXXXX.png)
-  import -window root "$file"
-  echo "$file"
-}
 # Waits until the button at $1 shows the picture whose pixel is $2.
-wait_button() {
-  for _ in $(seq 100); do
-    [ "$(pixel "$(screen)" $(($1 + 4)) $((by + 4)))" = "$2" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_button() { wait_pixel $(($1 + 4)) $((by + 4)) "$2"; }
 
 wait_button "$b1x" "$ready" || fail "button 1 does not show the ready picture at start"
 xdotool mousemove $((b1x + 9)) $((by + 9)) click 1

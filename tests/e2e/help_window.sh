@@ -18,11 +18,7 @@ fi
 make_work_folder
 
 # A fingerprint of a rectangle of the screen.
-screen_area() {
-  local file; file=$(mktemp -p "$work" screenXXXXXX.png)
-  import -window root "$file"
-  area "$file" "$1"
-}
+screen_area() { area "$(screen)" "$1"; }
 
 # The help window's id once it shows (empty after ten seconds without one).
 help_window() { timeout 10 xdotool search --sync --onlyvisible --name '^Zirpomat Hilfe$' | head -1 || true; }
@@ -33,13 +29,7 @@ mkdir -p "$data"
 # The machine at 300, 300 pixels, clear of where the help window opens.
 printf '[ppos]\r\nyp=4500\r\nxp=4500\r\nmp=1\r\n' >"$data/zpm.ini"
 
-LANG=de "$program" >"$work/log" 2>&1 &
-pid=$!
-window=$(wait_for_window) || true
-[ -n "$window" ] || fail "no window"
-wait_for_shape "$window" 306x151+0+0 >/dev/null
-x=$(window_left "$window")
-y=$(window_top "$window")
+LANG=de start_large_machine
 
 # The help key: 11 x 11 at 253, 7 on the large machine's title bar.
 xdotool mousemove $((x + 258)) $((y + 12)) click 1

@@ -8,32 +8,13 @@
 start_machine() {
   silent_sound "$work/Morning_Show.wav" 30
   settings_with_sounds "$work/Morning_Show.wav"
-  "$program" >"$work/log" 2>&1 &
-  pid=$!
-  window=$(wait_for_window) || true
-  [ -n "$window" ] || fail "no window"
-  [ "$(wait_for_shape "$window" 306x151+0+0)" = "306x151+0+0" ] || fail "no outline at start"
+  start_large_machine
   sleep 0.5
-}
-
-screen() {
-  local file; file=$(mktemp -p "$work" screenXXXXXX.png)
-  import -window root "$file"
-  echo "$file"
 }
 
 # Clicks with mouse button $3 (default 1) at $1, $2 inside the machine.
 click_at() {
   xdotool mousemove $(($(window_left "$window") + $1)) $(($(window_top "$window") + $2)) click "${3:-1}"
-}
-
-# Waits up to five seconds until the screen shows the colour $3 at $1, $2.
-wait_pixel() {
-  for _ in $(seq 50); do
-    [ "$(pixel "$(screen)" "$1" "$2")" = "$3" ] && return 0
-    sleep 0.1
-  done
-  return 1
 }
 
 # Waits up to five seconds until the window's property $1 matches $2 (grep
