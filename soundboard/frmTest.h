@@ -171,6 +171,7 @@ public:
 
 private:
     void wireTitleBar();  // hands the hot spots' events to their handlers
+    bool flipOnTop(bool& on);
     void LblOnTop_Click();
     void lblTime_MouseDown(const forms::MouseEvent& event);
     void LblSmallwin_Click();

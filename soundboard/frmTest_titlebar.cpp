@@ -50,33 +50,25 @@ void frmTest::wireTitleBar() {
     lblSndLst.onClick = [this] { lblSndLst_Click(); };
 }
 
+// Flips one of the two on-top switches and asks the window system to
+// follow it; gives the switch's new state.
+bool frmTest::flipOnTop(bool& on) {
+    on = !on;
+    SetTopMost(on ? 1 : 0, hWnd());
+    return on;
+}
+
 // The LED follows the switch, whether or not the window system agreed.
 void frmTest::LblOnTop_Click() {
-    if (onTop.bOnTop) {
-        SetTopMost(0, hWnd());
-        PicLed.setVisible(false);
-        onTop.bOnTop = false;
-        return;
-    }
-    SetTopMost(1, hWnd());
-    PicLed.Move(LedLeft, LedTop, PicLed.Width(), PicLed.Height());
-    PicLed.setVisible(true);
-    onTop.bOnTop = true;
+    if (flipOnTop(onTop.bOnTop)) PicLed.Move(LedLeft, LedTop, PicLed.Width(), PicLed.Height());
+    PicLed.setVisible(onTop.bOnTop);
 }
 
 // The right button alone, whatever keys are held; the text's colour shows
 // the switch.
 void frmTest::lblTime_MouseDown(const forms::MouseEvent& event) {
     if (event.Button != forms::vbRightButton) return;
-    if (onTop.bTimeOnTop) {
-        SetTopMost(0, hWnd());
-        lblTime.setForeColor(White);
-        onTop.bTimeOnTop = false;
-        return;
-    }
-    SetTopMost(1, hWnd());
-    lblTime.setForeColor(Magenta);
-    onTop.bTimeOnTop = true;
+    lblTime.setForeColor(flipOnTop(onTop.bTimeOnTop) ? Magenta : White);
 }
 
 void frmTest::LblSmallwin_Click() { SwitchMode(*this, SizeSwitched); }

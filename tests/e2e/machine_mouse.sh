@@ -27,3 +27,15 @@ wait_property() {
   done
   return 1
 }
+
+# The script's run on a virtual screen with openbox: the tools checked, the
+# window manager started and the machine started on it.
+start_machine_on_window_manager() {
+  if ! inside_xvfb; then
+    require_tools xvfb-run xdotool xwininfo xprop import convert sox openbox
+    rerun_under_xvfb 1024x768x24 "$program" "$assets"
+  fi
+  make_work_folder
+  start_window_manager || fail "openbox did not start"
+  start_machine
+}

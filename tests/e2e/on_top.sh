@@ -15,14 +15,7 @@ source "$(dirname "$0")/machine_mouse.sh"
 program=$1
 assets=$2
 
-if ! inside_xvfb; then
-  require_tools xvfb-run xdotool xwininfo xprop import convert sox openbox
-  rerun_under_xvfb 1024x768x24 "$program" "$assets"
-fi
-
-make_work_folder
-start_window_manager || fail "openbox did not start"
-start_machine
+start_machine_on_window_manager
 x=$(window_left "$window"); y=$(window_top "$window")
 led_x=$((x + 46 + 5)); led_y=$((y + 6 + 7))
 lit=$(pixel "$assets/led.bmp" 5 7)
