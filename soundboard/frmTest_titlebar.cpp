@@ -3,7 +3,6 @@
 // skin.
 #include <array>
 
-#include "Form2.h"
 #include "ModZPM.h"
 #include "frmTest.h"
 #include "window_drag.h"
@@ -93,7 +92,7 @@ void frmTest::LblHelp_Click() {
 
 // Showing an open list again keeps its rows.
 void frmTest::lblSndLst_Click() {
-    Form2::instance().Show();
+    ShowSoundList();
     Zpm.bSndListOpen = true;
 }
 
