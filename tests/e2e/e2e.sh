@@ -1,0 +1,281 @@
+#!/usr/bin/env bash
+# The real program on a virtual X server, worked with the mouse and the keys
+# as a person would and read from the screen and the X server; openbox runs
+# where a scenario needs a window manager. One scenario a run:
+#   e2e.sh SCENARIO PROGRAM ASSETS PROBE
+# Exit 77: the tools are missing.
+set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=common.sh
+source "$(dirname "$0")/common.sh"
+scenario=$1 program=$2 assets=$3 probe=$4
+
+# Without a display, with one that does not answer, and when Qt's own
+# connection fails (X11 asked for by name, tried a few times), the program
+# names the way to start it in one line and ends with status 1.
+without_display() {
+  local how out status
+  for how in "-u DISPLAY -u QT_QPA_PLATFORM" "-u QT_QPA_PLATFORM DISPLAY=:97" "QT_QPA_PLATFORM=xcb DISPLAY=:97"; do
+    status=0
+    # shellcheck disable=SC2086
+    out=$(env -u WAYLAND_DISPLAY $how "$program" 2>&1) || status=$?
+    [ "$status" = 1 ] && grep -q xvfb-run <<<"$out" && [ "$(wc -l <<<"$out")" = 1 ] ||
+      fail "$how: status $status and not the one-line hint: $out"
+  done
+}
+
+# In each mode the X server cuts the window to the skin's outline: a
+# see-through corner and a place beside the skin show the desktop, the
+# skin's frame its own pixel.
+window_shape() {
+  local row skin size fx fy shot spot
+  import -window root "$work/desktop.png"
+  for row in "1 large_open 306x151 5 60" "2 large_folded 306x25 5 12" \
+             "3 small_open 123x109 5 60" "4 small_folded 123x25 5 12"; do
+    read -r mode skin size fx fy <<<"$row"
+    xp=3000 settings_with_sounds
+    start_machine "$size+0+0"
+    sleep 0.5
+    shot=$(screen)
+    for spot in "$x $y" "$((x + 400)) $((y + 300))"; do
+      # shellcheck disable=SC2086
+      [ "$(pixel "$shot" $spot)" = "$(pixel "$work/desktop.png" $spot)" ] || fail "mode $mode: no desktop at $spot"
+    done
+    [ "$(pixel "$shot" $((x + fx)) $((y + fy)))" = "$(pixel "$assets/skins/$skin.bmp" "$fx" "$fy")" ] ||
+      fail "mode $mode: the skin's frame is not drawn"
+    stop_program
+  done
+}
+
+# A click plays button 1: on air, the remaining time counts down beside a
+# steady total; a second click stops it: ready, the clock runs again.
+click_play() {
+  silent_sound "$work/Twenty_Seconds.wav" 20
+  settings_with_sounds "$work/Twenty_Seconds.wav"
+  start_machine
+  wait_until button_shows 1 "$(state_pixel ImgReady)" || fail "button 1 is not ready at start"
+  click_button 1 click 1
+  wait_until button_shows 1 "$(state_pixel ImgOnAir)" || fail "button 1 is not on air after a click"
+  sleep 1.2 # the first tick after the start writes the time
+  [ "$(display_changes | cut -d' ' -f1)" = 1,0 ] || fail "the remaining time does not count down beside a steady total"
+  xdotool click 1
+  wait_until button_shows 1 "$(state_pixel ImgReady)" || fail "button 1 is not ready after a second click"
+  sleep 1.2
+  [ "$(display_changes | cut -d' ' -f1)" = 0,1 ] || fail "the clock does not run after the stop"
+}
+
+# While button 1 plays, Alt and a click on button 2 fade button 1 out, which
+# blinks meanwhile; then button 2 plays and the display counts its sound.
+fade_over() {
+  local ready onair first now last="" blinks=0 steady=0 changes total
+  silent_sound "$work/Forty_Seconds.wav" 40
+  silent_sound "$work/Twenty_Seconds.wav" 20
+  settings_with_sounds "$work/Forty_Seconds.wav" "$work/Twenty_Seconds.wav"
+  start_machine
+  ready=$(state_pixel ImgReady); onair=$(state_pixel ImgOnAir)
+  click_button 1 click 1
+  wait_until button_shows 1 "$onair" || fail "button 1 does not go on air"
+  sleep 1.2
+  read -r _ first < <(display_changes)
+  click_button 2 keydown Alt_L click 1 keyup Alt_L
+  # The fade takes about four seconds, the blink phase a fifth of a second.
+  for _ in $(seq 12); do
+    now=$(pixel "$(screen)" $(($(button_x 1) + 4)) $((y + 38)))
+    [ -n "$last" ] && [ "$now" != "$last" ] && blinks=$((blinks + 1))
+    last=$now
+    sleep 0.13
+  done
+  [ "$blinks" -ge 2 ] || fail "button 1 does not blink during the fade ($blinks changes)"
+  # The fade is over when button 1 stays ready longer than a blink phase.
+  for _ in $(seq 100); do
+    if button_shows 1 "$ready"; then steady=$((steady + 1)); else steady=0; fi
+    [ "$steady" -ge 4 ] && break
+    sleep 0.15
+  done
+  [ "$steady" -ge 4 ] || fail "button 1 does not stay ready after the fade"
+  wait_until button_shows 2 "$onair" || fail "button 2 does not go on air after the fade"
+  sleep 1.2
+  read -r changes total < <(display_changes)
+  [ "$changes" = 1,0 ] || fail "the display does not count button 2's sound"
+  [ "$total" != "$first" ] || fail "the display still shows button 1's length"
+}
+
+outline_off() { [ -z "$(shape_of "$1")" ] || shaped "$1" 473x370+0+0; }
+# Under openbox: the machine is dragged by its skin; minimised by its key, it
+# loses its outline and gets it back when restored; the logo opens the sound
+# list centred under the machine, where a double-click on a row plays that
+# button; the close key ends the program, which saves where it stood.
+title_bar() {
+  local nx ny step list lx ly
+  start_morning_show
+  xdotool mousemove $((x + 5)) $((y + 60)) mousedown 1
+  for step in $(seq 10); do
+    xdotool mousemove $((x + 5 + step * 12)) $((y + 60 + step * 8))
+    sleep 0.05
+  done
+  xdotool mouseup 1
+  sleep 0.5
+  nx=$(window_left "$window"); ny=$(window_top "$window")
+  [ $((nx - x)) -ge 100 ] && [ $((ny - y)) -ge 60 ] || fail "dragging moved the window from $x,$y to $nx,$ny only"
+
+  click_at 270 12
+  wait_until has_property "$window" WM_STATE Iconic || fail "the minimise key did not minimise"
+  wait_until outline_off "$window" || fail "the outline stayed while minimised: $(shape_of "$window")"
+  xdotool windowactivate "$window" 2>/dev/null || xdotool windowmap "$window"
+  wait_until shaped "$window" 306x151+0+0 || fail "the outline did not come back"
+  sleep 0.5
+  x=$(window_left "$window"); y=$(window_top "$window")
+
+  click_at 72 142
+  list=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form2$' | head -n1) || fail "no sound list"
+  sleep 0.5
+  lx=$(window_left "$list"); ly=$(window_top "$list")
+  [ "$ly" -eq $((y + 151)) ] && [ $((lx - x)) -ge 6 ] && [ $((lx - x)) -le 7 ] ||
+    fail "the list is at $lx,$ly, not 6.5 pixels right of $x at $((y + 151))"
+  xdotool mousemove $((lx + 40)) $((ly + 54)) click --repeat 2 --delay 80 1
+  wait_until button_shows 1 "$(state_pixel ImgOnAir)" || fail "button 1 is not on air after the double-click"
+
+  click_at 293 12
+  wait_until eval '! running "$pid"' || fail "the close key did not end the program"
+  pid=""
+  grep -q "xp=$((x * 15))" "$data/zpm.ini" && grep -q "yp=$((y * 15))" "$data/zpm.ini" ||
+    fail "the place $((x * 15)), $((y * 15)) is not saved: $(cat "$data/zpm.ini")"
+}
+
+# Under openbox: the LED key puts the machine above the others and lights
+# the LED, keeping its place and outline; a right press on the time display
+# turns its text magenta, a second one white again and takes the window off
+# the top, the LED staying lit; the LED key then puts the LED out.
+time_magenta() {
+  convert "$(screen)" -crop "141x21+$((x + 88))+$((y + 7))" +repage -fuzz 25% \
+    -fill black +opaque magenta -fill white -opaque magenta -format "%[fx:mean>0]" info:
+}
+on_top() {
+  local led_x led_y lit unlit above=_NET_WM_STATE_ABOVE
+  start_morning_show
+  led_x=$((x + 51)); led_y=$((y + 13))
+  lit=$(pixel "$assets/led.bmp" 5 7)
+  unlit=$(pixel "$assets/skins/large_open.bmp" 51 13)
+  [ "$lit" != "$unlit" ] || fail "the LED's test pixel does not tell lit from unlit"
+
+  click_at 25 13
+  wait_until has_property "$window" _NET_WM_STATE $above || fail "not above after the LED key"
+  wait_pixel "$led_x" "$led_y" "$lit" || fail "the LED is not lit"
+  shaped "$window" 306x151+0+0 || fail "the LED key took the outline"
+  [ "$(window_left "$window"),$(window_top "$window")" = "$x,$y" ] || fail "the LED key moved the window"
+
+  click_at 150 14 3
+  sleep 0.5
+  [ "$(time_magenta)" = 1 ] || fail "the time display's text is not magenta after a right press"
+  has_property "$window" _NET_WM_STATE $above || fail "the first right press took the window off the top"
+  click_at 150 14 3
+  wait_until eval '! has_property "$window" _NET_WM_STATE $above' || fail "the second right press left the window above"
+  sleep 0.5
+  [ "$(time_magenta)" = 0 ] || fail "the time display's text stayed magenta"
+  screen_pixel_is "$led_x" "$led_y" "$lit" || fail "the LED went out with the time display's switch"
+  click_at 25 13
+  wait_pixel "$led_x" "$led_y" "$unlit" || fail "the LED stays lit after the second click on its key"
+}
+
+# Under openbox: the machine minimised by Esc, restored from outside as a
+# task bar does and answered No comes back normal, on the screen, shaped and
+# titled "Zirpomat". A shaped window of the forms runtime (the probe) set
+# above others keeps its window, place, map state and shape, also through
+# hiding and showing, until asked off; dragged by its surface with each
+# button, it follows the mouse until that button is let go.
+window_manager() {
+  local box seen
+  settings_with_sounds
+  LANG=de start_machine
+  xdotool windowactivate --sync "$window" key Escape
+  wait_until has_property "$window" WM_STATE Iconic || fail "Esc does not minimise the machine"
+  xdotool windowactivate "$window"
+  box=$(wait_for_window '^Rechner$') || fail "no question after the restore: \"$(xdotool getwindowname "$window")\""
+  xdotool windowactivate --sync "$box" key Escape # No
+  wait_until normal_on_screen "$window" || fail "the machine does not come back normal: $seen"
+  [ "$(xdotool getwindowname "$window")" = Zirpomat ] || fail "title after No: $(xdotool getwindowname "$window")"
+  wait_until shaped "$window" 306x151+0+0 || fail "the machine's shape is gone after No"
+  stop_program
+  probe_scenario
+}
+
+ask() {
+  echo "$1" >&"${PROBE[1]}"
+  read -r -t 10 -u "${PROBE[0]}" answer
+  echo "$answer"
+}
+above() { window_states "$probe_window" | grep -qx _NET_WM_STATE_ABOVE; }
+# The probe is an L: its lower right quarter shows the desktop.
+kept_as_it_was() {
+  local shot; shot=$(screen)
+  [ "$(map_state "$probe_window")" = IsViewable ] || fail "$1: no longer shown"
+  [ "$(window_left "$probe_window"),$(window_top "$probe_window")" = "$left,$top" ] || fail "$1: moved"
+  shaped "$probe_window" 200x100+0+0 || fail "$1: shape extents changed"
+  [ "$(pixel "$shot" $((left + 50)) $((top + 75)))" = 255,0,0 ] || fail "$1: the probe's foot is not drawn"
+  [ "$(pixel "$shot" $((left + 150)) $((top + 75)))" != 255,0,0 ] || fail "$1: the cut-out corner is drawn"
+  [ "$(xdotool search --name '^Probe$' | head -n 1)" = "$probe_window" ] || fail "$1: another window"
+}
+probe_scenario() {
+  local line button moved
+  coproc PROBE { "$probe" 2>"$work/log"; }
+  pid=$PROBE_PID
+  read -r -t 30 -u "${PROBE[0]}" line || fail "the probe does not start"
+  probe_window=${line#window }
+  wait_until shaped "$probe_window" 200x100+0+0 || fail "the probe is not shaped"
+  wait_until normal_on_screen "$probe_window" || fail "the probe is not shown: $seen"
+  left=$(window_left "$probe_window"); top=$(window_top "$probe_window")
+  [ "$(ask above)" = 1 ] || fail "SetWindowPos HWND_TOPMOST failed"
+  wait_until above || fail "no _NET_WM_STATE_ABOVE after HWND_TOPMOST"
+  kept_as_it_was above
+  ask hide >/dev/null
+  ask show >/dev/null
+  wait_until above || fail "the above state is lost by hiding and showing"
+  wait_until normal_on_screen "$probe_window" || fail "the probe is not shown again: $seen"
+  [ "$(ask notabove)" = 1 ] || fail "SetWindowPos HWND_NOTOPMOST failed"
+  wait_until eval '! above' || fail "_NET_WM_STATE_ABOVE stays after HWND_NOTOPMOST"
+  kept_as_it_was notabove
+  for button in 1 2 3; do
+    x=$(window_left "$probe_window"); y=$(window_top "$probe_window")
+    xdotool mousemove $((x + 50)) $((y + 25)) sleep 0.2 mousedown "$button" sleep 0.3 \
+      mousemove $((x + 100)) $((y + 65)) sleep 0.2 mousemove $((x + 150)) $((y + 105)) sleep 0.3 \
+      mouseup "$button" sleep 0.3 mousemove 900 700 sleep 0.3
+    moved="$(window_left "$probe_window"),$(window_top "$probe_window")"
+    [ "$moved" = "$((x + 100)),$((y + 80))" ] || fail "button $button: dragged from $x,$y to $moved, not by 100,80"
+  done
+  ask quit >/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  pid=""
+}
+
+# The help key opens the help window at its design place (71, 60 pixels);
+# the Union flag changes its text, the German flag brings the first back;
+# Esc closes it.
+help_window() {
+  local help hx hy lines german
+  xp=4500 yp=4500 settings_with_sounds # clear of where the help window opens
+  LANG=de start_machine
+  click_at 258 12
+  help=$(wait_for_window '^Zirpomat Hilfe$') || fail "the help key opens no help window"
+  hx=$(window_left "$help"); hy=$(window_top "$help")
+  [ "$hx,$hy" = 71,60 ] || fail "the help window opens at $hx,$hy, not at 71,60"
+  # Lines 3 to 5 of the text, where the languages differ, below the cursor.
+  lines="560x40+$((hx + 10))+$((hy + 38))"
+  german=$(area "$(screen)" "$lines")
+  xdotool mousemove $((hx + 328)) $((hy + 432)) click 1 sleep 0.5
+  [ "$(area "$(screen)" "$lines")" != "$german" ] || fail "the Union flag does not change the text"
+  xdotool mousemove $((hx + 280)) $((hy + 432)) click 1 sleep 0.5
+  [ "$(area "$(screen)" "$lines")" = "$german" ] || fail "the German flag does not bring the German text back"
+  xdotool mousemove $((hx + 300)) $((hy + 200)) click 1 key Escape
+  wait_until eval '! shown "^Zirpomat Hilfe$"' || fail "Esc leaves the help window open"
+}
+
+if ! inside_xvfb; then
+  [ "$scenario" != window_shape ] || without_display
+  require_tools xvfb-run xdotool xwininfo xprop xdpyinfo import convert md5sum sox openbox
+  rerun_under_xvfb 1024x768x24 "$@"
+fi
+make_work_folder
+case $scenario in
+  title_bar | on_top | window_manager) start_window_manager || fail "openbox does not come up" ;;
+esac
+"$scenario"
+echo "$scenario: passed"
