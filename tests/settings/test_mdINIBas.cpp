@@ -124,7 +124,8 @@ TEST_F(SettingsStore, TwoProcessesWritingInTurnKeepEachOthersKeys) {
         char token = 0;
         for (; key <= 9; key += 2) {
             if (key > 2 && ::read(wait, &token, 1) != 1) return false;
-            if (!SetIniValue("snds", "s" + std::to_string(key), "v", path) || ::write(pass, &token, 1) != 1) return false;
+            if (!SetIniValue("snds", "s" + std::to_string(key), "v", path)) return false;
+            if (::write(pass, &token, 1) != 1) return false;
         }
         return true;
     };
