@@ -24,10 +24,10 @@ QColor colorFor(Color color, QPalette::ColorRole systemFallback, const QPalette&
 
 // The free fonts the setup script installs in place of the program's
 // Windows fonts: Liberation Mono has Courier New's metrics, so its texts and
-// tables fill the same widths. Tahoma's tiny hinted sizes are narrow: of the
-// free sans-serifs only Liberation Sans Narrow fits a 70-character title into
-// the title display, and its accents stay below its ascent (DejaVu Sans's
-// capital umlauts rise above the line and lose their dots).
+// tables fill the same widths. The title display is made for 70 characters
+// of Tahoma at 8 pixels: of the free sans-serifs only Liberation Sans Narrow
+// fits them, and its accents stay below its ascent (DejaVu Sans's capital
+// umlauts rise above the line and lose their dots).
 QStringList familiesFor(const QString& name) {
     if (name.compare(QStringLiteral("Courier New"), Qt::CaseInsensitive) == 0)
         return {name, QStringLiteral("Liberation Mono")};
