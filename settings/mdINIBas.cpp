@@ -1,6 +1,7 @@
 #include "mdINIBas.h"
 
 #include <cstdint>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -26,6 +27,10 @@ bool IniLinesExist = false;
 // replaced by what little the store knows of it.
 bool IniFileWritable = true;
 std::error_code IniReadError;  // why the file held could not be read
+// The file on disk as it was when its lines were read or last written here;
+// nothing for a missing file. Another copy of the program may write it
+// meanwhile: a write takes such changes in first instead of overwriting them.
+std::optional<platform::files::FileStamp> IniStamp;
 
 // Counts loads and saves, so that a load sees whether the events it let run
 // used the store.
@@ -46,17 +51,21 @@ struct FileText {
     FileRead outcome = FileRead::Missing;
     std::string text;
     std::error_code error;
+    std::optional<platform::files::FileStamp> stamp;
 };
 
 // The whole file as bytes. Only a path that names no regular file reads as
 // missing; one that exists but fails to read is reported as unreadable.
+// The stamp is taken before reading: a change made while reading leaves it
+// outdated, so the next write reads the file again rather than missing it.
 FileText readSettingsFile(const std::string& file) {
+    auto stamp = platform::files::fileStamp(file);
     std::error_code error;
     auto text = platform::files::readRegularFile(file, platform::files::maxReadSize, error);
-    if (text) return {FileRead::Text, std::move(*text), {}};
+    if (text) return {FileRead::Text, std::move(*text), {}, stamp};
     const bool missing = error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory ||
                          error == std::errc::invalid_argument;
-    return {missing ? FileRead::Missing : FileRead::Unreadable, {}, error};
+    return {missing ? FileRead::Missing : FileRead::Unreadable, {}, error, stamp};
 }
 
 std::vector<std::string> splitLines(std::string text) {
@@ -89,6 +98,7 @@ void holdLines(const std::string& file, FileText read) {
     IniLinesExist = true;
     IniFileWritable = read.outcome != FileRead::Unreadable;
     IniReadError = read.error;
+    IniStamp = read.stamp;
 }
 
 void LoadIniFile(const std::string& file) {
@@ -157,11 +167,19 @@ bool refuseWrite(std::string reason) {
     return false;
 }
 
+// Reads stay answered from memory; only a write looks at the disk, so that
+// it keeps what another process wrote since.
+void TakeInChangesOnDisk(const std::string& file) {
+    if (platform::files::fileStamp(file) != IniStamp) holdLines(file, readSettingsFile(file));
+}
+
 bool SaveIniFile(const std::string& file) {
     if (!IniFileWritable) return refuseWrite("the file could not be read: " + IniReadError.message());
-    const std::error_code error = platform::files::replaceFile(file, normalForm());
+    platform::files::FileStamp written;
+    const std::error_code error = platform::files::replaceFile(file, normalForm(), &written);
     ++StoreChanges;
     if (error) return refuseWrite(error.message());
+    IniStamp = written;
     LastError.clear();
     return true;
 }
@@ -205,6 +223,7 @@ bool SetIniValue(std::string_view section, std::string_view key, std::string_vie
     const std::string path(file);
     LoadIniFile(path);
     if (!IniLinesExist) return refuseWrite("the file is being read");
+    TakeInChangesOnDisk(path);
 
     std::int64_t position = 0;
     if (!FindIniLine(position, headerOf(section), false)) {

@@ -1,9 +1,12 @@
 // The settings file store: INI-style files of "[section]" headers and
 // "key=value" lines. One file is held in memory at a time; every read is
 // answered from memory (with the caller's default when nothing is found) and
-// every write rewrites the whole file in a normal form. A read that cannot be
-// answered gives the default; a write that cannot be carried out keeps the
-// value in memory only (when it got that far) and reports false.
+// every write rewrites the whole file in a normal form. Before it does, a
+// write reads the file again when it changed on disk since this process read
+// or wrote it, so that two copies of the program keep each other's keys.
+// A read that cannot be answered gives the default; a write that cannot be
+// carried out keeps the value in memory only (when it got that far) and
+// reports false.
 #pragma once
 
 #include <functional>

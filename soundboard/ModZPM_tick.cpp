@@ -75,6 +75,8 @@ void TickPlaylist(ZpmWindow& window, bool timeWritten) {
     const long state = player.PlayState();
     if (state == media::kClosed || state == media::kStopped) {
         if (!StartNextEntry()) return;
+        // The release of a list whose first entry failed left the button at rest.
+        ShowCurrentPlaying();
         Zpm.iMarqueePos = 0;
     } else if (state == media::kPaused) {
         window.ShowButton(Zpm.iCurBtn, BlinkPicture());

@@ -146,9 +146,16 @@ std::optional<Temporary> createTemporary(const fs::path& folder, std::error_code
     return std::nullopt;
 }
 
+FileStamp stampOf(const struct stat& status) {
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+            static_cast<std::int64_t>(status.st_size), static_cast<std::int64_t>(status.st_mtim.tv_sec),
+            static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+}
+
 // Writes, gives the mode and owner of `like` (when given) and syncs; the
-// temporary file is closed either way.
-std::error_code fillTemporary(Temporary& temporary, std::string_view bytes, const struct stat* like) {
+// temporary file is closed either way. `written` gets its stamp.
+std::error_code fillTemporary(Temporary& temporary, std::string_view bytes, const struct stat* like,
+                              FileStamp* written = nullptr) {
     const int fd = temporary.file.get();
     if (!writeAll(fd, bytes)) return lastError();
     if (like) {
@@ -158,6 +165,9 @@ std::error_code fillTemporary(Temporary& temporary, std::string_view bytes, cons
         [[maybe_unused]] const int owned = ::fchown(fd, like->st_uid, like->st_gid);
     }
     if (::fsync(fd) != 0) return lastError();
+    struct stat status {};
+    if (written && ::fstat(fd, &status) != 0) return lastError();
+    if (written) *written = stampOf(status);
     if (!temporary.file.close()) return lastError();
     return {};
 }
@@ -323,7 +333,13 @@ std::optional<std::string> readWholeFile(std::string_view path) {
     return readRegularFile(path, maxReadSize, ignored);
 }
 
-std::error_code replaceFile(std::string_view path, std::string_view bytes) {
+std::optional<FileStamp> fileStamp(std::string_view path) {
+    struct stat status {};
+    if (::stat(std::string(path).c_str(), &status) != 0) return std::nullopt;
+    return stampOf(status);
+}
+
+std::error_code replaceFile(std::string_view path, std::string_view bytes, FileStamp* written) {
     if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
     const auto target = writeTarget(fs::path(path));
     if (!target) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
@@ -339,7 +355,7 @@ std::error_code replaceFile(std::string_view path, std::string_view bytes) {
     std::error_code error;
     auto temporary = createTemporary(folder, error);
     if (!temporary) return error;
-    error = fillTemporary(*temporary, bytes, exists ? &old : nullptr);
+    error = fillTemporary(*temporary, bytes, exists ? &old : nullptr, written);
     if (!error && ::rename(temporary->path.c_str(), target->c_str()) != 0) error = lastError();
     if (error) {
         ::unlink(temporary->path.c_str());

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,6 +77,19 @@ std::optional<std::string> readRegularFile(std::string_view path, std::size_t ma
 // readRegularFile with maxReadSize, when the reason does not matter.
 std::optional<std::string> readWholeFile(std::string_view path);
 
+// Tells one version of a file from another without reading it: a writer
+// that replaces the file makes a new one (another identity), one that writes
+// into it changes its size or modification time.
+struct FileStamp {
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0, modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of what a path names now (links followed); nothing when it names
+// nothing.
+std::optional<FileStamp> fileStamp(std::string_view path);
+
 // Replaces a file's content as a whole, or leaves it as it was. A symbolic
 // link is followed to the file it names, which keeps its mode and owner; a
 // new file gets the usual mode (0666 less the umask). The bytes go to a new
@@ -85,7 +99,9 @@ std::optional<std::string> readWholeFile(std::string_view path);
 // earlier writes of processes no longer running left in that folder are
 // removed first. Refuses (errc::permission_denied) an existing target that
 // is read-only, and (errc::invalid_argument) one that is no regular file.
-// The empty code on success.
-std::error_code replaceFile(std::string_view path, std::string_view bytes);
+// The empty code on success; `written` then gets the stamp of the file
+// written, taken before it replaced the target, so that a write by another
+// process right after it never passes for this one.
+std::error_code replaceFile(std::string_view path, std::string_view bytes, FileStamp* written = nullptr);
 
 }  // namespace platform::files

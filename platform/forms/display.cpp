@@ -13,9 +13,11 @@
 #include <future>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "forms_qt.h"
 #include "runtime.h"
 
 namespace forms {
@@ -68,14 +70,27 @@ std::vector<std::string> ownArguments() {
     return arguments;
 }
 
+// This environment with the count of tries in place of any count it holds.
+// The count goes only to the new process: setenv here would race with the
+// threads still reading this one's environment.
+std::vector<char*> environmentWithAttempts(std::string& entry, int attempts) {
+    const std::string prefix = std::string(kAttemptVariable) + "=";
+    entry = prefix + std::to_string(attempts);
+    std::vector<char*> environment{entry.data()};
+    for (char** variable = environ; *variable; ++variable)
+        if (!std::string_view(*variable).starts_with(prefix)) environment.push_back(*variable);
+    environment.push_back(nullptr);
+    return environment;
+}
+
 [[noreturn]] void startAgain(int attempts) {
     std::this_thread::sleep_for(kRetryPause * attempts);
-    ::setenv(kAttemptVariable, std::to_string(attempts).c_str(), 1);
     std::vector<std::string> arguments = ownArguments();
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    if (argv.size() > 1) ::execv("/proc/self/exe", argv.data());
+    std::string entry;
+    if (argv.size() > 1) ::execve("/proc/self/exe", argv.data(), environmentWithAttempts(entry, attempts).data());
     std::_Exit(1);  // not reached unless the program cannot be started again
 }
 
@@ -100,8 +115,9 @@ void whileStarting(QtMsgType type, const QMessageLogContext& context, const QStr
 
 bool chooseDisplay() {
     if (isSet("QT_QPA_PLATFORM")) return true;
-    if (isSet("DISPLAY") && x11DisplayReachable()) return ::setenv("QT_QPA_PLATFORM", "xcb", 1) == 0;
-    return isSet("WAYLAND_DISPLAY");
+    if (!isSet("DISPLAY") || !x11DisplayReachable()) return isSet("WAYLAND_DISPLAY");
+    setWindowSystem("xcb");
+    return true;
 }
 
 void startRuntimeOrExit(const char* hint) {
@@ -115,7 +131,6 @@ void startRuntimeOrExit(const char* hint) {
     fonts.wait();
     for (const QString& message : heldMessages) std::fprintf(stderr, "%s\n", qPrintable(message));
     heldMessages.clear();
-    ::unsetenv(kAttemptVariable);
 }
 
 }  // namespace forms

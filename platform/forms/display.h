@@ -7,6 +7,7 @@ namespace forms {
 // user (QT_QPA_PLATFORM) stays; a reachable X display is preferred, also on
 // Wayland, since window shapes, always-on-top and minimising work there as
 // the program needs them; else Wayland. False when none can be reached.
+// The choice goes to the runtime directly: the environment is left as it is.
 bool chooseDisplay();
 
 // Starts the runtime (as startRuntime) on the chosen window system. Qt ends

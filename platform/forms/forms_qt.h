@@ -20,6 +20,12 @@ namespace forms {
 
 constexpr Color systemColor(int index) { return 0x80000000u | static_cast<Color>(index); }
 
+// The window system the runtime starts on, as chooseDisplay() picked it;
+// empty leaves the choice to Qt (QT_QPA_PLATFORM or its default). It is
+// handed to Qt as an argument: writing the environment would race with the
+// threads that already read it.
+void setWindowSystem(std::string name);
+
 struct Control::Impl {
     using Factory = std::function<QWidget*(QWidget* parent, Impl& fresh)>;
     Impl(Place where, Factory factory) : place(where), make(std::move(factory)) {}

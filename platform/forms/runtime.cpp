@@ -19,6 +19,7 @@ namespace forms {
 namespace {
 
 MessageHook messageHook;
+std::string windowSystem;
 int handlerDepth = 0;
 std::vector<Form*> forms;
 
@@ -65,7 +66,9 @@ public:
 struct Runtime {
     int argc = 1;
     std::string program = "zirpomat";
-    char* argv[2] = {program.data(), nullptr};
+    std::string platformOption = "-platform";
+    std::string platform = windowSystem;
+    char* argv[4] = {program.data(), nullptr, nullptr, nullptr};
     QApplication* application = nullptr;
     QtWindowHost host;
 
@@ -74,6 +77,10 @@ struct Runtime {
         const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
         if (!error) program = self.string();
         argv[0] = program.data();
+        if (!platform.empty()) {
+            argv[argc++] = platformOption.data();
+            argv[argc++] = platform.data();
+        }
         if (!QCoreApplication::instance()) application = new QApplication(argc, argv);
         // The program ends when its last window unloads, not when one is hidden.
         QApplication::setQuitOnLastWindowClosed(false);
@@ -112,6 +119,8 @@ int resultFor(int clicked) {
 }
 
 }  // namespace
+
+void setWindowSystem(std::string name) { windowSystem = std::move(name); }
 
 void startRuntime() { [[maybe_unused]] static const Runtime* runtime = new Runtime; }
 

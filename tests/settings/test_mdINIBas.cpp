@@ -113,6 +113,34 @@ TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhy) {
     EXPECT_EQ(LastWriteError(), "");
 }
 
+// Two copies of the program on one file, each holding it before the other
+// writes, take turns: every key of both survives; reads come from memory.
+TEST_F(SettingsStore, TwoProcessesWritingInTurnKeepEachOthersKeys) {
+    const auto path = fileWith("shared.ini", "[snds]\r\ns1=first\r\n");
+    ASSERT_EQ(GetIniValue("snds", "s1", "D", path), "first");
+    int toChild[2], toParent[2];
+    ASSERT_EQ(::pipe(toChild) | ::pipe(toParent), 0);
+    const auto takeTurns = [&](int key, int wait, int pass) {  // keys key, key + 2, ... up to s9
+        char token = 0;
+        for (; key <= 9; key += 2) {
+            if (key > 2 && ::read(wait, &token, 1) != 1) return false;
+            if (!SetIniValue("snds", "s" + std::to_string(key), "v", path)) return false;
+            if (::write(pass, &token, 1) != 1) return false;
+        }
+        return true;
+    };
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(takeTurns(3, toChild[0], toParent[1]) ? 0 : 1);
+    EXPECT_TRUE(takeTurns(2, toParent[0], toChild[1]));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) ::close(fd);
+    const std::string text = readFile(path);
+    for (int key = 1; key <= 9; ++key) EXPECT_NE(text.find("s" + std::to_string(key) + "="), std::string::npos) << key;
+    EXPECT_EQ(GetIniValue("snds", "s9", "D", path), "D") << "written by the other after this one's last write";
+}
+
 TEST_F(SettingsStore, AnUnreadableFileIsNeverReplaced) {
     const auto path = fileWith("locked.ini", "[s]\nk=secret\n");
     ::chmod(path.c_str(), 0600);

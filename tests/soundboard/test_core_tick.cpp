@@ -224,11 +224,13 @@ TEST_F(TickTest, EntriesThatCannotBePlayedArePassedOver) {
     start({"missing.wav.gone", "empty.wav.gone", "good.wav"});
     writeFile(folder / "empty.wav.gone", "");
     click(5);
+    EXPECT_EQ(picture(5), P::Ready);
     for (int entry : {2, 3, 3}) {
         StatusTick();
         EXPECT_EQ(Zpm.iPlIdx, entry);
     }
     EXPECT_EQ(player().PlayState(), media::kPlaying);
+    EXPECT_EQ(picture(5), P::ListOnAir) << "the list is on air";
 
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) writeFile(folder / name, "no sound");
     mdINIBas::SetIniValue("lsts", "s6", folder.string() + "/,a.wav,b.wav,c.wav", Zpm.INI_Name);

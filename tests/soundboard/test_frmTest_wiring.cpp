@@ -1,5 +1,6 @@
 // The real main window: real mouse, drop and timer events reach the program
 // module, and the pictures it decides reach the screen, only when changed.
+#include <QFontMetrics>
 #include <QImage>
 #include <QPixmap>
 
@@ -9,6 +10,21 @@ namespace {
 
 using namespace sbtest;
 using frmTestWiring = MainWindowTest;
+
+// Ordinary titles of 70 characters show whole, and a line of the title
+// display shows capital umlauts with their dots.
+TEST_F(frmTestWiring, TitlesOfSeventyCharactersFitAndKeepTheirAccents) {
+    const QWidget* title = forms::widgetOf(start().lblTitel);
+    const QFontMetricsF metrics(title->font());
+    for (const char* text : {"Applaus und Jubel aus dem Publikum nach der Zugabe zum Sommerfest 2023",
+                             "Herbert Grönemeyer - Männer (Live in der Westfalenhalle Dortmund 1990)",
+                             "The Rolling Stones - Sympathy For The Devil (Remastered 2012 Mono Mix)"}) {
+        ASSERT_EQ(QString::fromUtf8(text).size(), 70);
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromUtf8(text)), title->width()) << text;
+    }
+    EXPECT_LE(-metrics.tightBoundingRect(QStringLiteral("ÄÖÜÉ")).top(), metrics.ascent());
+    EXPECT_LE(QFontMetrics(title->font()).height(), title->height());
+}
 
 TEST_F(frmTestWiring, PressReleaseAndTickReachTheCore) {
     const std::string one = sound("One.wav");
