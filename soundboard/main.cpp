@@ -28,6 +28,7 @@ std::string joinedArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    forms::takeStartupNotice();
     // From here on a thread reads the environment, so nothing writes it: the
     // display choice goes to Qt as an argument, and a restart hands its count
     // to the new process alone.

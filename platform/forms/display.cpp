@@ -19,6 +19,7 @@
 
 #include "forms_qt.h"
 #include "runtime.h"
+#include "x11_window_manager.h"
 
 namespace forms {
 namespace {
@@ -112,6 +113,13 @@ void whileStarting(QtMsgType type, const QMessageLogContext& context, const QStr
 }
 
 }  // namespace
+
+void takeStartupNotice() {
+    const char* id = std::getenv("DESKTOP_STARTUP_ID");
+    if (!id) return;
+    x11::holdStartupNotice(id);
+    ::unsetenv("DESKTOP_STARTUP_ID");
+}
 
 bool chooseDisplay() {
     if (isSet("QT_QPA_PLATFORM")) return true;

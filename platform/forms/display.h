@@ -3,6 +3,12 @@
 
 namespace forms {
 
+// Takes the launcher's start-up notice (DESKTOP_STARTUP_ID) out of the
+// environment, to be answered when the first window shows. Qt would take it
+// out itself while it connects, when threads started at first may be reading
+// the environment; so this comes first, before any thread.
+void takeStartupNotice();
+
 // Picks the window system before the runtime starts: one chosen by the
 // user (QT_QPA_PLATFORM) stays; a reachable X display is preferred, also on
 // Wayland, since window shapes, always-on-top and minimising work there as

@@ -13,7 +13,9 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace forms::x11 {
@@ -180,6 +182,35 @@ private:
     std::set<xcb_window_t> m_windows;
 };
 
+std::string startupNotice;
+
+// Answers the launcher's start-up notice: the text "remove: ID=<id>" with
+// its nul, in pieces of 20 bytes, the first of type _NET_STARTUP_INFO_BEGIN,
+// sent to the root window for every client watching its properties.
+void endStartupNotice(const Display& display) {
+    std::string text = "remove: ID=\"";
+    for (const char c : std::exchange(startupNotice, {})) {
+        if (c == '"' || c == '\\') text += '\\';
+        text += c;
+    }
+    text += "\"";
+    text += '\0';
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 8;
+    message.window = display.window;
+    message.type = display.atom("_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t more = display.atom("_NET_STARTUP_INFO");
+    for (std::size_t at = 0; at < text.size(); at += sizeof message.data.data8) {
+        std::ranges::fill(message.data.data8, 0);
+        text.copy(reinterpret_cast<char*>(message.data.data8), sizeof message.data.data8, at);
+        xcb_send_event(display.connection, 0, display.root, XCB_EVENT_MASK_PROPERTY_CHANGE,
+                       reinterpret_cast<const char*>(&message));
+        message.type = more;
+    }
+    xcb_flush(display.connection);
+}
+
 }  // namespace
 
 bool setAbove(QWidget& window, bool above) {
@@ -196,9 +227,13 @@ bool setAbove(QWidget& window, bool above) {
     return true;
 }
 
+void holdStartupNotice(std::string id) { startupNotice = std::move(id); }
+
 void beforeShowing(QWidget& window) {
     const auto display = displayOf(window);
-    if (!display || window.isMinimized()) return;
+    if (!display) return;
+    if (!startupNotice.empty()) endStartupNotice(*display);
+    if (window.isMinimized()) return;
     writeInitialStateNormal(*display);
     xcb_flush(display->connection);
 }

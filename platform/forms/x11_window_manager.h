@@ -7,6 +7,7 @@
 #pragma once
 
 #include <Qt>
+#include <string>
 
 class QWidget;
 
@@ -22,6 +23,10 @@ bool setAbove(QWidget& window, bool above);
 // shown normal (after the window manager restored a minimised window, its
 // hints would still ask for minimised).
 void beforeShowing(QWidget& window);
+
+// The launcher's start-up notice, answered ("remove") when the first window
+// is shown, so that the launcher's busy sign ends then.
+void holdStartupNotice(std::string id);
 
 // Lets the window manager move the window with the mouse until `button` is
 // let go.

@@ -25,15 +25,17 @@ without_display() {
 
 # In each mode the X server cuts the window to the skin's outline: a
 # see-through corner and a place beside the skin show the desktop, the
-# skin's frame its own pixel.
+# skin's frame its own pixel. The launcher's start-up notice is answered.
 window_shape() {
-  local row skin size fx fy shot spot
+  local row skin size fx fy shot spot spy
   import -window root "$work/desktop.png"
+  xev -root -event property >"$work/xev" 2>&1 &
+  spy=$!
   for row in "1 large_open 306x151 5 60" "2 large_folded 306x25 5 12" \
              "3 small_open 123x109 5 60" "4 small_folded 123x25 5 12"; do
     read -r mode skin size fx fy <<<"$row"
     xp=3000 settings_with_sounds
-    start_machine "$size+0+0"
+    DESKTOP_STARTUP_ID="zpm-$mode" start_machine "$size+0+0"
     sleep 0.5
     shot=$(screen)
     for spot in "$x $y" "$((x + 400)) $((y + 300))"; do
@@ -44,6 +46,8 @@ window_shape() {
       fail "mode $mode: the skin's frame is not drawn"
     stop_program
   done
+  kill "$spy"
+  [ "$(grep -c _NET_STARTUP_INFO_BEGIN "$work/xev")" = 4 ] || fail "the start-up notice is not answered at each start"
 }
 
 # A click plays button 1: on air, the remaining time counts down beside a
@@ -270,7 +274,7 @@ help_window() {
 
 if ! inside_xvfb; then
   [ "$scenario" != window_shape ] || without_display
-  require_tools xvfb-run xdotool xwininfo xprop xdpyinfo import convert md5sum sox openbox
+  require_tools xvfb-run xdotool xev xwininfo xprop xdpyinfo import convert md5sum sox openbox
   rerun_under_xvfb 1024x768x24 "$@"
 fi
 make_work_folder
