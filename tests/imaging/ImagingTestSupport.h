@@ -1,4 +1,4 @@
-// Small helpers shared by the bitmap and region tests.
+// Helpers shared by the bitmap and region tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ inline std::unique_ptr<cDIBSection> picture(int w, int h, Rgb fill = {10, 200, 3
     return dib;
 }
 
-// The rectangles a window is given by the region, from the test host.
+// The rectangles the region gives a window, as the test host saw them.
 inline std::vector<gdi::Rect> outlineOf(cDIBSectionRegion& region, RecordingHost& host, gdi::WindowHandle window = 1) {
     region.Applied(window, true);
     const auto shape = host.shapes.at(window);

@@ -1,17 +1,13 @@
 #include <sys/stat.h>
 
-#include <functional>
 #include <random>
 #include <utility>
 
 #include "ImagingTestSupport.h"
 #include "region.h"
 
-using gdi::Rect;
-using Rects = std::vector<Rect>;
-using testing_support::readFile;
-using testing_support::TempDir;
-using testing_support::writeFile;
+using Rects = std::vector<gdi::Rect>;
+using namespace testing_support;
 
 namespace {
 
@@ -20,18 +16,15 @@ namespace {
 // region data the program has always made.
 std::string regionDataCutByColumns(const cDIBSection& dib) {
     const gdi::Handle outline = gdi::CreateRectRgn(0, 0, dib.Width(), dib.Height());
-    const auto cut = [&](int column, int top, int bottom) {
-        const gdi::Handle run = gdi::CreateRectRgn(column, top, column + 1, bottom);
-        gdi::CombineRgn(outline, outline, run, gdi::RGN_XOR);
-        gdi::DeleteObject(run);
-    };
     for (int column = 0; column < dib.BytesPerScanLine() / 3; ++column) {
-        int top = -1;
-        for (int row = 0; row <= dib.Height(); ++row) {
+        for (int row = 0, top = -1; row <= dib.Height(); ++row) {
             const std::uint8_t* p = row < dib.Height() ? pixelAt(dib, column, row) : nullptr;
             const bool magenta = p && p[0] == 255 && p[1] == 0 && p[2] == 255;
             if (magenta && top < 0) top = row;
-            if (!magenta && top >= 0) cut(column, std::exchange(top, -1), row);
+            if (magenta || top < 0) continue;
+            const gdi::Handle run = gdi::CreateRectRgn(column, std::exchange(top, -1), column + 1, row);
+            gdi::CombineRgn(outline, outline, run, gdi::RGN_XOR);
+            gdi::DeleteObject(run);
         }
     }
     std::string data(gdi::GetRegionData(outline, 0, nullptr), '\0');
@@ -40,56 +33,25 @@ std::string regionDataCutByColumns(const cDIBSection& dib) {
     return data;
 }
 
-std::string savedRegionData(const cDIBSection& dib) {
-    cDIBSectionRegion region;
-    region.Create(dib);
-    TempDir folder;
-    region.Save(folder.file("outline.rgn"));
-    return readFile(folder.file("outline.rgn"));
-}
-
 }  // namespace
 
+// Random pictures of magenta and nearly magenta pixels, padding included;
+// every third row starts a new pattern, the others repeat the row above.
 TEST(cDIBSectionRegion, OutlineRegionDataIsThatOfCuttingColumnRuns) {
     std::mt19937 random(7);
-    const auto holes = [&](int percent) {
-        return [&random, percent](const cDIBSection& dib) {
-            for (int y = 0; y < dib.Height(); ++y)
-                for (int x = 0; x < dib.Width(); ++x)
-                    if (static_cast<int>(random() % 100) < percent) setPixel(dib, x, y, kMagenta);
-        };
-    };
-    const auto disc = [](const cDIBSection& dib) {
-        const int r = std::min(dib.Width(), dib.Height()) / 2;
-        for (int y = 0; y < dib.Height(); ++y)
-            for (int x = 0; x < dib.Width(); ++x)
-                if ((x - r) * (x - r) + (y - r) * (y - r) > r * r) setPixel(dib, x, y, kMagenta);
-    };
-    const auto magentaPadding = [&](const cDIBSection& dib) {
-        for (int y = 0; y < dib.Height(); y += 2) setPixel(dib, dib.Width(), y, kMagenta);
-        holes(30)(dib);
-    };
-    struct Case {
-        const char* shape;
-        int width, height;
-        Rgb fill;
-        std::function<void(const cDIBSection&)> draw;
-    };
-    const Case cases[] = {
-        {"plain, padding column", 17, 9, {1, 2, 3}, [](const cDIBSection&) {}},
-        {"all magenta", 8, 5, kMagenta, [](const cDIBSection&) {}},
-        {"nearly magenta", 3, 1, {254, 0, 255}, [](const cDIBSection& dib) { setPixel(dib, 1, 0, {255, 1, 255}); }},
-        {"1 % holes", 64, 48, {1, 2, 3}, holes(1)},
-        {"half holes", 33, 31, {1, 2, 3}, holes(50)},
-        {"disc", 61, 61, {255, 0, 254}, disc},
-        {"disc, width 4n + 3", 63, 40, {1, 2, 3}, disc},
-        {"magenta padding and holes", 11, 12, {1, 2, 3}, magentaPadding},
-        {"one pixel", 1, 1, kMagenta, [](const cDIBSection&) {}},
-    };
-    for (const Case& c : cases) {
-        const auto dib = picture(c.width, c.height, c.fill);
-        c.draw(*dib);
-        EXPECT_EQ(savedRegionData(*dib), regionDataCutByColumns(*dib)) << c.shape;
+    const Rgb nearly[] = {{254, 0, 255}, {255, 1, 255}, {255, 0, 254}, {1, 2, 3}};
+    TempDir folder;
+    for (auto [width, height, percent] :
+         {std::tuple{17, 9, 0}, {8, 5, 100}, {1, 1, 100}, {64, 48, 1}, {33, 31, 50}, {63, 40, 30}, {11, 12, 30}}) {
+        const auto dib = picture(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < dib->BytesPerScanLine() / 3; ++x)
+                if (y % 3) std::copy_n(pixelAt(*dib, x, y - 1), 3, pixelAt(*dib, x, y));
+                else setPixel(*dib, x, y, int(random() % 100) < percent ? kMagenta : nearly[random() % 4]);
+        cDIBSectionRegion region;
+        region.Create(*dib);
+        region.Save(folder.file("outline.rgn"));
+        EXPECT_EQ(readFile(folder.file("outline.rgn")), regionDataCutByColumns(*dib)) << width << "x" << height;
     }
 }
 
@@ -101,12 +63,11 @@ TEST(cDIBSectionRegion, WindowsAreGivenTheOutlineLessMagenta) {
     EXPECT_EQ(outlineOf(region, host), Rects{}) << "a bitmap never created gives an empty region";
     const auto dib = picture(3, 2);
     setPixel(*dib, 2, 1, kMagenta);
-    for (std::int32_t colour : {0, 0xFF00FF, 0x123456, -1}) {  // the colour argument changes nothing
+    for (std::int32_t colour : {0, 0x123456}) {  // the colour argument changes nothing
         region.Create(*dib, colour);
         EXPECT_EQ(outlineOf(region, host), (Rects{{0, 0, 3, 1}, {0, 1, 2, 2}})) << colour;
     }
-    // Without pixel memory the whole rectangle.
-    dib->ClearUp();
+    dib->ClearUp();  // without pixel memory the whole rectangle
     region.Create(*dib);
     EXPECT_EQ(outlineOf(region, host), (Rects{{0, 0, 3, 2}}));
     cDIBSection overflowing;
@@ -118,15 +79,12 @@ TEST(cDIBSectionRegion, WindowsAreGivenTheOutlineLessMagenta) {
 TEST(cDIBSectionRegion, WindowListKeepsEachWindowOnceInOrder) {
     RecordingHost host;
     cDIBSectionRegion region;
-    const auto outOfRange = [&](std::int32_t index) {
-        expectError([&] { region.hWndForIndex(index); }, 9, "Subscript out of range");
-    };
+    const auto outOfRange = [&](std::int32_t index) { expectError([&] { region.hWndForIndex(index); }, 9, "Subscript out of range"); };
     outOfRange(1);
     const auto dib = picture(2, 1);
     setPixel(*dib, 0, 0, kMagenta);
     region.Create(*dib);
-    region.Applied(11, true);
-    region.Applied(11, true);
+    region.Applied(11, true), region.Applied(11, true);
     EXPECT_EQ(region.AppliedToCount(), 1);
     EXPECT_TRUE(region.Applied(11));
     EXPECT_FALSE(region.Applied(12));
@@ -134,17 +92,14 @@ TEST(cDIBSectionRegion, WindowListKeepsEachWindowOnceInOrder) {
     host.shapes[99] = Rects{{0, 0, 1, 1}};
     region.Applied(99, false);  // never listed: the window loses the outline, the list stays
     EXPECT_FALSE(host.shapes.at(99).has_value());
-    for (gdi::WindowHandle w : {12, 13}) region.Applied(w, true);
-    region.Applied(12, false);
+    region.Applied(12, true), region.Applied(13, true), region.Applied(12, false);
     EXPECT_TRUE(host.redraws.back()) << "a window losing its outline is redrawn";
     EXPECT_EQ(region.AppliedToCount(), 2);
     EXPECT_EQ(region.hWndForIndex(1), 11u);
     EXPECT_EQ(region.hWndForIndex(2), 13u);
-    outOfRange(3);
-    outOfRange(0);
+    outOfRange(3), outOfRange(0);
     EXPECT_FALSE(host.shapes.at(12).has_value());
     EXPECT_EQ(host.shapes.at(13), (Rects{{1, 0, 2, 1}}));
-
     region.Destroy();  // every window loses its outline; former positions read 0
     EXPECT_EQ(region.AppliedToCount(), 0);
     EXPECT_EQ(region.hWndForIndex(2), 0u);
@@ -179,7 +134,8 @@ TEST(cDIBSectionRegion, WindowsGetCopiesAndTheClassFreesOnlyItsOwn) {
     EXPECT_EQ(gdi::liveObjectCount(), before) << "nothing remains";
 }
 
-TEST(cDIBSectionRegion, SaveAndLoadFromFileGiveAnEqualRegion) {
+// A loaded region is applied to no window and equals the saved one.
+TEST(cDIBSectionRegion, SavesAndLoadsFromFilesAndLibraries) {
     RecordingHost host;
     TempDir folder;
     cDIBSectionRegion region;
@@ -192,13 +148,26 @@ TEST(cDIBSectionRegion, SaveAndLoadFromFileGiveAnEqualRegion) {
     writeFile(path, "an older, longer file is replaced");
     EXPECT_TRUE(region.Save(path));
     EXPECT_EQ(readFile(path).size(), 32u + original.size() * 16) << "the bare region data block";
-
-    cDIBSectionRegion loaded;
-    loaded.Applied(6, true);
-    EXPECT_TRUE(loaded.LoadFromFile(path));
-    EXPECT_EQ(loaded.AppliedToCount(), 0) << "a loaded region is applied to no window";
-    EXPECT_FALSE(host.shapes.at(6).has_value());
-    EXPECT_EQ(outlineOf(loaded, host, 7), original);
+    const auto expectLoaded = [&](bool loaded, const Rects& outline) {
+        EXPECT_TRUE(loaded);
+        EXPECT_EQ(region.AppliedToCount(), 0);
+        EXPECT_FALSE(host.shapes.at(6).has_value());
+        EXPECT_EQ(outlineOf(region, host, 7), outline);
+    };
+    region.Applied(6, true);
+    expectLoaded(region.LoadFromFile(path), original);
+    for (const std::string dll : {ZPM_TEST_DLL "32.dll", ZPM_TEST_DLL "64.dll"}) {
+        region.Applied(6, true);  // "inf" is a name, not a number
+        expectLoaded(region.LoadFromResource("inf", dll), (Rects{{0, 0, 3, 1}, {0, 1, 2, 2}}));
+        for (const ResourceID& id : std::vector<ResourceID>{7, "7", "07", "MixedName", "mixedname"})
+            EXPECT_FALSE(region.LoadFromResource(id, dll)) << "found, but no region data";
+        const std::size_t before = gdi::liveObjectCount();
+        expectError([&] { region.LoadFromResource(99, dll); }, 26014, "Resource with ID 99 could not be found");
+        for (const char* name : {"Other", "", " 7", "7 ", "0.7e1", "0x07", "+7", "nan"})
+            expectError([&] { region.LoadFromResource(std::string(name), dll); }, 26014,
+                        std::string("Resource with ID ") + name + " could not be found");
+        EXPECT_EQ(gdi::liveObjectCount(), before);
+    }
 }
 
 TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
@@ -228,27 +197,18 @@ TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
     writeFile(folder.file("empty.rgn"), "");
     expectError([&] { region.LoadFromFile(folder.file("empty.rgn")); }, 9, "Subscript out of range");
     EXPECT_EQ(outlineOf(region, host), (Rects{{0, 0, 9, 9}})) << "the old region is kept";
-
     // Short blocks, a wrong header size and more rectangles than the block holds: False and no region.
     std::string badHeader = old, tooMany = old;
-    badHeader[0] = 33;
-    tooMany[8] = 2;
+    badHeader[0] = 33, tooMany[8] = 2;
     for (const std::string& bytes : {std::string("\1\2\3"), badHeader, tooMany}) {
         writeFile(folder.file("bad.rgn"), bytes);
         region.Create(*picture(2, 2));
         EXPECT_FALSE(region.LoadFromFile(folder.file("bad.rgn")));
         expectError([&] { region.Save(folder.file("after.rgn")); }, 26010, "No region to save");
     }
-}
-
-TEST(cDIBSectionRegion, LoadFromResourceErrors) {
-    TempDir folder;
-    cDIBSectionRegion region;
-    for (const auto& missing : {std::pair<ResourceID, std::string>{101, "101"}, {"SKIN", "SKIN"}})
-        expectError([&] { region.LoadFromResource(missing.first); }, 326,
-                    "Resource with identifier '" + missing.second + "' not found");
+    for (const auto& [id, text] : {std::pair<ResourceID, std::string>{101, "101"}, {"SKIN", "SKIN"}})
+        expectError([&] { region.LoadFromResource(id); }, 326, "Resource with identifier '" + text + "' not found");
     writeFile(folder.file("text.dll"), "not a library");
     for (const char* name : {"missing.dll", "text.dll"})
-        expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013,
-                    "Can't open DLL for Resource Access");
+        expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013, "Can't open DLL for Resource Access");
 }

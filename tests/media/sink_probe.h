@@ -4,23 +4,36 @@
 
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <memory>
+#include <string_view>
 
 namespace media_testing {
 
 class SinkProbe {
 public:
-    explicit SinkProbe(GstElement* sink);
-    ~SinkProbe();
+    explicit SinkProbe(GstElement* sink) : m_pad(gst_element_get_static_pad(sink, "sink")) {
+        using Shared = std::shared_ptr<Seen>;
+        const auto release = [](gpointer shared) { std::unique_ptr<Shared>(static_cast<Shared*>(shared)); };
+        if (m_pad) m_probe = gst_pad_add_probe(m_pad, GST_PAD_PROBE_TYPE_BUFFER, &onBuffer,
+                                            std::make_unique<Shared>(m_seen).release(), release);
+    }
+    ~SinkProbe() {
+        if (!m_pad) return;
+        gst_pad_remove_probe(m_pad, m_probe);
+        gst_object_unref(m_pad);
+    }
     SinkProbe(const SinkProbe&) = delete;
     SinkProbe& operator=(const SinkProbe&) = delete;
 
-    void reset() { m_seen->buffers = 0; m_seen->peak = 0; m_seen->latestPeak = 0; m_seen->firstBufferTicks = 0; }
+    void reset() { m_seen->buffers = 0, m_seen->peak = 0, m_seen->latestPeak = 0, m_seen->firstBufferTicks = 0; }
     int buffers() const { return m_seen->buffers; }
-    // Largest sample magnitude, as a fraction of full scale: over all
-    // buffers since reset(), and in the latest buffer alone.
+    // Largest sample magnitude as a fraction of full scale: since reset(),
+    // and in the latest buffer alone.
     double peak() const { return m_seen->peak; }
     double latestPeak() const { return m_seen->latestPeak; }
     std::chrono::steady_clock::time_point firstBuffer() const {
@@ -35,7 +48,42 @@ private:
         std::atomic<double> peak{0}, latestPeak{0};
         std::atomic<std::chrono::steady_clock::rep> firstBufferTicks{0};
     };
-    static GstPadProbeReturn onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer seen);
+
+    template <typename Sample>
+    static double peakOf(const GstMapInfo& map, double fullScale) {
+        double peak = 0;
+        for (std::size_t i = 0; i + sizeof(Sample) <= map.size; i += sizeof(Sample)) {
+            Sample sample;
+            std::memcpy(&sample, map.data + i, sizeof(Sample));
+            peak = std::max(peak, std::abs(static_cast<double>(sample)) / fullScale);
+        }
+        return peak;
+    }
+
+    // The test sounds reach the sink as 16-bit integers or as floats.
+    static double peakOf(GstPad* pad, const GstMapInfo& map) {
+        GstCaps* caps = gst_pad_get_current_caps(pad);
+        if (!caps) return 0;
+        const char* format = gst_structure_get_string(gst_caps_get_structure(caps, 0), "format");
+        const std::string_view name = format ? format : "";
+        const double peak = name == "S16LE" ? peakOf<std::int16_t>(map, 32768) : name == "F32LE" ? peakOf<float>(map, 1) : 0;
+        gst_caps_unref(caps);
+        return peak;
+    }
+
+    static GstPadProbeReturn onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer shared) {
+        Seen& seen = **static_cast<std::shared_ptr<Seen>*>(shared);
+        if (seen.buffers == 0) seen.firstBufferTicks = std::chrono::steady_clock::now().time_since_epoch().count();
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        GstMapInfo map;
+        if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+            seen.latestPeak = peakOf(pad, map);
+            seen.peak = std::max(seen.peak.load(), seen.latestPeak.load());
+            gst_buffer_unmap(buffer, &map);
+        }
+        ++seen.buffers;
+        return GST_PAD_PROBE_OK;
+    }
 
     std::shared_ptr<Seen> m_seen = std::make_shared<Seen>();
     GstPad* m_pad = nullptr;
