@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -18,13 +17,11 @@ public:
     explicit SinkProbe(GstElement* sink) : m_pad(gst_element_get_static_pad(sink, "sink")) {
         using Shared = std::shared_ptr<Seen>;
         const auto release = [](gpointer shared) { std::unique_ptr<Shared>(static_cast<Shared*>(shared)); };
-        if (m_pad) m_probe = gst_pad_add_probe(m_pad, GST_PAD_PROBE_TYPE_BUFFER, &onBuffer,
-                                            std::make_unique<Shared>(m_seen).release(), release);
+        if (m_pad)
+            m_probe = gst_pad_add_probe(m_pad, GST_PAD_PROBE_TYPE_BUFFER, &onBuffer, std::make_unique<Shared>(m_seen).release(), release);
     }
     ~SinkProbe() {
-        if (!m_pad) return;
-        gst_pad_remove_probe(m_pad, m_probe);
-        gst_object_unref(m_pad);
+        if (m_pad) gst_pad_remove_probe(m_pad, m_probe), gst_object_unref(m_pad);
     }
     SinkProbe(const SinkProbe&) = delete;
     SinkProbe& operator=(const SinkProbe&) = delete;
@@ -32,7 +29,9 @@ public:
     void reset() { m_seen->buffers = 0, m_seen->peak = 0, m_seen->latestPeak = 0, m_seen->firstBufferTicks = 0; }
     int buffers() const { return m_seen->buffers; }
     // Largest sample magnitude as a fraction of full scale: since reset(),
-    // and in the latest buffer alone.
+    // and in the latest buffer alone. Samples are read as 16-bit integers,
+    // as the tone files reach the sink; MIDI sounds' floats only tell sound
+    // from silence.
     double peak() const { return m_seen->peak; }
     double latestPeak() const { return m_seen->latestPeak; }
     std::chrono::steady_clock::time_point firstBuffer() const {
@@ -48,27 +47,20 @@ private:
         std::atomic<std::chrono::steady_clock::rep> firstBufferTicks{0};
     };
 
-    // Samples read as 16-bit integers: the tone files reach the sink so. The
-    // MIDI sounds' float samples only tell silence from sound.
-    static double peakOf(const GstMapInfo& map) {
-        double peak = 0;
-        for (std::size_t i = 0; i + 2 <= map.size; i += 2) {
-            std::int16_t sample;
-            std::memcpy(&sample, map.data + i, 2);
-            peak = std::max(peak, std::abs(sample) / 32768.0);
-        }
-        return peak;
-    }
-
     static GstPadProbeReturn onBuffer(GstPad*, GstPadProbeInfo* info, gpointer shared) {
         Seen& seen = **static_cast<std::shared_ptr<Seen>*>(shared);
         if (seen.buffers == 0) seen.firstBufferTicks = std::chrono::steady_clock::now().time_since_epoch().count();
-        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
         GstMapInfo map;
-        if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
-            seen.latestPeak = peakOf(map);
-            seen.peak = std::max(seen.peak.load(), seen.latestPeak.load());
-            gst_buffer_unmap(buffer, &map);
+        if (gst_buffer_map(GST_PAD_PROBE_INFO_BUFFER(info), &map, GST_MAP_READ)) {
+            double peak = 0;
+            for (std::size_t i = 0; i + 2 <= map.size; i += 2) {
+                std::int16_t sample;
+                std::memcpy(&sample, map.data + i, 2);
+                peak = std::max(peak, std::abs(sample) / 32768.0);
+            }
+            seen.latestPeak = peak;
+            seen.peak = std::max(seen.peak.load(), peak);
+            gst_buffer_unmap(GST_PAD_PROBE_INFO_BUFFER(info), &map);
         }
         ++seen.buffers;
         return GST_PAD_PROBE_OK;

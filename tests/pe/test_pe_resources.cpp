@@ -27,8 +27,7 @@ bool finds(const Bytes& file, const std::string& name) { return pe::findResource
 
 class Library : public ::testing::TestWithParam<const char*> {
 protected:
-    const Bytes payload = bytesOf(ZPM_TEST_PAYLOAD);
-    const Bytes file = bytesOf(GetParam());
+    const Bytes payload = bytesOf(ZPM_TEST_PAYLOAD), file = bytesOf(GetParam());
 };
 
 }  // namespace
@@ -40,8 +39,7 @@ TEST_P(Library, FindsRcdataByNumberAndByNameAndHandsOutItsBytes) {
         const pe::Handle resource = pe::FindResourceA(module, name, pe::RT_RCDATA);
         ASSERT_EQ(pe::SizeofResource(module, resource), payload.size()) << name;
         const std::uint8_t* data = pe::LockResource(pe::LoadResource(module, resource));
-        ASSERT_NE(data, nullptr);
-        EXPECT_TRUE(std::equal(payload.begin(), payload.end(), data)) << name;
+        EXPECT_TRUE(data && std::equal(payload.begin(), payload.end(), data)) << name;
     }
     for (const char* missing : {"#8", "7", "#07x", "#65536", "#4294967303", "Mixed", "#", ""})
         EXPECT_EQ(pe::FindResourceA(module, missing, pe::RT_RCDATA), 0u) << missing;
@@ -87,22 +85,22 @@ TEST_P(Library, DamagedCopiesFailWithoutReadingOutside) {
         }
     };
     Bytes damaged = file;
-    for (std::size_t at = 0; at < file.size(); ++at) {
+    for (std::size_t at = 0; at < file.size(); damaged[at] = file[at], ++at) {
         expectInside(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at)));
         for (std::uint8_t value : {0x00, 0x7F, 0x80, 0xFF}) expectInside((damaged[at] = value, damaged));
-        damaged[at] = file[at];
     }
 }
 
+// The type's names pointing back at the root or outside; the payload's data
+// entries (address, size, a zero code page and a reserved word) too long or
+// far away.
 TEST_P(Library, DirectoriesPointingBackOrOutsideAreNotFollowed) {
     const std::string section(".rsrc\0\0\0", 8);
     const auto header = std::search(file.begin(), file.end(), section.begin(), section.end());
     ASSERT_NE(header, file.end());
     const std::size_t root = le32(file, static_cast<std::size_t>(header - file.begin()) + 20);
     Bytes looping = file, outside = file, tooLong = file, farAway = file;
-    put32(looping, root + 20, 0x80000000u);  // the type's names are the root again
-    put32(outside, root + 20, 0xFFFFFFF0u);
-    // The payload's data entries: address, size, a zero code page and a reserved word.
+    put32(looping, root + 20, 0x80000000u), put32(outside, root + 20, 0xFFFFFFF0u);
     int entries = 0;
     for (std::size_t at = root; at + 16 <= file.size(); at += 4)
         if (le32(file, at + 4) == payload.size() && le32(file, at + 8) == 0 && le32(file, at + 12) == 0)
