@@ -1,10 +1,7 @@
-// Drops and saved window numbers from arbitrary bytes on the real main
-// window (offscreen, silent players). The input's pieces: the saved top,
-// left and mode, then the names of dropped files. The window loads from a
-// settings file holding the three numbers, takes the drop on a button and
-// unloads (saving its place). A single dropped sound must be stored so that
-// it reads back as the same path (names with markers or line breaks, which
-// cannot be stored, are left out of that check).
+// Saved window numbers and drops from arbitrary bytes on the real main
+// window (offscreen, silent players). Pieces: the saved top, left and mode,
+// then the names of dropped files. A single dropped sound must be stored so
+// that it reads back as the same path, unless its name cannot be stored.
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
@@ -24,7 +21,7 @@
 
 namespace {
 
-using platform::text::findNoCase;
+using namespace platform::text;
 
 // The data and system folders under the fuzzer's folder, the offscreen
 // platform, silent players and message boxes answered at once.
@@ -38,22 +35,21 @@ const std::string& folder() {
         testing_support::writeSilentWav(base + "/windows/media/eep.wav", 100);
         forms::startRuntime();
         forms::setMessageHook([](const forms::MessageRequest&) { return forms::vbNo; });
-        frmTest::links.unloadSoundList = [] {};
-        frmTest::links.unloadHelpWindow = [] {};
+        frmTest::links.unloadSoundList = frmTest::links.unloadHelpWindow = [] {};
         return base;
     }();
     return base;
 }
 
-// Names whose file address the drop hands on unchanged and that the
-// settings file can hold.
+// Names the drop hands on unchanged and the settings file can hold
+// (markers would be expanded on reading).
 bool readsBackAsItself(std::string_view name) {
-    const bool plain = std::ranges::all_of(name, [](char c) {
-        return platform::text::isAsciiLetter(c) || (c >= '0' && c <= '9') ||
-               std::string_view(" _-.()[]!/").find(c) != std::string_view::npos;
-    });
-    return plain && name.find("//") == std::string_view::npos && !name.ends_with('/') &&
-           findNoCase(name, "[!P!]") == std::string::npos && findNoCase(name, "[!D!]") == std::string::npos;
+    const auto plain = [](char c) {
+        return isAsciiLetter(c) || (c >= '0' && c <= '9') || std::string_view(" _-.()[]!/").find(c) != std::string_view::npos;
+    };
+    return std::ranges::all_of(name, plain) &&
+           name.find("//") == std::string_view::npos && !name.ends_with('/') && findNoCase(name, "[!P!]") == std::string::npos &&
+           findNoCase(name, "[!D!]") == std::string::npos;
 }
 
 // A drag enters the button and drops the files there, as a file manager does.
@@ -63,8 +59,8 @@ void dropOn(forms::Image& button, const std::vector<std::string>& files) {
     QMimeData data;
     data.setUrls(urls);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(forms::widgetOf(button), &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(forms::widgetOf(button), &enter);
     QCoreApplication::sendEvent(forms::widgetOf(button), &drop);
 }
 
@@ -83,17 +79,13 @@ ZPM_FUZZ(input) {
     fuzzing::require(std::isfinite(window.Left()) && std::isfinite(window.Top()));
     std::vector<std::string> dropped;
     bool checkable = true;
-    while (!input.rest.empty()) {
-        const std::string name = input.next();
-        if (name.find("..") != std::string::npos) continue;  // nothing outside the folder
-        checkable = checkable && readsBackAsItself(name);
-        dropped.push_back(base + "/drop/" + name);
-    }
+    while (!input.rest.empty())
+        if (const std::string name = input.next(); name.find("..") == std::string::npos)  // nothing outside the folder
+            checkable = checkable && readsBackAsItself(name), dropped.push_back(base + "/drop/" + name);
     if (!dropped.empty()) dropOn(window.Image1[dropped.size() % 2 ? 3 : 103], dropped);  // a button, a twin
-    const auto isSound = [](std::string_view path) {
-        return std::ranges::any_of(std::array{".wav", ".mp3", ".mid"}, [&](auto end) { return platform::text::endsWithNoCase(path, end); });
-    };
-    if (dropped.size() == 1 && checkable && isSound(dropped[0]))
+    const bool sound = dropped.size() == 1 && (endsWithNoCase(dropped[0], ".wav") || endsWithNoCase(dropped[0], ".mp3") ||
+                                               endsWithNoCase(dropped[0], ".mid"));
+    if (sound && checkable)
         fuzzing::require(ExpandPathMarkers(mdINIBas::GetIniValue("snds", "s3", "NIL", Zpm.INI_Name)) == dropped[0]);
     window.Unload();
     // A loaded window replaces the one of the load before, which is freed

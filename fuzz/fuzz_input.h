@@ -1,6 +1,6 @@
 // What the fuzz targets share: the input as bytes and as pieces parted by
 // NUL bytes, a check that ends the run, and a folder for their files.
-//   ZPM_FUZZ(input) { ... }  defines the target's body over a fuzzing::Input.
+// ZPM_FUZZ(input) { ... } defines a target's body over a fuzzing::Input.
 #pragma once
 
 #include <unistd.h>
@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <span>
 #include <string>
-#include <string_view>
 
 namespace fuzzing {
 
@@ -20,9 +19,8 @@ struct Input {
 
     // The next piece up to a NUL byte (or to the end).
     std::string next() {
-        const auto end = rest.find('\0');
-        const std::string piece(rest.substr(0, end));
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        const std::string piece(rest.substr(0, rest.find('\0')));
+        rest.remove_prefix(std::min(rest.size(), piece.size() + 1));
         return piece;
     }
 };
@@ -31,16 +29,12 @@ inline void require(bool holds) {
     if (!holds) std::abort();
 }
 
-// Made at the first call and removed at exit; in a memory file system where
-// one is mounted, so that syncing costs nothing.
+// Made at the first call and removed at exit; in memory where a memory file
+// system is mounted, so that syncing costs nothing.
 inline const std::string& scratchFolder() {
-    static const std::string path = [] {
-        static char inMemory[] = "/dev/shm/zpm-fuzz-XXXXXX", onDisk[] = "/tmp/zpm-fuzz-XXXXXX";
-        static const char* made = ::mkdtemp(inMemory) ? inMemory : ::mkdtemp(onDisk);
-        require(made);
-        std::atexit([] { std::filesystem::remove_all(made); });
-        return std::string(made);
-    }();
+    static char inMemory[] = "/dev/shm/zpm-fuzz-XXXXXX", onDisk[] = "/tmp/zpm-fuzz-XXXXXX";
+    static const char* const made = ::mkdtemp(inMemory) ? inMemory : ::mkdtemp(onDisk);
+    static const std::string path = (require(made), std::atexit([] { std::filesystem::remove_all(made); }), made);
     return path;
 }
 
