@@ -28,7 +28,8 @@ using namespace platform::text;
 const std::string& folder() {
     static const std::string base = [] {
         const std::string base = fuzzing::scratchFolder();
-        for (auto [name, value] : {std::pair{"QT_QPA_PLATFORM", "offscreen"}, {"ZPM_AUDIO_SINK", "fakeaudiosink"}, {"LANG", "de"}})
+        for (auto [name, value] :
+             {std::pair{"QT_QPA_PLATFORM", "offscreen"}, {"ZPM_AUDIO_SINK", "fakeaudiosink"}, {"LANG", "de"}})
             ::setenv(name, value, 1);
         ::setenv("APPDATA", (base + "/appdata").c_str(), 1);
         ::setenv("windir", (base + "/windows").c_str(), 1);
@@ -45,11 +46,11 @@ const std::string& folder() {
 // (markers would be expanded on reading).
 bool readsBackAsItself(std::string_view name) {
     const auto plain = [](char c) {
-        return isAsciiLetter(c) || (c >= '0' && c <= '9') || std::string_view(" _-.()[]!/").find(c) != std::string_view::npos;
+        return isAsciiLetter(c) || (c >= '0' && c <= '9') ||
+               std::string_view(" _-.()[]!/").find(c) != std::string_view::npos;
     };
-    return std::ranges::all_of(name, plain) &&
-           name.find("//") == std::string_view::npos && !name.ends_with('/') && findNoCase(name, "[!P!]") == std::string::npos &&
-           findNoCase(name, "[!D!]") == std::string::npos;
+    return std::ranges::all_of(name, plain) && name.find("//") == name.npos && !name.ends_with('/') &&
+           findNoCase(name, "[!P!]") == name.npos && findNoCase(name, "[!D!]") == name.npos;
 }
 
 // A drag enters the button and drops the files there, as a file manager does.
@@ -83,9 +84,10 @@ ZPM_FUZZ(input) {
         if (const std::string name = input.next(); name.find("..") == std::string::npos)  // nothing outside the folder
             checkable = checkable && readsBackAsItself(name), dropped.push_back(base + "/drop/" + name);
     if (!dropped.empty()) dropOn(window.Image1[dropped.size() % 2 ? 3 : 103], dropped);  // a button, a twin
-    const bool sound = dropped.size() == 1 && (endsWithNoCase(dropped[0], ".wav") || endsWithNoCase(dropped[0], ".mp3") ||
-                                               endsWithNoCase(dropped[0], ".mid"));
-    if (sound && checkable)
+    const auto sound = [](std::string_view path) {
+        return endsWithNoCase(path, ".wav") || endsWithNoCase(path, ".mp3") || endsWithNoCase(path, ".mid");
+    };
+    if (dropped.size() == 1 && checkable && sound(dropped[0]))
         fuzzing::require(ExpandPathMarkers(mdINIBas::GetIniValue("snds", "s3", "NIL", Zpm.INI_Name)) == dropped[0]);
     window.Unload();
     // A loaded window replaces the one of the load before, which is freed

@@ -10,7 +10,8 @@ ZPM_FUZZ(input) {
     const std::size_t size = input.bytes.size();
     pe::isLibraryFile(input.bytes);
     const std::string_view tail = input.rest.substr(size - std::min<std::size_t>(size, 12));
-    for (std::string_view name : {"#7"sv, "#65535"sv, "INF"sv, "MixedName"sv, "M\xC3\xBCxedName"sv, "\xF0\x9F\x98\x80"sv, ""sv, tail}) {
+    for (auto name : {"#7"sv, "#65535"sv, "INF"sv, "MixedName"sv, "M\xC3\xBCxedName"sv, "\xF0\x9F\x98\x80"sv, ""sv,
+                      tail}) {
         const auto found = pe::findResource(input.bytes, name, pe::RT_RCDATA);
         fuzzing::require(!found || (found->offset <= size && found->size <= size - found->offset));
     }

@@ -11,7 +11,8 @@ ZPM_FUZZ(input) {
     platform::files::replaceFile(file, input.rest);
     mdINIBas::GetIniValue("x", "y", "", other);  // switching files forces a load from disk
     mdINIBas::GetIniValue(section, key, "default", file);
-    if (mdINIBas::SetIniValue(section, key, value, file)) fuzzing::require(mdINIBas::GetIniValue(section, key, "", file) == value);
+    if (mdINIBas::SetIniValue(section, key, value, file))
+        fuzzing::require(mdINIBas::GetIniValue(section, key, "", file) == value);
     mdINIBas::SetIniValue("snds", "s1", value, file);
     mdINIBas::GetIniValue(section, key, "default", file);
     mdINIBas::SetIniValue("x", "y", value, other);

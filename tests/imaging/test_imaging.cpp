@@ -113,7 +113,7 @@ TEST(cDIBSection, TransfersInAndOutWithSizeRules) {
     a->PaintPicture(c->hdc(), 1, 1, -1, -1, 0, 0, gdi::NOTSRCCOPY);
     cDIBSection empty;
     empty.PaintPicture(c->hdc()), empty.LoadPictureBlt(a->hdc());
-    EXPECT_EQ(std::tuple(pixelAt(*c, 0, 0)[0], pixelAt(*c, 1, 1)[0], pixelAt(*c, 3, 2)[2]), std::tuple(0, 255 - 30, 255 - 10));
+    EXPECT_EQ(std::tuple(pixelAt(*c, 0, 0)[0], pixelAt(*c, 1, 1)[0], pixelAt(*c, 3, 2)[2]), std::tuple(0, 225, 245));
     const gdi::Picture skin = gdi::loadPicture(platform::assetPath("skins/small_open.bmp"));
     cDIBSection copy;
     copy.CreateFromPicture(skin);
@@ -245,7 +245,7 @@ TEST(cDIBSectionRegion, WindowListKeepsEachWindowOnceInOrder) {
     picture(1, 1);  // makes the stock bitmap of device contexts, which stays
     const std::size_t before = gdi::liveObjectCount();
     auto region = std::make_unique<cDIBSectionRegion>();
-    const auto outOfRange = [&](std::int32_t index) { expectError([&] { region->hWndForIndex(index); }, 9, "Subscript out of range"); };
+    const auto outOfRange = [&](int i) { expectError([&] { region->hWndForIndex(i); }, 9, "Subscript out of range"); };
     outOfRange(1);
     const auto dib = picture(2, 1);
     setPixel(*dib, 0, 0, kMagenta);
@@ -336,5 +336,6 @@ TEST(cDIBSectionRegion, SavesAndLoadsFromFilesAndLibraries) {
         expectError([&] { region.LoadFromResource(id); }, 326, "Resource with identifier '" + text + "' not found");
     writeFile(folder.file("text.dll"), "not a library");
     for (const char* name : {"missing.dll", "text.dll"})
-        expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013, "Can't open DLL for Resource Access");
+        expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013,
+                    "Can't open DLL for Resource Access");
 }

@@ -24,7 +24,8 @@ constexpr double kSoundSeconds = 0.8;
 std::string sound(const std::string& extension) {
     static const TempDir made;
     const std::string file = made.file("sound." + extension);
-    if (!std::filesystem::exists(file)) extension == "wav" ? writeWav(file, kSoundSeconds) : writeMidi(file, kSoundSeconds);
+    if (std::filesystem::exists(file)) return file;
+    extension == "wav" ? writeWav(file, kSoundSeconds) : writeMidi(file, kSoundSeconds);
     return file;
 }
 
@@ -71,7 +72,7 @@ TEST(MediaPlayer, FollowsPausePlayAndStop) {
     EXPECT_EQ(player.PlayState(), 2);
     EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() > pausedAt; }));
     player.Stop(), player.Pause();
-    EXPECT_EQ(std::pair(player.PlayState(), player.CurrentPosition()), std::pair(0L, 0.0)) << "only a playing sound pauses";
+    EXPECT_EQ(std::pair(player.PlayState(), player.CurrentPosition()), std::pair(0L, 0.0)) << "only playing pauses";
     player.Play();  // the open file again, from its start, to its end
     EXPECT_EQ(player.PlayState(), 2);
     EXPECT_TRUE(eventually(player, [&] { return player.PlayState() == 0; }));
@@ -115,8 +116,8 @@ TEST(MediaPlayer, VolumeReachesTheSinkAsGain) {
         ASSERT_TRUE(eventually(player, [&] { return player.probe.buffers() >= 3; }));
         EXPECT_NEAR(player.probe.peak(), 0.5 * row.gain, 5e-4) << row.written;
     }
-    player.setVolume(0);  // while the sound plays: at once
-    EXPECT_TRUE(eventually(player, [&] { return player.probe.latestPeak() > 0.49; }));
+    player.probe.reset(), player.setVolume(0);  // while the sound plays: at once
+    EXPECT_TRUE(eventually(player, [&] { return player.probe.peak() > 0.49; }));
     EXPECT_EQ(player.PlayState(), media::kPlaying);
 }
 
@@ -130,13 +131,14 @@ TEST(MediaPlayer, UnplayableFilesCloseThePlayer) {
     Probed player;
     for (const std::string& path :
          {dir.file("missing.wav"), dir.file("pipe.wav"), file("empty.wav", ""),
-          file("words.mp3", "A list of things to buy, not a sound.\r\n"), file("cut.wav", readFile(sound("wav")).substr(0, 30)),
+          file("words.mp3", "Things to buy, not a sound.\r\n"), file("cut.wav", readFile(sound("wav")).substr(0, 30)),
           file("cut.mid", readFile(sound("mid")).substr(0, 20)), sound("wav") + std::string("\0x", 2)}) {
         player.setFileName(sound("mid"));
         ASSERT_EQ(player.PlayState(), media::kPlaying);
         player.setFileName(path);
         player.Play();
-        EXPECT_EQ(std::tuple(player.PlayState(), player.Duration(), player.CurrentPosition()), std::tuple(6L, 0.0, 0.0)) << path;
+        EXPECT_EQ(std::tuple(player.PlayState(), player.Duration(), player.CurrentPosition()), std::tuple(6L, 0., 0.))
+            << path;
     }
     player.probe.reset();
     std::this_thread::sleep_for(100ms);
@@ -159,7 +161,7 @@ TEST(MediaPlayer, ReportsTheFileReaderAndDeviceItPlaysWith) {
     const struct { std::string prefix, file, printed; } rows[] = {
         {otherUser + env, locked, "available=1 state=6 volume=-600\n"},
         {"env -u ZPM_AUDIO_SINK HOME=" + dir.path().string(), tone, "available=1 state=2 volume=-600\n"},
-        {env + " ZPM_AUDIO_SINK=pulsesink PULSE_SERVER=unix:" + dir.file("none"), tone, "available=1 state=0 volume=-600\n"},
+        {env + " ZPM_AUDIO_SINK=pulsesink PULSE_SERVER=unix:/none", tone, "available=1 state=0 volume=-600\n"},
         {env + " GST_PLUGIN_SYSTEM_PATH_1_0=" + plugins + " GST_PLUGIN_PATH_1_0=" + plugins + " GST_REGISTRY_1_0=" +
              dir.file("registry.bin"), tone, "available=0 state=6 volume=-600\n"},
     };

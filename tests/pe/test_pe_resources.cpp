@@ -23,7 +23,7 @@ std::uint32_t le32(const Bytes& b, std::size_t at) {
 
 void put32(Bytes& b, std::size_t at, std::uint32_t v) { std::memcpy(b.data() + at, &v, 4); }
 
-bool finds(const Bytes& file, const std::string& name) { return pe::findResource(file, name, pe::RT_RCDATA).has_value(); }
+bool finds(const Bytes& file, const std::string& name) { return bool(pe::findResource(file, name, pe::RT_RCDATA)); }
 
 class Library : public ::testing::TestWithParam<const char*> {
 protected:
@@ -65,7 +65,8 @@ TEST_P(Library, NamesBeyondAsciiCompareAsUtf16) {
     ASSERT_LT(at, std::ssize(file));
     const struct { std::u16string stored; std::vector<std::string> found, missing; } rows[] = {
         {u"M\u00FCxedName", {"M\xC3\xBCxedName", "m\xC3\xBCXEDNAME"}, {"MxxedName", "M\xFCxedName"}},
-        {u"M\U0001F600edName", {"M\xF0\x9F\x98\x80" "edName"}, {"M\xED\xA0\xBD\xED\xB8\x80" "edName", "M\xF0\x9F\x98" "edName"}},
+        {u"M\U0001F600edName", {"M\xF0\x9F\x98\x80" "edName"},
+         {"M\xED\xA0\xBD\xED\xB8\x80" "edName", "M\xF0\x9F\x98" "edName"}},
         {u"M\xD800xedName", {}, {"M\xED\xA0\x80xedName"}},
     };
     for (const auto& row : rows) {
@@ -73,21 +74,6 @@ TEST_P(Library, NamesBeyondAsciiCompareAsUtf16) {
         std::ranges::copy(unitsOf(row.stored), changed.begin() + at);
         for (const std::string& name : row.found) EXPECT_TRUE(finds(changed, name)) << name;
         for (const std::string& name : row.missing) EXPECT_FALSE(finds(changed, name)) << name;
-    }
-}
-
-// Every cut and every byte changed: nothing found, or found inside the bytes.
-TEST_P(Library, DamagedCopiesFailWithoutReadingOutside) {
-    const auto expectInside = [](const Bytes& bytes) {
-        for (const char* name : {"#7", "MixedName"}) {
-            const auto found = pe::findResource(bytes, name, pe::RT_RCDATA);
-            EXPECT_LE(found ? found->offset + found->size : 0, bytes.size()) << name;
-        }
-    };
-    Bytes damaged = file;
-    for (std::size_t at = 0; at < file.size(); damaged[at] = file[at], ++at) {
-        expectInside(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at)));
-        for (std::uint8_t value : {0x00, 0x7F, 0x80, 0xFF}) expectInside((damaged[at] = value, damaged));
     }
 }
 
@@ -108,7 +94,7 @@ TEST_P(Library, DirectoriesPointingBackOrOutsideAreNotFollowed) {
     ASSERT_EQ(entries, 3);
     EXPECT_FALSE(finds(looping, "#10"));
     for (const char* name : {"#7", "#65535", "MixedName"})
-        for (const Bytes* changed : {&looping, &outside, &tooLong, &farAway}) EXPECT_FALSE(finds(*changed, name)) << name;
+        for (const Bytes* bytes : {&looping, &outside, &tooLong, &farAway}) EXPECT_FALSE(finds(*bytes, name)) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, Library, ::testing::Values(ZPM_TEST_DLL32, ZPM_TEST_DLL64));

@@ -23,7 +23,7 @@ inline std::string riffChunk(std::string_view id, const std::string& body) {
 // 16-bit mono PCM: a square wave of a period of 100 frames (441 Hz at the
 // default rate) whose peak is `level` of full scale, so that the gain on
 // the way to the sink can be read off it.
-inline void writeWav(const std::filesystem::path& file, double seconds, double level = 0.5, std::uint32_t rate = 44100) {
+inline void writeWav(const std::filesystem::path& to, double seconds, double level = 0.5, std::uint32_t rate = 44100) {
     const auto frames = static_cast<std::uint32_t>(std::lround(seconds * rate));
     const auto amplitude = static_cast<std::int16_t>(std::lround(level * 32767));
     std::string samples(2 * std::size_t{frames}, '\0');
@@ -32,7 +32,7 @@ inline void writeWav(const std::filesystem::path& file, double seconds, double l
     // PCM, mono, the rate, bytes per second, bytes per frame, bits per sample.
     const std::string format = littleEndian(1, 2) + littleEndian(1, 2) + littleEndian(rate, 4) +
                                littleEndian(2 * rate, 4) + littleEndian(2, 2) + littleEndian(16, 2);
-    writeFile(file, riffChunk("RIFF", "WAVE" + riffChunk("fmt ", format) + riffChunk("data", samples)));
+    writeFile(to, riffChunk("RIFF", "WAVE" + riffChunk("fmt ", format) + riffChunk("data", samples)));
 }
 
 inline void writeSilentWav(const std::filesystem::path& file, int milliseconds) {
