@@ -332,8 +332,9 @@ TEST(cDIBSectionRegion, SavesAndLoadsFromFilesAndLibraries) {
     writeFile(folder.file("bad.rgn"), "\1\2\3");  // no region data: False and no region
     EXPECT_FALSE(region.LoadFromFile(folder.file("bad.rgn")));
     expectError([&] { region.Save(folder.file("after.rgn")); }, 26010, "No region to save");
-    for (const auto& [id, text] : {std::pair<ResourceID, std::string>{101, "101"}, {"SKIN", "SKIN"}})
-        expectError([&] { region.LoadFromResource(id); }, 326, "Resource with identifier '" + text + "' not found");
+    for (const auto& missing : {std::pair<ResourceID, std::string>{101, "101"}, {"SKIN", "SKIN"}})
+        expectError([&] { region.LoadFromResource(missing.first); }, 326,
+                    "Resource with identifier '" + missing.second + "' not found");
     writeFile(folder.file("text.dll"), "not a library");
     for (const char* name : {"missing.dll", "text.dll"})
         expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013,
