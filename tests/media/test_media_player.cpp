@@ -80,24 +80,27 @@ TEST(MediaPlayer, FollowsPausePlayAndStop) {
     EXPECT_NEAR(player.Duration(), kSoundSeconds, 0.02) << "the open file keeps its length after its end";
 }
 
-TEST(MediaPlayer, EachFormatPlaysToItsEndWithLengthAndPosition) {
-    for (const char* format : {"wav", "mid", "rmi"}) {
-        Probed player;
-        player.setFileName(sound(format));
-        ASSERT_EQ(player.PlayState(), media::kPlaying) << format;
-        EXPECT_TRUE(eventually(player, [&] { return std::abs(player.Duration() - kSoundSeconds) < 0.1; })) << format;
-        EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() >= kSoundSeconds / 2; }));
-        EXPECT_LE(player.CurrentPosition(), player.Duration() + 0.05);
-        EXPECT_GT(player.probe.peak(), 0.01) << "sound, not silence, reaches the sink";
-        // The end also reaches the main loop, so that a waiting program wakes for it.
-        bool woke = false;
-        for (int tries = 0; tries < 400 && !woke; ++tries, std::this_thread::sleep_for(5ms))
-            woke = g_main_context_iteration(nullptr, FALSE);
-        EXPECT_TRUE(woke) << format;
-        EXPECT_TRUE(eventually(player, [&] { return player.PlayState() == media::kStopped; }));
-        EXPECT_EQ(player.CurrentPosition(), 0);
-    }
+class EachFormat : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(EachFormat, PlaysToItsEndWithLengthAndPosition) {
+    Probed player;
+    player.setFileName(sound(GetParam()));
+    ASSERT_EQ(player.PlayState(), media::kPlaying);
+    EXPECT_TRUE(eventually(player, [&] { return std::abs(player.Duration() - kSoundSeconds) < 0.1; }));
+    EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() >= kSoundSeconds / 2; }));
+    EXPECT_LE(player.CurrentPosition(), player.Duration() + 0.05);
+    EXPECT_GT(player.probe.peak(), 0.01) << "sound, not silence, reaches the sink";
+    // The end also reaches the main loop, so that a waiting program wakes for it.
+    bool woke = false;
+    for (int tries = 0; tries < 400 && !woke; ++tries, std::this_thread::sleep_for(5ms))
+        woke = g_main_context_iteration(nullptr, FALSE);
+    EXPECT_TRUE(woke);
+    EXPECT_TRUE(eventually(player, [&] { return player.PlayState() == media::kStopped; }));
+    EXPECT_EQ(player.CurrentPosition(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(MediaPlayer, EachFormat, ::testing::Values("wav", "mid", "rmi"),
+                         [](const auto& info) { return std::string(info.param); });
 
 // The tone peaks at half of full scale, so at the sink at half the gain the
 // volume stands for. A volume out of range is held to it.
