@@ -263,7 +263,7 @@ TEST(cDIBSectionRegion, WindowListKeepsEachWindowOnceInOrder) {
     outOfRange(3), outOfRange(0);
     EXPECT_FALSE(host.shapes.at(12).has_value());
     EXPECT_EQ(host.shapes.at(13), (Rects{{1, 0, 2, 1}}));
-    EXPECT_EQ(host.shapes.at(11), host.shapes.at(13)) << "each window its own copy";
+    EXPECT_EQ(host.shapes.at(11), host.shapes.at(13)) << "every listed window the same outline";
     region->Destroy();  // every window loses its outline; former positions read 0
     EXPECT_EQ(listed(*region), Windows{});
     EXPECT_EQ(region->hWndForIndex(2), 0u);
