@@ -1,36 +1,50 @@
-// What the fuzz targets share: the input cut into pieces, and a folder of
-// their own for the files they write.
+// What the fuzz targets share: the input as bytes and as pieces parted by
+// NUL bytes, a check that ends the run, and a folder for their files.
+// ZPM_FUZZ(input) { ... } defines a target's body over a fuzzing::Input.
 #pragma once
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <span>
 #include <string>
-#include <string_view>
 
 namespace fuzzing {
 
-// Takes the next piece up to a NUL byte (or to the end).
-inline std::string_view nextPiece(std::string_view& input) {
-    const auto end = input.find('\0');
-    const auto piece = input.substr(0, end);
-    input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-    return piece;
+struct Input {
+    std::span<const std::uint8_t> bytes;
+    std::string_view rest{reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+
+    // The next piece up to a NUL byte (or to the end).
+    std::string next() {
+        const std::string piece(rest.substr(0, rest.find('\0')));
+        rest.remove_prefix(std::min(rest.size(), piece.size() + 1));
+        return piece;
+    }
+};
+
+inline void require(bool holds) {
+    if (!holds) std::abort();
 }
 
-// Made at the first call and removed at exit; in a memory file system where
-// one is mounted, so that syncing costs nothing.
+// Made at the first call and removed at exit; in memory where a memory file
+// system is mounted, so that syncing costs nothing.
 inline const std::string& scratchFolder() {
-    static const std::string path = [] {
-        static char inMemory[] = "/dev/shm/zpm-fuzz-XXXXXX";
-        static char onDisk[] = "/tmp/zpm-fuzz-XXXXXX";
-        static const char* made = ::mkdtemp(inMemory) ? inMemory : ::mkdtemp(onDisk);
-        if (!made) std::abort();
-        std::atexit([] { std::filesystem::remove_all(made); });
-        return std::string(made);
-    }();
+    static char inMemory[] = "/dev/shm/zpm-fuzz-XXXXXX", onDisk[] = "/tmp/zpm-fuzz-XXXXXX";
+    static const char* const made = ::mkdtemp(inMemory) ? inMemory : ::mkdtemp(onDisk);
+    static const std::string path = (require(made), std::atexit([] { std::filesystem::remove_all(made); }), made);
     return path;
 }
 
 }  // namespace fuzzing
+
+#define ZPM_FUZZ(input)                                                                   \
+    static void fuzzOne(fuzzing::Input& input);                                           \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
+        fuzzing::Input input{{data, size}};                                               \
+        fuzzOne(input);                                                                   \
+        return 0;                                                                         \
+    }                                                                                     \
+    static void fuzzOne(fuzzing::Input& input)

@@ -28,7 +28,7 @@ const std::string& shortWav() {
         std::string folder = "/tmp/zpm-bench-XXXXXX";
         if (!::mkdtemp(folder.data())) std::abort();
         const std::string file = folder + "/click.wav";
-        media_testing::writeWav(file, 0.3);
+        testing_support::writeWav(file, 0.3);
         return file;
     }();
     return path;

@@ -1,94 +1,69 @@
-#include "media_player.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
-#include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
-#include <memory>
-#include <string>
 #include <thread>
 
+#include "media_player.h"
 #include "media_player_inspection.h"
 #include "sink_probe.h"
 #include "sound_files.h"
-#include "temp_dir.h"
 
 using media::MediaPlayer;
-using media_testing::SinkProbe;
-using testing_support::TempDir;
+using namespace testing_support;
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr double kSoundSeconds = 0.8;
 
-// One sound of each kind, shared by all tests and made once.
-struct Sounds {
-    TempDir dir;
-    Sounds() {
-        media_testing::writeWav(dir.file("sound.wav"), kSoundSeconds);
-        media_testing::writeMidi(dir.file("sound.mid"), kSoundSeconds);
-        media_testing::writeMidi(dir.file("sound.rmi"), kSoundSeconds);
-    }
-};
-
-std::string sound(std::string_view extension) {
-    static const Sounds made;
-    return made.dir.file("sound." + std::string(extension));
+// One sound of each kind, made once.
+std::string sound(const std::string& extension) {
+    static const TempDir made;
+    const std::string file = made.file("sound." + extension);
+    if (std::filesystem::exists(file)) return file;
+    extension == "wav" ? writeWav(file, kSoundSeconds) : writeMidi(file, kSoundSeconds);
+    return file;
 }
 
 // Reads the player until the condition holds; every read takes in what the
 // player reported. The bound only keeps a broken player from hanging the run.
 bool eventually(MediaPlayer& player, const std::function<bool()>& condition) {
-    for (int reads = 0; reads < 3000; ++reads, std::this_thread::sleep_for(5ms)) {
-        player.PlayState();
-        if (condition()) return true;
-    }
+    for (int reads = 0; reads < 3000; ++reads, std::this_thread::sleep_for(5ms))
+        if (player.PlayState(), condition()) return true;
     return false;
 }
 
-long stateAfterEnd(MediaPlayer& player) {
-    eventually(player, [&] { return player.PlayState() != media::kPlaying; });
-    return player.PlayState();
-}
-
-SinkProbe probeOf(const MediaPlayer& player) { return SinkProbe(media::MediaPlayerInspection::audioSink(player)); }
-
-// Runs the state probe program on one file behind a command prefix (another
-// environment, another user) and returns what it printed.
-std::string probeElsewhere(const std::string& prefix, const std::string& path) {
-    const std::string command = prefix + " " ZPM_MEDIA_STATE_PROBE " '" + path + "'";
-    const std::unique_ptr<FILE, int (*)(FILE*)> out(::popen(command.c_str(), "r"), ::pclose);
-    std::string printed;
-    char buffer[256];
-    while (out && std::fgets(buffer, sizeof buffer, out.get())) printed += buffer;
-    return printed;
-}
+struct Probed : MediaPlayer {
+    media_testing::SinkProbe probe{media::MediaPlayerInspection::audioSink(*this)};
+};
 
 }  // namespace
 
-// The states are numbers callers compare with: 2 playing, 1 paused, 0 stopped
-// (also after the end), 6 closed.
+// First, so that GStreamer has not started before it in a whole run (ctest
+// runs each test in a process of its own).
+TEST(MediaPlayer, PlayersMadeAfterAStartInTheBackgroundPlay) {
+    media::initialiseInBackground();
+    media::initialiseInBackground();  // started once only
+    for (int made = 0; made < 2; ++made, media::initialiseInBackground()) {  // after the start, harmless
+        MediaPlayer player;
+        player.setFileName(sound("wav"));
+        EXPECT_EQ(player.PlayState(), media::kPlaying);
+    }
+}
+
+// States: 2 playing, 1 paused, 0 stopped (also after the end), 6 closed.
 TEST(MediaPlayer, FollowsPausePlayAndStop) {
     MediaPlayer player;
     ASSERT_TRUE(player.Available());
-    // Nothing open: closed, and the calls that need a file change nothing.
-    player.Play();
-    player.Pause();
-    player.Stop();
-    EXPECT_EQ(player.PlayState(), 6);
-    EXPECT_EQ(player.Duration(), 0);
-
+    player.Play(), player.Pause(), player.Stop();
+    EXPECT_EQ(std::pair(player.PlayState(), player.Duration()), std::pair(6L, 0.0)) << "nothing open";
     player.setFileName(sound("wav"));
-    EXPECT_EQ(player.FileName(), sound("wav"));
     EXPECT_EQ(player.PlayState(), 2);
-    player.Pause();
-    player.Pause();
+    player.Pause(), player.Pause();
     EXPECT_EQ(player.PlayState(), 1);
     const double pausedAt = player.CurrentPosition();
     std::this_thread::sleep_for(100ms);
@@ -96,15 +71,11 @@ TEST(MediaPlayer, FollowsPausePlayAndStop) {
     player.Play();
     EXPECT_EQ(player.PlayState(), 2);
     EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() > pausedAt; }));
-
-    player.Stop();
-    player.Pause();
-    EXPECT_EQ(player.PlayState(), 0) << "only a playing sound pauses";
-    EXPECT_EQ(player.CurrentPosition(), 0);
-    // Play after Stop plays the open file again, from its start, to its end.
-    player.Play();
+    player.Stop(), player.Pause();
+    EXPECT_EQ(std::pair(player.PlayState(), player.CurrentPosition()), std::pair(0L, 0.0)) << "only playing pauses";
+    player.Play();  // the open file again, from its start, to its end
     EXPECT_EQ(player.PlayState(), 2);
-    EXPECT_EQ(stateAfterEnd(player), 0);
+    EXPECT_TRUE(eventually(player, [&] { return player.PlayState() == 0; }));
     EXPECT_EQ(player.CurrentPosition(), 0);
     EXPECT_NEAR(player.Duration(), kSoundSeconds, 0.02) << "the open file keeps its length after its end";
 }
@@ -112,102 +83,95 @@ TEST(MediaPlayer, FollowsPausePlayAndStop) {
 class EachFormat : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(EachFormat, PlaysToItsEndWithLengthAndPosition) {
-    MediaPlayer player;
-    SinkProbe probe = probeOf(player);
+    Probed player;
     player.setFileName(sound(GetParam()));
     ASSERT_EQ(player.PlayState(), media::kPlaying);
-    EXPECT_TRUE(eventually(player, [&] { return std::abs(player.Duration() - kSoundSeconds) < 0.1; })) << player.Duration();
+    EXPECT_TRUE(eventually(player, [&] { return std::abs(player.Duration() - kSoundSeconds) < 0.1; }));
     EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() >= kSoundSeconds / 2; }));
     EXPECT_LE(player.CurrentPosition(), player.Duration() + 0.05);
-    EXPECT_GT(probe.peak(), 0.01) << "sound, not silence, reaches the sink";
-    // The sound's end also reaches the main loop, so that a waiting program wakes for it.
+    EXPECT_GT(player.probe.peak(), 0.01) << "sound, not silence, reaches the sink";
+    // The end also reaches the main loop, so that a waiting program wakes for it.
     bool woke = false;
-    for (int tries = 0; tries < 400 && !woke; ++tries, std::this_thread::sleep_for(5ms)) woke = g_main_context_iteration(nullptr, FALSE);
+    for (int tries = 0; tries < 400 && !woke; ++tries, std::this_thread::sleep_for(5ms))
+        woke = g_main_context_iteration(nullptr, FALSE);
     EXPECT_TRUE(woke);
-    EXPECT_EQ(stateAfterEnd(player), media::kStopped);
+    EXPECT_TRUE(eventually(player, [&] { return player.PlayState() == media::kStopped; }));
     EXPECT_EQ(player.CurrentPosition(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(MediaPlayer, EachFormat, ::testing::Values("wav", "mid", "rmi"),
                          [](const auto& info) { return std::string(info.param); });
 
-// The test tone peaks at half of full scale; at the sink it peaks at half of
-// the gain the volume stands for. A volume out of range is held to it.
+// The tone peaks at half of full scale, so at the sink at half the gain the
+// volume stands for. A volume out of range is held to it.
 TEST(MediaPlayer, VolumeReachesTheSinkAsGain) {
-    MediaPlayer player;
-    EXPECT_EQ(player.Volume(), 0);
-    SinkProbe probe = probeOf(player);
+    Probed player;
+    EXPECT_EQ(player.Volume(), 0) << "full by default";
     const struct { long written, read; double gain; } rows[] = {
-        {0, 0, 1.0},           {5, 0, 1.0},         {-600, -600, 0.501187}, {-2100, -2100, 0.089125},
-        {-10000, -10000, 0.0}, {-10001, -10000, 0}, {LONG_MIN, -10000, 0},
+        {5, 0, 1.0}, {-600, -600, 0.501187}, {-2100, -2100, 0.089125}, {-10000, -10000, 0}, {LONG_MIN, -10000, 0},
     };
     for (const auto& row : rows) {
-        // Set before the file, as the program does for the second player.
-        player.setVolume(row.written);
+        player.Stop();  // the last row's sound must not reach the probe after its reset
+        player.setVolume(row.written);  // before the file, as the program does for the second player
         EXPECT_EQ(player.Volume(), row.read) << row.written;
-        probe.reset();
+        player.probe.reset();
         player.setFileName(sound("wav"));
-        ASSERT_TRUE(eventually(player, [&] { return probe.buffers() >= 3; }));
-        EXPECT_NEAR(probe.peak(), 0.5 * row.gain, 5e-4) << row.written;
+        ASSERT_TRUE(eventually(player, [&] { return player.probe.buffers() >= 3; }));
+        EXPECT_NEAR(player.probe.peak(), 0.5 * row.gain, 5e-4) << row.written;
     }
-    // A change while the sound plays takes effect at once.
-    player.setVolume(0);
-    EXPECT_TRUE(eventually(player, [&] { return probe.latestPeak() > 0.49; }));
+    player.probe.reset(), player.setVolume(0);  // while the sound plays: at once
+    EXPECT_TRUE(eventually(player, [&] { return player.probe.peak() > 0.49; }));
     EXPECT_EQ(player.PlayState(), media::kPlaying);
 }
 
 TEST(MediaPlayer, UnplayableFilesCloseThePlayer) {
     TempDir dir;
-    const auto file = [&](const std::string& name, std::string_view bytes) {
-        testing_support::writeFile(dir.file(name), bytes);
+    const auto file = [&](const std::string& name, const std::string& bytes) {
+        writeFile(dir.file(name), bytes);
         return dir.file(name);
     };
-    std::filesystem::create_directory(dir.file("folder.wav"));
-    ::mkfifo(dir.file("pipe.wav").c_str(), 0600);
-    const std::string bad[] = {
-        dir.file("missing.wav"), "", "NIL", dir.file("folder.wav"), dir.file("pipe.wav"), file("empty.wav", ""),
-        file("words.mp3", "This is a list of things to buy, not a sound.\r\n"), file("noise.wav", std::string(4096, 'Z')),
-        file("cut.wav", testing_support::readFile(sound("wav")).substr(0, 30)),
-        file("cut.mid", testing_support::readFile(sound("mid")).substr(0, 20)), sound("wav") + std::string("\0x", 2),
-    };
-    MediaPlayer player;
-    SinkProbe probe = probeOf(player);
-    for (const std::string& path : bad) {
+    ::mkfifo(dir.file("pipe.wav").c_str(), 0600);  // would hold a reader until a writer comes
+    Probed player;
+    for (const std::string& path :
+         {dir.file("missing.wav"), dir.file("pipe.wav"), file("empty.wav", ""),
+          file("words.mp3", "Things to buy, not a sound.\r\n"), file("cut.wav", readFile(sound("wav")).substr(0, 30)),
+          file("cut.mid", readFile(sound("mid")).substr(0, 20)), sound("wav") + std::string("\0x", 2)}) {
         player.setFileName(sound("mid"));
         ASSERT_EQ(player.PlayState(), media::kPlaying);
         player.setFileName(path);
         player.Play();
-        EXPECT_EQ(player.PlayState(), media::kClosed) << path;
-        EXPECT_EQ(player.Duration(), 0) << path;
-        EXPECT_EQ(player.CurrentPosition(), 0) << path;
+        EXPECT_EQ(std::tuple(player.PlayState(), player.Duration(), player.CurrentPosition()), std::tuple(6L, 0., 0.))
+            << path;
     }
-    // The bad file also ended the sound before it.
-    probe.reset();
+    player.probe.reset();
     std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(probe.buffers(), 0);
+    EXPECT_EQ(player.probe.buffers(), 0) << "the bad file also ended the sound before it";
 }
 
 // A file its reader may not read closes the player (root reads every file,
 // so the reader becomes another user). Without a sink named, the desktop's
-// plays (or the fake one it falls back to). A missing or failing audio
-// device is no fault of the file: the sound stops. Without GStreamer's
-// plugins there is no player, yet every member answers.
+// plays (or the fake one it falls back to). A missing audio device is no
+// fault of the file: the sound stops. Without GStreamer's plugins there is
+// no player, yet every member answers.
 TEST(MediaPlayer, ReportsTheFileReaderAndDeviceItPlaysWith) {
     TempDir dir;
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     const std::string locked = dir.file("locked.wav"), tone = dir.file("tone.wav"), plugins = dir.file("plugins");
-    media_testing::writeWav(locked, 0.2);
-    media_testing::writeWav(tone, 0.2);
+    writeWav(locked, 0.2), writeWav(tone, 0.2);
     std::filesystem::permissions(locked, std::filesystem::perms::owner_write);
-    std::filesystem::create_directory(plugins);
     const std::string env = "env HOME=" + dir.path().string();
     const std::string otherUser = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
     const struct { std::string prefix, file, printed; } rows[] = {
         {otherUser + env, locked, "available=1 state=6 volume=-600\n"},
         {"env -u ZPM_AUDIO_SINK HOME=" + dir.path().string(), tone, "available=1 state=2 volume=-600\n"},
-        {env + " ZPM_AUDIO_SINK=pulsesink PULSE_SERVER=unix:" + dir.file("no-server"), tone, "available=1 state=0 volume=-600\n"},
+        {env + " ZPM_AUDIO_SINK=pulsesink PULSE_SERVER=unix:/none", tone, "available=1 state=0 volume=-600\n"},
         {env + " GST_PLUGIN_SYSTEM_PATH_1_0=" + plugins + " GST_PLUGIN_PATH_1_0=" + plugins + " GST_REGISTRY_1_0=" +
              dir.file("registry.bin"), tone, "available=0 state=6 volume=-600\n"},
     };
-    for (const auto& row : rows) EXPECT_EQ(probeElsewhere(row.prefix, row.file), row.printed) << row.prefix;
+    for (const auto& row : rows) {  // what the probe program prints behind the prefix
+        const std::string command = row.prefix + " " ZPM_MEDIA_STATE_PROBE " '" + row.file + "'";
+        const std::unique_ptr<FILE, int (*)(FILE*)> out(::popen(command.c_str(), "r"), ::pclose);
+        char line[256] = "";
+        EXPECT_EQ(out && std::fgets(line, sizeof line, out.get()) ? line : "", row.printed) << row.prefix;
+    }
 }

@@ -30,9 +30,7 @@ private:
 
 class ScopedCurrentFolder {
 public:
-    explicit ScopedCurrentFolder(const std::filesystem::path& folder) : m_old(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
+    explicit ScopedCurrentFolder(const std::filesystem::path& folder) { std::filesystem::current_path(folder); }
     ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
     ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
     ~ScopedCurrentFolder() {
@@ -41,7 +39,7 @@ public:
     }
 
 private:
-    std::filesystem::path m_old;
+    std::filesystem::path m_old = std::filesystem::current_path();
 };
 
 }  // namespace testing_support

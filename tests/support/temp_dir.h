@@ -1,10 +1,12 @@
-// A temporary folder for one test, removed with everything in it afterwards.
+// A temporary folder for one test, removed with everything in it afterwards,
+// and whole files read and written.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -36,8 +38,7 @@ inline std::string readFile(const std::filesystem::path& file) {
 }
 
 inline void writeFile(const std::filesystem::path& file, std::string_view text) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
 
 }  // namespace testing_support

@@ -1,0 +1,54 @@
+// Sound files made on the spot for the tests and benchmarks.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "temp_dir.h"
+
+namespace testing_support {
+
+inline std::string littleEndian(std::uint32_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+    return out;
+}
+
+// Every body here has an even size, so no chunk needs a pad byte.
+inline std::string riffChunk(std::string_view id, const std::string& body) {
+    return std::string(id) + littleEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
+}
+
+// 16-bit mono PCM: a square wave of a period of 100 frames (441 Hz at the
+// default rate) whose peak is `level` of full scale, so that the gain on
+// the way to the sink can be read off it.
+inline void writeWav(const std::filesystem::path& to, double seconds, double level = 0.5, std::uint32_t rate = 44100) {
+    const auto frames = static_cast<std::uint32_t>(std::lround(seconds * rate));
+    const auto amplitude = static_cast<std::int16_t>(std::lround(level * 32767));
+    std::string samples(2 * std::size_t{frames}, '\0');
+    for (std::uint32_t i = 0; amplitude && i < frames; ++i)
+        samples.replace(2 * i, 2, littleEndian(static_cast<std::uint16_t>((i / 50) % 2 ? -amplitude : amplitude), 2));
+    // PCM, mono, the rate, bytes per second, bytes per frame, bits per sample.
+    const std::string format = littleEndian(1, 2) + littleEndian(1, 2) + littleEndian(rate, 4) +
+                               littleEndian(2 * rate, 4) + littleEndian(2, 2) + littleEndian(16, 2);
+    writeFile(to, riffChunk("RIFF", "WAVE" + riffChunk("fmt ", format) + riffChunk("data", samples)));
+}
+
+inline void writeSilentWav(const std::filesystem::path& file, int milliseconds) {
+    writeWav(file, milliseconds / 1000.0, 0, 8000);
+}
+
+// One piano note of that length as a standard MIDI file (type 0, 96 ticks a
+// quarter, the tempo making a quarter last `seconds`), inside a RIFF "RMID"
+// file when the name ends in ".rmi".
+inline void writeMidi(const std::string& file, double seconds) {
+    using namespace std::string_literals;
+    const auto tempo = static_cast<std::uint32_t>(std::lround(seconds * 1e6));
+    const std::string tempoBytes = {char(tempo >> 16), char(tempo >> 8), char(tempo)};
+    const std::string midi = "MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x16\0\xFF\x51\3"s + tempoBytes +
+                             "\0\xC0\0\0\x90\x3C\x64\x60\x80\x3C\0\0\xFF\x2F\0"s;
+    writeFile(file, file.ends_with(".rmi") ? riffChunk("RIFF", "RMID" + riffChunk("data", midi)) : midi);
+}
+
+}  // namespace testing_support
