@@ -35,7 +35,6 @@ LANG=de "$program" >"$work/log" 2>&1 &
 pid=$!
 window=$(wait_for_window) || { echo "FAIL: no window"; cat "$work/log"; exit 1; }
 wait_for_shape "$window" 306x151+0+0 >/dev/null
-xdotool windowactivate --sync "$window"
 xdotool key Escape
 for _ in $(seq 100); do
   [ "$(xprop -id "$window" WM_STATE | sed -n 's/.*window state: *//p')" = Iconic ] && break
@@ -48,7 +47,6 @@ box=$(wait_for_window '^Rechner$') || true
 if [ -z "$box" ]; then
   fail "no question after the restore: the machine is \"$(xdotool getwindowname "$window")\", $(xprop -id "$window" WM_STATE | tr -s '\n\t' '  ')"
 else
-  xdotool windowactivate --sync "$box"
   xdotool key Escape # No
   seen=$(wait_until_normal_on_screen "$window") || fail "the machine does not come back normal: $seen"
   [ "$(xdotool getwindowname "$window")" = Zirpomat ] || fail "title after No: $(xdotool getwindowname "$window")"
