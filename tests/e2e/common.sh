@@ -101,6 +101,14 @@ start_large_machine() {
   y=$(window_top "$window")
 }
 
+# An openbox configuration in which Super, not Alt, with a mouse button
+# moves, resizes and lowers windows, so that Alt clicks reach the program, as
+# the README tells users to set it; prints its file's path.
+openbox_config_super_moves() {
+  sed 's/button="A-/button="W-/' /etc/xdg/openbox/rc.xml >"$work/rc.xml"
+  echo "$work/rc.xml"
+}
+
 # A picture of the whole screen; prints its file's path.
 screen() {
   local file; file=$(mktemp -p "$work" screenXXXXXX.png)

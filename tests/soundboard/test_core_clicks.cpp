@@ -1,6 +1,9 @@
 // The click dispatcher on the recording window: rows of presses, each from a
 // fresh start, and what they leave behind.
+#include <functional>
+
 #include "core_test_support.h"
+#include "waits.h"
 
 namespace {
 
@@ -196,6 +199,39 @@ TEST_F(ClickTest, TheSoundListPassesTheCurrentButtonItself) {
     ButtonAction(Zpm.iCurBtn, none, none);
     EXPECT_EQ(player().PlayState(), Playing);
     EXPECT_EQ(playing(), "two.mp3.wav");
+}
+
+// Alt and the left button on button 3 while `old` plays: inside the wait 15
+// fade ticks run, then the old sound ends by itself, a plain click stops it,
+// or Esc is pressed. Afterwards the fade is over, whatever else happens.
+TEST_F(ClickTest, FadeOverWaitEndsItsFadeAndEscInsideItStartsNothing) {
+    const std::string shortSound = sound("Short.wav", 300);
+    const std::tuple<const char*, int, std::function<void()>, long, const char*, int, P> rows[] = {
+        {"the old sound ends by itself", 11, [] {}, Playing, "three.wav", 3, P::OnAir},
+        {"a plain click stops it", 1, [this] { click(1); }, Playing, "three.wav", 3, P::OnAir},
+        {"Esc", 1, [] { PanicStop(); }, Stopped, "One_Sound.wav", 1, P::Ready},
+    };
+    for (const auto& [what, old, inWait, state, file, current, shown] : rows) {
+        SCOPED_TRACE(what);
+        scene({});
+        AssignButton(11, shortSound, false);
+        click(old);
+        const auto ticksThenEnd = [&] {
+            for (int tick = 0; tick < 15; ++tick) FadeTimerTick();
+            inWait();
+        };
+        forms::setWaitHooks({[&] {
+            QMetaObject::invokeMethod(QCoreApplication::instance(), ticksThenEnd, Qt::QueuedConnection);
+        }, {}});
+        press(3, Left, 4);
+        forms::setWaitHooks({});
+        EXPECT_EQ(std::tuple(player().PlayState(), playing(), player().Volume(), Zpm.iCurBtn),
+                  std::tuple(state, file, NormalLevel, current));
+        EXPECT_EQ(std::tuple(window->fadeEnabled, window->fadeTag, Zpm.iFadeTick, Zpm.iFadeNextToggle),
+                  std::tuple(false, std::string(FadeIdleTag), 0, 0));
+        EXPECT_EQ(picture(old), P::Ready);
+        EXPECT_EQ(picture(3), shown);
+    }
 }
 
 // An open sound list is rebuilt from the settings file after every start,
