@@ -220,8 +220,9 @@ inline constexpr std::chrono::milliseconds OneShotRampTime{500};
 inline constexpr int OneShotRampSteps = 10;
 
 // The panic key's silence: the main player silenced and stopped at its
-// normal level, a running fade-out and playlist ended, and every press
-// waiting now starts nothing after its wait. The second player plays on.
+// normal level, a running fade-out ended, a running playlist too (or the
+// status tick would start its next entry at once), and every press waiting
+// now starts nothing after its wait. The second player plays on.
 void PanicStop();
 // Waits as forms::WaitUntil does, for a press that starts a sound after
 // the wait: false also when the panic key was pressed meanwhile.

@@ -5,8 +5,8 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QShowEvent>
 #include <QScreen>
+#include <QShowEvent>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -148,7 +148,7 @@ int MsgBox(std::string_view prompt, int buttons, std::string_view title) {
     if (messageHook) return messageHook({std::string(prompt), buttons, std::string(title)});
     startRuntime();
     MessageBox box(iconFor(buttons), title.empty() ? programTitle() : QString::fromUtf8(title.data(), title.size()),
-                    QString::fromUtf8(prompt.data(), static_cast<int>(prompt.size())), buttonsFor(buttons));
+                   QString::fromUtf8(prompt.data(), static_cast<int>(prompt.size())), buttonsFor(buttons));
     HandlerScope scope;  // a modal box runs events: windows replaced meanwhile must live on
     return resultFor(box.exec());
 }
