@@ -73,11 +73,12 @@ xdotool mousemove $((hx + 264 + 16)) $((hy + 420 + 12)) click 1
 sleep 0.5
 [ "$(screen_area "$lines")" = "$german" ] || fail "the German flag does not bring the German text back"
 
-# A middle click pastes nothing from an empty selection, and the selection
-# when there is one (Ctrl+A hands the box's whole text back as the selection).
-xdotool mousemove $((hx + 300)) $((hy + 200)) click 2
+# A middle click, Shift+Insert and Ctrl+V paste nothing from an empty
+# selection and clipboard, and a middle click pastes the selection when there
+# is one (Ctrl+A hands the box's whole text back as the selection).
+xdotool mousemove $((hx + 300)) $((hy + 200)) click 2 key shift+Insert ctrl+v
 sleep 0.5
-kill -0 "$pid" 2>/dev/null || fail "a middle click with an empty selection ends the program"
+kill -0 "$pid" 2>/dev/null || fail "pasting from an empty selection or clipboard ends the program"
 printf 'Pasted-Mark' | xclip -selection primary
 xdotool click 2 key ctrl+a
 sleep 0.5
