@@ -11,7 +11,7 @@ using namespace sbtest;
 using P = ButtonPicture;
 
 constexpr int Left = 1, Right = 2, Middle = 4;
-constexpr int PauseKeys = 6, ClearKeys = 3;
+constexpr int PauseKeys = 6, ClearKeys = 3, AltKey = 4;
 constexpr long Stopped = media::kStopped, Paused = media::kPaused, Playing = media::kPlaying;
 
 struct Press {
@@ -206,31 +206,40 @@ TEST_F(ClickTest, TheSoundListPassesTheCurrentButtonItself) {
 // or Esc is pressed. Afterwards the fade is over, whatever else happens.
 TEST_F(ClickTest, FadeOverWaitEndsItsFadeAndEscInsideItStartsNothing) {
     const std::string shortSound = sound("Short.wav", 300);
-    const std::tuple<const char*, int, std::function<void()>, long, const char*, int, P> rows[] = {
+    struct Row {
+        const char* what;
+        int old;
+        std::function<void()> inWait;
+        long state;
+        const char* file;
+        int current;
+        P shown;  // button 3's picture
+    };
+    const Row rows[] = {
         {"the old sound ends by itself", 11, [] {}, Playing, "three.wav", 3, P::OnAir},
         {"a plain click stops it", 1, [this] { click(1); }, Playing, "three.wav", 3, P::OnAir},
         {"Esc", 1, [] { PanicStop(); }, Stopped, "One_Sound.wav", 1, P::Ready},
     };
-    for (const auto& [what, old, inWait, state, file, current, shown] : rows) {
-        SCOPED_TRACE(what);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
         scene({});
         AssignButton(11, shortSound, false);
-        click(old);
+        click(row.old);
         const auto ticksThenEnd = [&] {
             for (int tick = 0; tick < 15; ++tick) FadeTimerTick();
-            inWait();
+            row.inWait();
         };
         forms::setWaitHooks({[&] {
             QMetaObject::invokeMethod(QCoreApplication::instance(), ticksThenEnd, Qt::QueuedConnection);
         }, {}});
-        press(3, Left, 4);
+        press(3, Left, AltKey);
         forms::setWaitHooks({});
         EXPECT_EQ(std::tuple(player().PlayState(), playing(), player().Volume(), Zpm.iCurBtn),
-                  std::tuple(state, file, NormalLevel, current));
+                  std::tuple(row.state, row.file, NormalLevel, row.current));
         EXPECT_EQ(std::tuple(window->fadeEnabled, window->fadeTag, Zpm.iFadeTick, Zpm.iFadeNextToggle),
                   std::tuple(false, std::string(FadeIdleTag), 0, 0));
-        EXPECT_EQ(picture(old), P::Ready);
-        EXPECT_EQ(picture(3), shown);
+        EXPECT_EQ(picture(row.old), P::Ready);
+        EXPECT_EQ(picture(3), row.shown);
     }
 }
 
