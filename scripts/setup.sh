@@ -12,7 +12,7 @@ packages=(
   timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  xvfb xauth xdotool imagemagick x11-utils sox openbox
+  xvfb xauth xdotool imagemagick x11-utils sox openbox xclip
   fonts-dejavu-core fonts-liberation
 )
 

@@ -170,19 +170,22 @@ void Form2::LstSounds_MouseDown(const forms::MouseEvent& event) {
 // Only a playing player is stopped: silenced at once, or faded out first
 // after Alt with the left button. The fade's wait ends with the fade, or
 // when this window is closed meanwhile; nothing of the window is touched
-// after it.
-void Form2::stopWhatPlays() {
+// after it. False when the panic key was pressed, or the program closed,
+// during the wait: nothing may start then.
+bool Form2::stopWhatPlays() {
     media::MediaPlayer& player = MainPlayer();
-    if (player.PlayState() != media::kPlaying) return;
+    if (player.PlayState() != media::kPlaying) return true;
     if (iMouseCode == FadeOutCode) {
         Timer1.setEnabled(true);
         const unsigned load = m_loadCount;
-        forms::WaitUntil([this, load] { return !Timer1.Enabled() || !Loaded() || m_loadCount != load; });
+        if (!WaitBeforeStart([this, load] { return !Timer1.Enabled() || !Loaded() || m_loadCount != load; }))
+            return false;
     } else {
         player.setVolume(media::kSilence);
     }
     player.Stop();
     player.setVolume(NormalLevel);
+    return true;
 }
 
 // Plays the chosen row: the playlist's entry while a playlist runs, else
@@ -211,7 +214,7 @@ void Form2::LstSounds_DblClick() {
         }
         path = Zpm.colSnds.Item(key);
     }
-    stopWhatPlays();
+    if (!stopWhatPlays()) return;
     // The main window closed during the fade: the program is ending.
     if (!frmTest::instance().Loaded()) return;
     if (StartsByClick()) {

@@ -38,7 +38,7 @@ private:
     void design() override;
     void place();
     void fill();
-    void stopWhatPlays();
+    bool stopWhatPlays();
 
     void Form_Load() override;
     void Form_KeyPress(int& KeyAscii) override;

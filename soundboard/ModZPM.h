@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -77,6 +78,10 @@ struct ZpmState {
     std::int16_t iFadeTick = 0;
     std::int16_t iFadeNextToggle = 0;
     bool bFadeBlink = false;
+
+    // Esc presses so far: a press whose wait sees the count change starts
+    // nothing after it.
+    std::uint32_t panicPresses = 0;
 
     // A run of LoadSettings is under way; a call made while its settings
     // reads let events run asks it to start over with that call's folder.
@@ -213,6 +218,15 @@ inline constexpr std::chrono::milliseconds TalkOverRampTime{1000};
 inline constexpr int TalkOverRampSteps = 15;
 inline constexpr std::chrono::milliseconds OneShotRampTime{500};
 inline constexpr int OneShotRampSteps = 10;
+
+// The panic key's silence: the main player silenced and stopped at its
+// normal level, a running fade-out ended, a running playlist too (or the
+// status tick would start its next entry at once), and every press waiting
+// now starts nothing after its wait. The second player plays on.
+void PanicStop();
+// Waits as forms::WaitUntil does, for a press that starts a sound after
+// the wait: false also when the panic key was pressed meanwhile.
+bool WaitBeforeStart(const std::function<bool()>& done);
 
 // Plays the button's sound on the second player and waits for its end.
 void PlayJingle(std::int16_t Index);

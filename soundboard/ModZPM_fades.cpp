@@ -4,6 +4,7 @@
 // and the fade-out timer's ticks.
 #include <algorithm>
 #include <charconv>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -80,6 +81,13 @@ std::optional<std::int16_t> BlinkingButton(const std::string& tag) {
     return index;
 }
 
+// The button the running fade blinks, if it names one.
+std::optional<std::int16_t> FadingButton(const ZpmWindow& window) {
+    std::optional<std::int16_t> blinking = BlinkingButton(window.FadeTag());
+    if (blinking && !window.HasButton(*blinking)) blinking.reset();
+    return blinking;
+}
+
 void EndFade(ZpmWindow& window, media::MediaPlayer& player, std::optional<std::int16_t> blinking) {
     player.Stop();
     if (blinking) window.ShowButton(*blinking, ButtonPicture::Ready);
@@ -106,8 +114,7 @@ void FadeTimerTick() {
     ZpmWindow& window = MainWindow();
     ++Zpm.iFadeTick;
     if (Zpm.iFadeNextToggle == 0) Zpm.iFadeNextToggle = TicksPerBlink;
-    std::optional<std::int16_t> blinking = BlinkingButton(window.FadeTag());
-    if (blinking && !window.HasButton(*blinking)) blinking.reset();
+    const std::optional<std::int16_t> blinking = FadingButton(window);
 
     media::MediaPlayer& player = window.Player(0);
     const long v = NextFadeLevel(player.Volume());
@@ -121,6 +128,19 @@ void FadeTimerTick() {
     const long state = player.PlayState();
     if (v <= FadeEnd || state == media::kClosed || state == media::kStopped) EndFade(window, player, blinking);
     if (blinking) window.RefreshButton(*blinking);
+}
+
+bool WaitBeforeStart(const std::function<bool()>& done) {
+    const std::uint32_t panics = Zpm.panicPresses;
+    return forms::WaitUntil(done) && Zpm.panicPresses == panics;
+}
+
+void PanicStop() {
+    ++Zpm.panicPresses;
+    ZpmWindow& window = MainWindow();
+    media::MediaPlayer& main = window.Player(0);
+    main.setVolume(media::kSilence);
+    EndFade(window, main, FadingButton(window));
 }
 
 void PlayJingle(std::int16_t Index) {
@@ -189,11 +209,14 @@ void FadeOver(std::int16_t& Index) {
         return;
     }
     StartFade(Zpm.iCurBtn);
-    if (!forms::WaitUntil([&] { return Silent(main); })) return;
+    if (!WaitBeforeStart([&] { return Silent(main); })) return;
 
+    // The fade is over before the new sound starts, also when the old sound
+    // ended by itself first: it would take the new one out as well.
+    ZpmWindow& window = MainWindow();
+    EndFade(window, main, FadingButton(window));
     // The current button as it stands after the wait; the key is the one
     // of the button pressed.
-    ZpmWindow& window = MainWindow();
     const std::int16_t previous = Zpm.iCurBtn;
     ShowNow(previous, RestingPicture(previous, false));
     window.ShowButton(Index, window.ButtonToolTip(Index) == EmptyName ? ButtonPicture::Empty : ButtonPicture::OnAir);

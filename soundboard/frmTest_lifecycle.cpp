@@ -149,10 +149,7 @@ void frmTest::Form_KeyPress(int& KeyAscii) {
     m_cRegion.Applied(hWnd(), false);
     Zpm.bPanic = true;
     setWindowState(forms::vbMinimized);
-    // A running playlist ends too, or the status tick would start its next
-    // entry at once.
-    Zpm.bPlaylistOn = false;
-    SilenceAndStop(wmp(0));
+    PanicStop();
 }
 
 void frmTest::Form_Unload(int&) {

@@ -57,6 +57,18 @@ private:
     bool m_releaseEndsDoubleClick = false;
 };
 
+// A text box pastes nothing from an empty selection or clipboard: Qt 6.4
+// reads the first format of data that has none and crashes.
+class TextEdit : public Pointer<QPlainTextEdit> {
+public:
+    using Pointer::Pointer;
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override {
+        if (source && !source->formats().isEmpty()) QPlainTextEdit::insertFromMimeData(source);
+    }
+};
+
 // Draws a picture from the top-left corner, or stretched over the element.
 class PictureWidget : public Pointer<QWidget> {
 public:
@@ -234,7 +246,7 @@ void ListBox::setListIndex(int index) {
 TextBox::TextBox(Place place)
     : Control(std::make_unique<Impl>(place, [this](QWidget* parent, Impl& fresh) {
           windowColors(fresh);
-          auto* edit = new Pointer<QPlainTextEdit>(*this, parent);
+          auto* edit = new TextEdit(*this, parent);
           edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
           edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
           edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShowEvent>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -88,6 +89,18 @@ struct Runtime {
     }
 };
 
+// A message box takes the keyboard focus when it shows, as every window does.
+class MessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (!event->spontaneous()) activateWindow();
+    }
+};
+
 QMessageBox::StandardButtons buttonsFor(int style) {
     switch (style & 0x0F) {
         case vbOKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
@@ -143,8 +156,8 @@ void setMessageHook(MessageHook hook) { messageHook = std::move(hook); }
 int MsgBox(std::string_view prompt, int buttons, std::string_view title) {
     if (messageHook) return messageHook({std::string(prompt), buttons, std::string(title)});
     startRuntime();
-    QMessageBox box(iconFor(buttons), title.empty() ? programTitle() : QString::fromUtf8(title.data(), title.size()),
-                    QString::fromUtf8(prompt.data(), static_cast<int>(prompt.size())), buttonsFor(buttons));
+    MessageBox box(iconFor(buttons), title.empty() ? programTitle() : QString::fromUtf8(title.data(), title.size()),
+                   QString::fromUtf8(prompt.data(), static_cast<int>(prompt.size())), buttonsFor(buttons));
     HandlerScope scope;  // a modal box runs events: windows replaced meanwhile must live on
     return resultFor(box.exec());
 }

@@ -53,10 +53,11 @@ window_manager_running() {
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id #'
 }
 
-# Starts openbox on the display (after make_work_folder) and waits up to ten
-# seconds for it to manage windows; fails when it does not come up.
+# Starts openbox on the display (after make_work_folder), with any further
+# openbox arguments given, and waits up to ten seconds for it to manage
+# windows; fails when it does not come up.
 start_window_manager() {
-  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  openbox --sm-disable "$@" >"$work/openbox.log" 2>&1 &
   wm_pid=$!
   for _ in $(seq 100); do
     window_manager_running && return 0

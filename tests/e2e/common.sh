@@ -30,6 +30,14 @@ pixel() {
   convert "$1" -format "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
 }
 
+# An openbox configuration in which Super, not Alt, with a mouse button
+# moves, resizes and lowers windows, so that Alt clicks reach the program, as
+# the README tells users to set it; prints its file's path.
+openbox_config_super_moves() {
+  sed 's/button="A-/button="W-/' /etc/xdg/openbox/rc.xml >"$work/rc.xml"
+  echo "$work/rc.xml"
+}
+
 # A picture of the whole screen; prints its file's path.
 screen() {
   local file; file=$(mktemp -p "$work" screenXXXXXX.png)
@@ -51,6 +59,7 @@ window_left() { xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p'; }
 window_top() { xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p'; }
 wm_state() { xprop -id "$1" WM_STATE | sed -n 's/.*window state: *//p'; }
 map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: *//p'; }
+viewable() { [ "$(map_state "$1")" = IsViewable ]; }
 shown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null || true)" ]; }
 running() { kill -0 "$1" 2>/dev/null; }
 

@@ -273,4 +273,14 @@ TEST_F(SoundList, ClosingTheListDuringTheFadeEndsTheWait) {
     EXPECT_NE(player().PlayState(), media::kPlaying);
 }
 
+// Esc on the main window ends the fade's wait too; then the row does not start.
+TEST_F(SoundList, EscDuringTheFadeStartsNothing) {
+    startWithSounds();
+    open();
+    play(horn);
+    QTimer::singleShot(0, [] { pressEscape(); });
+    doubleClickRow(0, Qt::AltModifier);
+    EXPECT_EQ(heard(), std::tuple(horn, media::kStopped, -600L));
+}
+
 }  // namespace

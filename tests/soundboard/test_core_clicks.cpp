@@ -1,6 +1,9 @@
 // The click dispatcher on the recording window: rows of presses, each from a
 // fresh start, and what they leave behind.
+#include <functional>
+
 #include "core_test_support.h"
+#include "waits.h"
 
 namespace {
 
@@ -8,7 +11,7 @@ using namespace sbtest;
 using P = ButtonPicture;
 
 constexpr int Left = 1, Right = 2, Middle = 4;
-constexpr int PauseKeys = 6, ClearKeys = 3;
+constexpr int PauseKeys = 6, ClearKeys = 3, AltKey = 4;
 constexpr long Stopped = media::kStopped, Paused = media::kPaused, Playing = media::kPlaying;
 
 struct Press {
@@ -196,6 +199,48 @@ TEST_F(ClickTest, TheSoundListPassesTheCurrentButtonItself) {
     ButtonAction(Zpm.iCurBtn, none, none);
     EXPECT_EQ(player().PlayState(), Playing);
     EXPECT_EQ(playing(), "two.mp3.wav");
+}
+
+// Alt and the left button on button 3 while `old` plays: inside the wait 15
+// fade ticks run, then the old sound ends by itself, a plain click stops it,
+// or Esc is pressed. Afterwards the fade is over, whatever else happens.
+TEST_F(ClickTest, FadeOverWaitEndsItsFadeAndEscInsideItStartsNothing) {
+    const std::string shortSound = sound("Short.wav", 300);
+    struct Row {
+        const char* what;
+        int old;
+        std::function<void()> inWait;
+        long state;
+        const char* file;
+        int current;
+        P shown;  // button 3's picture
+    };
+    const Row rows[] = {
+        {"the old sound ends by itself", 11, [] {}, Playing, "three.wav", 3, P::OnAir},
+        {"a plain click stops it", 1, [this] { click(1); }, Playing, "three.wav", 3, P::OnAir},
+        {"Esc", 1, [] { PanicStop(); }, Stopped, "One_Sound.wav", 1, P::Ready},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        scene({});
+        AssignButton(11, shortSound, false);
+        click(row.old);
+        const auto ticksThenEnd = [&] {
+            for (int tick = 0; tick < 15; ++tick) FadeTimerTick();
+            row.inWait();
+        };
+        forms::setWaitHooks({[&] {
+            QMetaObject::invokeMethod(QCoreApplication::instance(), ticksThenEnd, Qt::QueuedConnection);
+        }, {}});
+        press(3, Left, AltKey);
+        forms::setWaitHooks({});
+        EXPECT_EQ(std::tuple(player().PlayState(), playing(), player().Volume(), Zpm.iCurBtn),
+                  std::tuple(row.state, row.file, NormalLevel, row.current));
+        EXPECT_EQ(std::tuple(window->fadeEnabled, window->fadeTag, Zpm.iFadeTick, Zpm.iFadeNextToggle),
+                  std::tuple(false, std::string(FadeIdleTag), 0, 0));
+        EXPECT_EQ(picture(row.old), P::Ready);
+        EXPECT_EQ(picture(3), row.shown);
+    }
 }
 
 // An open sound list is rebuilt from the settings file after every start,
