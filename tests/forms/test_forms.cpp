@@ -71,21 +71,12 @@ private:
     void add(const std::string& what, int button) { log.push_back(what + " " + std::to_string(button)); }
     void design() override {
         setClientSize(300, 200);
-        Box.Move(10, 10, 60, 40);
-        Picture.Move(5, 5, 19, 19);
-        Caption.Move(80, 10, 100, 20);
-        Rows.Move(10, 60, 120, 100);
-        Text.Move(140, 60, 120, 80);
-        Ticker.setInterval(20);
-        Ticker.setEnabled(false);
+        Box.Move(10, 10, 60, 40), Picture.Move(5, 5, 19, 19), Caption.Move(80, 10, 100, 20), Frame.Move(200, 150, 60, 30);
+        Rows.Move(10, 60, 120, 100), Text.Move(140, 60, 120, 80), Ticker.setInterval(20), Ticker.setEnabled(false);
         Rule.setX1(20.5f), Rule.setY1(170), Rule.setX2(120), Rule.setY2(180);
-        Frame.Move(200, 150, 60, 30);
     }
     void Form_Load() override { ++loads, Rows.AddItem("one"), Rows.AddItem("two"); }
-    void Form_Unload(int& Cancel) override {
-        ++unloads;
-        if (cancelUnload) Cancel = 1;  // else as the runtime passed it
-    }
+    void Form_Unload(int& Cancel) override { ++unloads, Cancel = cancelUnload ? 1 : Cancel; }  // else as the runtime passed it
     void Form_Resize() override { ++resizes; }
     void Form_KeyPress(int& KeyAscii) override {
         keys.push_back(KeyAscii);
