@@ -87,7 +87,6 @@ TEST_F(Files, CopiesAndReadsOfRegularFilesOnly) {
         EXPECT_FALSE(files::copyFile(at(from), at(to))) << from << " " << to;
     EXPECT_EQ(names(), (Names{"source.wav", "kept.wav", "copy.wav.partial", "copy.wav"}));
     EXPECT_EQ(readFile(at("kept.wav")) + readFile(at("copy.wav.partial")), "minetheirs");
-
     ASSERT_EQ(::mkfifo(at("pipe").c_str(), 0600), 0);  // no writer: reading would wait for ever
     fs::create_symlink("source.wav", at("link"));
     writeFile(at("empty"), "");
@@ -124,7 +123,6 @@ TEST_F(Files, ReplacingWritesWholeThroughLinksAndLeavesOthersAlone) {
     EXPECT_EQ(readFile(at(longName)) + readFile(at(".zpm-1-abcdef")), "longtheirs");
     all.insert({"new.ini", "target.ini", "link.ini", longName});
     EXPECT_EQ(names(), all);
-
     // What it must not touch is refused.
     writeFile(at("ro.ini"), "old");
     ::chmod(at("ro.ini").c_str(), 0444);

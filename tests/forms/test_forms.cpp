@@ -51,7 +51,6 @@ public:
     Lines log;
     std::vector<int> keys;
     int loads = 0, unloads = 0, resizes = 0, cancelUnload = 0, eatKey = 0;
-
     void watch(forms::Control& control, const std::string& name) {
         control.onMouseDown = [this, name](const forms::MouseEvent& e) { add(name + " down", e.Button); };
         control.onMouseUp = [this, name](const forms::MouseEvent& e) { add(name + " up", e.Button); };
@@ -66,7 +65,6 @@ public:
         release(list()->viewport(), row(index), Qt::LeftButton);
         press(list()->viewport(), row(index), Qt::LeftButton, Qt::LeftButton, {}, QEvent::MouseButtonDblClick);
     }
-
 private:
     void add(const std::string& what, int button) { log.push_back(what + " " + std::to_string(button)); }
     void design() override {
@@ -121,7 +119,6 @@ TEST(FormsElements, MouseEventsCarryTheButtonPressedAndModifierBits) {
     ASSERT_EQ(downs.size(), std::size(rows));
     for (std::size_t i = 0; i < downs.size(); ++i) EXPECT_EQ(downs[i].Button * 10 + downs[i].Shift, rows[i].Button * 10 + rows[i].Shift) << i;
     EXPECT_TRUE(downs[0].X == 3 && downs[0].Y == 4);
-
     form.watch(form.Picture, "image");
     release(image, {2, 2}, Qt::LeftButton);
     release(image, {30, 2}, Qt::LeftButton);  // let go outside: no click
@@ -154,7 +151,6 @@ TEST(FormsElements, DoubleClicksAndPressesWithOtherButtonsHeld) {
         EXPECT_EQ(form.log, r.expected) << r.at.x() << "," << r.at.y() << " button " << r.button;
     }
     EXPECT_EQ(form.Rows.ListIndex(), 0);
-
     form.log.clear();
     QTest::mousePress(window, Qt::LeftButton, {}, image);
     for (auto button : {Qt::RightButton, Qt::MiddleButton}) QTest::mousePress(window, button, {}, image, 20);
@@ -312,7 +308,6 @@ TEST(FormsWindow, MessagesAndTheWindowHostReachTheWindows) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(std::tie(asked[0].prompt, asked[0].title, asked[0].buttons), std::tuple("Programm beenden?", "Rechner", forms::vbYesNo));
     EXPECT_EQ(std::tie(asked[1].prompt, asked[1].buttons), std::tuple("wrong drop", forms::vbOKOnly));
-
     TestForm window;
     ASSERT_EQ(forms::formFromHandle(window.hWnd()), &window);
     const std::vector<gdi::Rect> outline{{3, 0, 303, 1}, {0, 1, 306, 140}, {10, 140, 296, 151}};
@@ -321,7 +316,6 @@ TEST(FormsWindow, MessagesAndTheWindowHostReachTheWindows) {
     ASSERT_TRUE(host->setWindowShape(window.hWnd(), std::nullopt, false));
     EXPECT_TRUE(forms::widgetOf(window)->mask().isEmpty());
     EXPECT_FALSE(host->setWindowShape(window.hWnd() + 1, outline, true));
-
     ASSERT_TRUE(host->setClipboardBitmap(*makePicture(3, 2, [](int x, int y) { return y == 0 && x == 2 ? 0x112233u : 0u; }).bitmap()));
     const QImage copied = QGuiApplication::clipboard()->image();
     ASSERT_EQ(copied.size(), QSize(3, 2));

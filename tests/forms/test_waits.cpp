@@ -36,7 +36,6 @@ TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRunAndAPlayersNewsWakesIt) {
     EXPECT_EQ(looksUntil([&] { return posted; }), 1) << "the pending event runs before the first look";
     QTimer::singleShot(150, [&] { due = true; });
     EXPECT_LE(looksUntil([&] { return due; }), 10);
-
     testing_support::TempDir temp;
     testing_support::writeSilentWav(temp.path() / "short.wav", 300);
     media::MediaPlayer player;

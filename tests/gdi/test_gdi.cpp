@@ -132,7 +132,6 @@ TEST(BitBlt, ClipsToBothSurfacesMovesOverlappingBlocksAndNeedsSurfaces) {
     for (int y = 0; y < 4; ++y) column.set(0, y, static_cast<std::uint8_t>(y + 1));
     EXPECT_TRUE(gdi::BitBlt(column.dc, 0, 1, 1, 3, column.dc, 0, 0, gdi::SRCCOPY));  // moved down onto itself
     for (int y = 0; y < 4; ++y) EXPECT_EQ(column.at(0, y), std::max(y, 1));
-
     const gdi::Handle screen = gdi::GetDC(gdi::GetDesktopWindow());
     ASSERT_NE(screen, 0u);
     const gdi::Handle bare = gdi::CreateCompatibleDC(screen);  // the stock bitmap is no surface
@@ -161,7 +160,6 @@ TEST(Handles, SelectionOwnershipRecordsAndDibSections) {
     EXPECT_TRUE(gdi::DeleteDC(dc) && gdi::DeleteDC(other) && gdi::DeleteObject(bitmap));
     EXPECT_FALSE(gdi::DeleteObject(bitmap));
     EXPECT_EQ(gdi::liveObjectCount(), before);
-
     // DIB sections are zeroed 24-bit memory; other depths, top-down rows, no width and overflow are refused.
     const gdi::BITMAPINFOHEADER header{40, 3, 2, 1, 24, 0, 0, 0, 0, 0, 0};
     const std::function<void(gdi::BITMAPINFOHEADER&)> changes[] = {
@@ -192,7 +190,6 @@ TEST(Picture, LoadsWholeBottomUpAndTopDownFilesOnly) {
         EXPECT_TRUE(gdi::pictureFromBytes(bad).empty());
     ASSERT_EQ(::mkfifo(folder.file("pipe.bmp").c_str(), 0600), 0);  // refused without waiting for a writer
     EXPECT_TRUE(gdi::loadPicture(folder.file("pipe.bmp")).empty() && gdi::loadPicture(folder.file("missing.bmp")).empty());
-
     // 23000 x 31000 pixels would be 2 GB of pixel memory: a file without them takes none.
     const Bytes huge = bitmapFile(23000, 31000, 0);
     testing_support::writeFile(folder.file("huge.bmp"), std::string(huge.begin(), huge.end()));
@@ -277,7 +274,6 @@ TEST(Regions, DataBlocksSaveAndLoadAndBadOnesAreRefused) {
     const gdi::Handle none = fromBlock(dataOf(empty));
     ASSERT_NE(none, 0u);
     EXPECT_TRUE(rectsOf(none).empty());
-
     const Bytes good = block({32, 1, 1, 16, 0, 0, 1, 1, 0, 0, 1, 1});
     EXPECT_EQ(gdi::ExtCreateRegion(nullptr, 31, good.data()), 0u);      // short header
     EXPECT_EQ(gdi::ExtCreateRegion(nullptr, 47, good.data()), 0u);      // count beyond length
@@ -302,7 +298,6 @@ TEST(WindowServices, SetWindowRgnHandsTheRegionToTheWindowOnlyOnSuccess) {
     EXPECT_EQ(gdi::SetWindowRgn(7, 0, false), 1);
     EXPECT_FALSE(host.shapes.at(7).has_value());
     EXPECT_EQ(host.redraws, (std::vector<bool>{true, false}));
-
     const gdi::Handle kept = gdi::CreateRectRgn(0, 0, 1, 1);
     host.missingWindows.insert(9);
     EXPECT_EQ(gdi::SetWindowRgn(9, kept, true) + gdi::SetWindowRgn(7, 0xBAD, true), 0);
@@ -328,7 +323,6 @@ TEST(WindowServices, ClipboardTakesABitmapOnlyWhileOpenAndOwnsWhatItTook) {
     EXPECT_EQ(host.clipboard.value_or(gdi::Bitmap{}).bits.at(0), 42);
     EXPECT_TRUE(gdi::CloseClipboard());
     EXPECT_FALSE(gdi::CloseClipboard());
-
     ASSERT_TRUE(gdi::OpenClipboard(0) && gdi::EmptyClipboard());
     EXPECT_EQ(gdi::bitmapFromHandle(first), nullptr) << "emptying frees what the clipboard took";
     host.refuseClipboard = true;

@@ -57,13 +57,11 @@ TEST_F(SettingsStore, WritesTheNormalForm) {
     EXPECT_FALSE(fs::exists(path)) << "only a write creates the file";
     for (auto [section, key, value] : {std::tuple{"a", "x", "1"}, {"b", "y", "2"}, {"a", "z", "3"}}) SetIniValue(section, key, value, path);
     EXPECT_EQ(readFile(path), "[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\n");
-
     const auto messy = fileWith("messy.ini", "\n[first]\nk=old   \n   \n\n  keep me  \n##eot##\n[second]\nv=1\n");
     SetIniValue("FIRST", "K", "new  ", messy);
     SetIniValue("first", "added", "x", messy);  // lands before the next section
     EXPECT_EQ(readFile(messy), "[first]\r\nK=new\r\n\r\nkeep me\r\n##eot##\r\nadded=x\r\n\r\n[second]\r\nv=1\r\n");
     EXPECT_EQ(GetIniValue("first", "k", "D", messy), "new  ") << "memory keeps the untrimmed value";
-
     std::string big = "[s]\n";
     for (int i = 0; i < 40000; ++i) big += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     const auto large = fileWith("big.ini", big);
@@ -98,7 +96,6 @@ TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhy) {
     EXPECT_EQ(readFile(path), original);
     EXPECT_EQ(GetIniValue("snds", "s1", "D", path) + GetIniValue("snds", "s2", "D", path) +
                   GetIniValue("inifilepath", "path", "D", path), "/a.wavDNIL");
-
     const auto readOnly = fileWith("ro.ini", "[s]\nk=old\n"), nowhere = dir.file("missing/zpm.ini");
     ::chmod(readOnly.c_str(), 0444);
     EXPECT_FALSE(SetIniValue("s", "k", "new", readOnly));
@@ -140,14 +137,12 @@ TEST_F(SettingsStore, EventsDuringALoadSeeAConsistentStore) {
     });
     EXPECT_EQ(get(outer) + nestedRead, "outerD");
     EXPECT_EQ(readFile(outer), "[s]\nk=outer\n");
-
     // Another file loaded by the handler must not leave its lines under the path being loaded.
     pump([&] { nestedRead = get(other); });
     const auto third = fileWith("third.ini", "[s]\nk=third\n");
     EXPECT_EQ(get(third) + nestedRead, "thirdother");
     SetIniValue("s", "n", "1", third);
     EXPECT_EQ(readFile(third) + readFile(other), "[s]\r\nk=third\r\nn=1\r\n[s]\nk=other\n");
-
     // A write the handler completes on the file being loaded is kept, also when another file is held once it lands on disk.
     for (const bool otherHeldAfter : {false, true}) {
         const auto loaded = fileWith(otherHeldAfter ? "second.ini" : "loaded.ini", "[s]\nk=1\n");
