@@ -387,6 +387,7 @@ TEST(FormsWindow, CaptionPressMessageMovesTheWindowUntilItsButtonIsLetGo) {
         const QPoint start = QCursor::pos();
         moveTo(start + QPoint(30, 20), button);
         EXPECT_EQ(widget->pos(), QPoint(130, 120)) << button;
+        EXPECT_EQ(QPointF(window.Left(), window.Top()), QPointF(130, 120) * 15) << "read back from where it went";
         release(widget, {5, 5}, button == Qt::LeftButton ? Qt::RightButton : Qt::LeftButton);
         EXPECT_EQ(QWidget::mouseGrabber(), widget) << "another button's release goes on with the move";
         QTest::mouseRelease(native, button, {}, {290, 100});
