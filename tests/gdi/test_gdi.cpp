@@ -269,6 +269,8 @@ TEST(Regions, DataBlocksSaveAndLoadAndBadOnesAreRefused) {
     EXPECT_EQ(gdi::GetRegionData(loaded, 100, space.data()), 100u);
     const gdi::Handle negative = gdi::CreateRectRgn(-2, -1, 1, 1);  // every byte of a coordinate is written
     EXPECT_EQ(dataOf(negative), block({32, 1, 1, 16, -2, -1, 1, 1, -2, -1, 1, 1}));
+    const gdi::Handle back = fromBlock(dataOf(negative));  // ... and read
+    EXPECT_EQ(rectsOf(back), (Rects{{-2, -1, 1, 1}}));
     const gdi::Handle empty = gdi::CreateRectRgn(3, 3, 3, 9);
     EXPECT_EQ(dataOf(empty), block({32, 1, 0, 0, 0, 0, 0, 0}));
     const gdi::Handle none = fromBlock(dataOf(empty));
@@ -284,7 +286,7 @@ TEST(Regions, DataBlocksSaveAndLoadAndBadOnesAreRefused) {
         std::memcpy(bad.data() + 4 * word, &value, 4);
         EXPECT_EQ(fromBlock(bad), 0u) << word;
     }
-    for (gdi::Handle h : {loaded, again, negative, empty, none}) EXPECT_TRUE(gdi::DeleteObject(h));
+    for (gdi::Handle h : {loaded, again, negative, back, empty, none}) EXPECT_TRUE(gdi::DeleteObject(h));
 }
 
 TEST(WindowServices, SetWindowRgnHandsTheRegionToTheWindowOnlyOnSuccess) {
