@@ -1,13 +1,9 @@
-// Waits and ramps on real Qt events: they sleep until the next event instead
-// of polling, pace their steps by the clock while events run, and all end
-// when the program's last window unloads. A real player's sound end wakes a
-// waiting program on its own.
+// Waits and ramps on real Qt events: they sleep until the next event instead of polling, pace their steps
+// by the clock while events run, and all end when the program's last window unloads.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <chrono>
-#include <vector>
 
 #include "forms.h"
 #include "media_player.h"
@@ -18,57 +14,37 @@ namespace {
 
 using namespace std::chrono_literals;
 
-template <class F>
-void post(F&& action) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<F>(action), Qt::QueuedConnection);
-}
+void post(std::function<void()> action) { QMetaObject::invokeMethod(QCoreApplication::instance(), action, Qt::QueuedConnection); }
 
 class Waits : public ::testing::Test {
 protected:
-    void SetUp() override {
-        forms::startRuntime();
-        forms::AllowWaits();
-    }
-    void TearDown() override {
-        forms::setWaitHooks({});
-        forms::AllowWaits();
+    void SetUp() override { forms::startRuntime(), forms::AllowWaits(); }
+    void TearDown() override { forms::setWaitHooks({}), forms::AllowWaits(); }
+    // How often the wait looked at its condition: a polling wait would look many thousand times.
+    static int looksUntil(const std::function<bool()>& done, bool ends = true) {
+        int looks = 0;
+        EXPECT_EQ(forms::WaitUntil([&] { return ++looks, done(); }), ends);
+        return looks;
     }
 };
 
 class Window : public forms::Form {};
 
-// A polling wait would look at its condition many thousand times while it
-// waits for a timer; a sleeping one looks once per event.
-TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRun) {
-    bool posted = false;
+TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRunAndAPlayersNewsWakesIt) {
+    bool posted = false, due = false, gaveUp = false;
     post([&] { posted = true; });
-    int looks = 0;
-    EXPECT_TRUE(forms::WaitUntil([&] { return ++looks, posted; }));
-    EXPECT_EQ(looks, 1) << "the pending event runs before the first look";
-
-    bool due = false;
+    EXPECT_EQ(looksUntil([&] { return posted; }), 1) << "the pending event runs before the first look";
     QTimer::singleShot(150, [&] { due = true; });
-    looks = 0;
-    EXPECT_TRUE(forms::WaitUntil([&] { return ++looks, due; }));
-    EXPECT_LE(looks, 10) << "a timer's wait looks a few times, not thousands";
-}
-
-TEST_F(Waits, PlayersEndOfSoundWakesTheWait) {
+    EXPECT_LE(looksUntil([&] { return due; }), 10);
     testing_support::TempDir temp;
-    const auto sound = temp.path() / "short.wav";
-    testing_support::writeSilentWav(sound, 300);
+    testing_support::writeSilentWav(temp.path() / "short.wav", 300);
     media::MediaPlayer player;
-    player.setFileName(sound.string());
+    player.setFileName(temp.file("short.wav"));
     ASSERT_EQ(player.PlayState(), media::kPlaying);
-
-    // A stuck player ends the test instead of hanging it.
-    bool gaveUp = false;
-    QTimer::singleShot(20000, [&] { gaveUp = true; });
-    int looks = 0;
-    EXPECT_TRUE(forms::WaitUntil([&] { return ++looks, gaveUp || player.PlayState() != media::kPlaying; }));
+    QTimer::singleShot(20000, [&] { gaveUp = true; });  // a stuck player ends the test instead of hanging it
+    EXPECT_LE(looksUntil([&] { return gaveUp || player.PlayState() != media::kPlaying; }), 10) << "woken by the player's news";
     EXPECT_FALSE(gaveUp);
     EXPECT_EQ(player.PlayState(), media::kStopped);
-    EXPECT_LE(looks, 10) << "woken by the player's news, not by polling";
 }
 
 TEST_F(Waits, RampStepsAreSpreadOverTimeWithEventsBetween) {
@@ -78,10 +54,7 @@ TEST_F(Waits, RampStepsAreSpreadOverTimeWithEventsBetween) {
     ticker.start(1);
     std::vector<int> steps, ticksAtStep, hooked;
     forms::setWaitHooks({{}, [&](int step) { hooked.push_back(step); }});
-    EXPECT_TRUE(forms::Ramp(5, 100ms, [&](int step) {
-        steps.push_back(step);
-        ticksAtStep.push_back(ticks);
-    }));
+    EXPECT_TRUE(forms::Ramp(5, 100ms, [&](int step) { steps.push_back(step), ticksAtStep.push_back(ticks); }));
     EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(hooked, steps);
     // Timers run between the steps, and after the last one for its share of time.
@@ -90,45 +63,32 @@ TEST_F(Waits, RampStepsAreSpreadOverTimeWithEventsBetween) {
 }
 
 TEST_F(Waits, EndingEndsNestedWaitsAndEveryLaterOne) {
-    int rampSteps = 0;
+    int rampSteps = 0, calls = 0;
     bool innerEnded = false;
-    post([&] {
-        innerEnded = !forms::Ramp(10, 1000ms, [&](int step) {
-            rampSteps = step;
-            if (step == 3) forms::EndWaits();
-        });
-    });
-    EXPECT_FALSE(forms::WaitUntil([] { return false; }));
+    post([&] { innerEnded = !forms::Ramp(10, 1000ms, [&](int step) { if ((rampSteps = step) == 3) forms::EndWaits(); }); });
+    looksUntil([] { return false; }, false);
     EXPECT_TRUE(innerEnded);
     EXPECT_EQ(rampSteps, 3);
-
     // Later waits end at once, before their hooks, looks or steps.
-    int calls = 0;
     forms::setWaitHooks({[&] { ++calls; }, [&](int) { ++calls; }});
-    EXPECT_FALSE(forms::WaitUntil([&] { return ++calls, true; }));
-    EXPECT_FALSE(forms::Ramp(3, 10ms, [&](int) { ++calls; }));
+    EXPECT_FALSE(forms::WaitUntil([&] { return ++calls, true; }) || forms::Ramp(3, 10ms, [&](int) { ++calls; }));
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(forms::WaitsEnded());
-
     forms::AllowWaits();
-    EXPECT_TRUE(forms::WaitUntil([] { return true; }));
-    EXPECT_TRUE(forms::Ramp(2, 10ms, [](int) {}));
+    EXPECT_TRUE(forms::WaitUntil([] { return true; }) && forms::Ramp(2, 10ms, [](int) {}));
     EXPECT_EQ(calls, 4) << "two hooked starts and two hooked steps";
 }
 
-// The program ends when its last window unloads; a window loading again
-// starts it afresh.
+// The program ends when its last window unloads; a window loading again starts it afresh.
 TEST_F(Waits, UnloadingTheLastWindowEndsTheWaits) {
     Window first, second;
     first.Load();
     second.Load();
     post([&] { first.Unload(); });
-    EXPECT_TRUE(forms::WaitUntil([&] { return !first.Loaded(); }));
-
+    looksUntil([&] { return !first.Loaded(); });
     post([&] { second.Unload(); });
-    EXPECT_FALSE(forms::WaitUntil([] { return false; }));
+    looksUntil([] { return false; }, false);
     EXPECT_TRUE(forms::WaitsEnded());
-
     first.Load();
     EXPECT_FALSE(forms::WaitsEnded());
     first.Unload();

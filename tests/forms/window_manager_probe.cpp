@@ -1,18 +1,12 @@
-// A shaped window of the forms runtime, driven line by line from standard
-// input, for the end-to-end test that reads from the X server what a real
-// window manager made of it. Commands and their answers (one line each):
-//   above / notabove   SetWindowPos HWND_TOPMOST / HWND_NOTOPMOST: "1" or "0"
-//   hide / show        Hide() / Show()
-//   minimise / normal  setWindowState(vbMinimized / vbNormal)
-//   state              WindowState()
-//   quit
-// A press of any mouse button on the window starts the caption-press move.
-// It prints "window <id>" once it is shown.
+// A shaped window (an L: the full width on top, the left half below) driven line by line from standard
+// input, for the end-to-end test that reads what a real window manager made of it. It prints
+// "window <id>" once shown, then one answer a command: above / notabove ("1" or "0" from SetWindowPos),
+// hide, show, minimise, normal, quit ("done"), state (WindowState()). A press of any mouse button on the
+// window starts the caption-press move.
 #include <QSocketNotifier>
 #include <QWidget>
 #include <cstdio>
 #include <iostream>
-#include <string>
 
 #include "forms.h"
 #include "forms_qt.h"
@@ -26,38 +20,28 @@ public:
     ProbeWindow() { design(); }
 
 private:
-    void design() override {
-        setClientSize(200, 100);
-        setCaption("Probe");
-        setBackColor(0x000000FF);
-    }
+    void design() override { setClientSize(200, 100), setCaption("Probe"), setBackColor(0x000000FF); }
     void Form_MouseDown(const forms::MouseEvent&) override {
         forms::ReleaseCapture();
         forms::SendMessage(hWnd(), forms::WM_NCLBUTTONDOWN, forms::HTCAPTION, 0);
     }
 };
 
-// An L: the full width on top, the left half below.
-void shape(const ProbeWindow& window) {
-    const gdi::Handle outline = gdi::CreateRectRgn(0, 0, 200, 50);
-    const gdi::Handle foot = gdi::CreateRectRgn(0, 50, 100, 100);
-    gdi::CombineRgn(outline, outline, foot, gdi::RGN_OR);
-    gdi::deleteObject(foot);
-    gdi::SetWindowRgn(window.hWnd(), outline, true);
-}
-
 std::string run(ProbeWindow& window, const std::string& command) {
-    const unsigned keep = forms::SWP_NOMOVE | forms::SWP_NOSIZE;
-    if (command == "above" || command == "notabove") {
-        const auto insertAfter = command == "above" ? forms::HWND_TOPMOST : forms::HWND_NOTOPMOST;
-        return forms::SetWindowPos(window.hWnd(), insertAfter, 0, 0, 0, 0, keep) ? "1" : "0";
-    }
+    if (command == "above" || command == "notabove")
+        return forms::SetWindowPos(window.hWnd(), command == "above" ? forms::HWND_TOPMOST : forms::HWND_NOTOPMOST, 0, 0, 0, 0,
+                                   forms::SWP_NOMOVE | forms::SWP_NOSIZE) ? "1" : "0";
+    if (command == "state") return std::to_string(window.WindowState());
     if (command == "hide") window.Hide();
     if (command == "show") window.Show();
-    if (command == "minimise") window.setWindowState(forms::vbMinimized);
-    if (command == "normal") window.setWindowState(forms::vbNormal);
+    if (command == "minimise" || command == "normal") window.setWindowState(command == "normal" ? forms::vbNormal : forms::vbMinimized);
     if (command == "quit") window.Unload();
-    return command == "state" ? std::to_string(window.WindowState()) : "done";
+    return "done";
+}
+
+void answer(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -68,17 +52,16 @@ int main() {
     ProbeWindow window;
     window.Move(1500, 1500);
     window.Show();
-    shape(window);
+    const gdi::Handle outline = gdi::CreateRectRgn(0, 0, 200, 50), foot = gdi::CreateRectRgn(0, 50, 100, 100);
+    gdi::CombineRgn(outline, outline, foot, gdi::RGN_OR);
+    gdi::deleteObject(foot);
+    gdi::SetWindowRgn(window.hWnd(), outline, true);
     forms::DoEvents();
-    std::printf("window %llu\n", static_cast<unsigned long long>(forms::widgetOf(window)->winId()));
-    std::fflush(stdout);
-
+    answer("window " + std::to_string(forms::widgetOf(window)->winId()));
     QSocketNotifier input(0, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         std::string command;
-        if (!std::getline(std::cin, command)) command = "quit";
-        std::printf("%s\n", run(window, command).c_str());
-        std::fflush(stdout);
+        answer(run(window, std::getline(std::cin, command) ? command : "quit"));
     });
     return forms::Run();
 }

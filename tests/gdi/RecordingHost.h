@@ -1,5 +1,5 @@
-// Stands in for the windows of the program: records the outline each window
-// was given, the bitmaps put on the clipboard and the messages shown.
+// Stands in for the windows of the program: records the outline each window was given, the bitmaps put on
+// the clipboard and the messages shown.
 #pragma once
 
 #include <map>
@@ -14,28 +14,16 @@ class RecordingHost : public gdi::WindowHost {
 public:
     RecordingHost() { gdi::setWindowHost(this); }
     ~RecordingHost() override { gdi::setWindowHost(nullptr); }
-    RecordingHost(const RecordingHost&) = delete;
-    RecordingHost& operator=(const RecordingHost&) = delete;
-
-    bool setWindowShape(gdi::WindowHandle window, const std::optional<std::vector<gdi::Rect>>& shape,
-                        bool redraw) override {
+    bool setWindowShape(gdi::WindowHandle window, const std::optional<std::vector<gdi::Rect>>& shape, bool redraw) override {
         if (missingWindows.count(window)) return false;
-        shapes[window] = shape;
-        shapeCalls.push_back(window);
-        redraws.push_back(redraw);
-        return true;
+        return shapes[window] = shape, redraws.push_back(redraw), true;
     }
-    bool setClipboardBitmap(const gdi::Bitmap& bitmap) override {
-        if (refuseClipboard) return false;
-        clipboard = bitmap;
-        return true;
-    }
+    bool setClipboardBitmap(const gdi::Bitmap& bitmap) override { return !refuseClipboard && (clipboard = bitmap, true); }
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
 
     std::set<gdi::WindowHandle> missingWindows;
     bool refuseClipboard = false;
     std::map<gdi::WindowHandle, std::optional<std::vector<gdi::Rect>>> shapes;
-    std::vector<gdi::WindowHandle> shapeCalls;
     std::vector<bool> redraws;
     std::optional<gdi::Bitmap> clipboard;
     std::vector<std::string> messages;
