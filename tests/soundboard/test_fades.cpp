@@ -277,4 +277,57 @@ TEST_F(Fades, FadeOverWithNothingOrAPausedSoundStartsNothing) {
     EXPECT_FALSE(fading());
 }
 
+
+// Closing the main window inside each kind of wait of a press, in a process of its own: the event loop ends,
+// every waiting press returns without starting anything, and so does a press after the close. The unload
+// silences both players (-10000); a press that went on after it would have set a level of its own.
+using CloseInWait = DataFolderTest;
+
+void post(std::function<void()> action) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(action), Qt::QueuedConnection);
+}
+void pressButton(std::int16_t index, std::int16_t button = forms::vbLeftButton, std::int16_t shift = 0) {
+    ButtonAction(index, button, shift);
+}
+
+TEST_F(CloseInWait, EveryWaitEndsAndNothingStarts) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    writeSettings("[snds]\ns1=" + sound("one.wav") + "\ns2=" + sound("long_jingle.wav") + "\ns3=" + sound("short.wav", 300) +
+                  "\ns4=" + sound("four.wav") + "\n");
+    const std::function<void()> close = [] { window()->close(); }, talkOver = [] { pressButton(1, forms::vbRightButton, forms::vbShiftMask); };
+    using Waits = std::map<int, std::function<void()>>;  // by the wait's number
+    const std::tuple<std::function<void()>, Waits, const char*> rows[] = {
+        {[] { Zpm.bTalkOver = true, pressButton(2); }, {{1, close}}, "0 long_jingle.wav -10000 steps=0"},
+        {talkOver, {{1, close}}, "6  -10000 steps=1"},
+        {[] { pressButton(3, forms::vbLeftButton, forms::vbShiftMask); }, {{1, close}}, "0 short.wav -10000 steps=1"},
+        {[] { pressButton(2, forms::vbLeftButton, forms::vbShiftMask); }, {{2, close}}, "0 long_jingle.wav -10000 steps=10"},
+        {[] { pressButton(3, forms::vbLeftButton, forms::vbShiftMask); }, {{3, close}}, "0 short.wav -10000 steps=11"},
+        {[] { pressButton(4, forms::vbLeftButton, forms::vbAltMask); }, {{1, close}}, "6  -10000 steps=0"},
+        // A fade over of the current button in talk-over mode, a jingle inside its wait, the talk-over ramp inside the jingle's.
+        {[] { Zpm.bTalkOver = true, pressButton(1, forms::vbLeftButton, forms::vbAltMask); },
+         {{1, [] { pressButton(2); }}, {2, talkOver}, {3, close}}, "0 long_jingle.wav -10000 steps=1"},
+    };
+    const auto run = [](const std::function<void()>& presses, const Waits& insideWait) {
+        mdINIBas::SetEventPump(forms::DoEvents);
+        frmTest& form = frmTest::instance();
+        form.Show();
+        int waits = 0, steps = 0;
+        forms::setWaitHooks({[&] {
+                                 if (const auto found = insideWait.find(++waits); found != insideWait.end()) post(found->second);
+                             },
+                             [&](int) { ++steps; }});
+        post([&] { pressButton(1), presses(); });
+        const int result = forms::Run();
+        pressButton(4);
+        const auto name = [](media::MediaPlayer& player) { return fs::path(player.FileName()).filename().string(); };
+        std::fprintf(stderr, "run=%d main=%ld %s %ld second=%ld %s %ld steps=%d current=%d\n", result, form.wmp(0).PlayState(),
+                     name(form.wmp(0)).c_str(), form.wmp(0).Volume(), form.wmp(1).PlayState(), name(form.wmp(1)).c_str(),
+                     form.wmp(1).Volume(), steps, Zpm.iCurBtn);
+        std::_Exit(0);
+    };
+    for (const auto& [presses, insideWait, second] : rows)
+        EXPECT_EXIT(run(presses, insideWait), testing::ExitedWithCode(0),
+                    std::string("run=0 main=0 one.wav -10000 second=") + second + " current=1\n");
+}
+
 }  // namespace

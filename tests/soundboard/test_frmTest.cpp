@@ -26,15 +26,11 @@ bool inside(const QRegion& outline, const forms::Control& control) {
 TEST_F(frmTestLife, FirstStartComesUpAsTheLargeMachineAndClosingStopsAndSaves) {
     Zpm.bTalkOver = Zpm.bPlaylistOn = true;
     frmTest& form = load();
-    EXPECT_TRUE(form.Visible());
-    EXPECT_FALSE(Zpm.bTalkOver || Zpm.bPlaylistOn);
-    EXPECT_EQ(Zpm.iMaschineMode, 1);
+    EXPECT_EQ(tuple(form.Visible(), Zpm.bTalkOver || Zpm.bPlaylistOn, Zpm.iMaschineMode, form.Caption(), iconShows(form.zpmpic),
+                    form.PicLed.Visible(), messages.empty()),
+              tuple(true, false, 1, "Zirpomat", true, false, true));
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
-    EXPECT_EQ(form.Caption(), "Zirpomat");
-    EXPECT_TRUE(iconShows(form.zpmpic));
-    EXPECT_FALSE(form.PicLed.Visible());
     EXPECT_NE(form.lblTime.Caption().find(" - "), std::string::npos);
-    EXPECT_TRUE(messages.empty());
     EXPECT_EQ(window()->pos(), QPoint(1, 1));  // 10 twips on the nearest whole pixel
     // Closing stops both players and closes the other windows; a closed sound list is not unloaded.
     for (int index : {0, 1}) form.wmp(index).setFileName(sound("long.wav"));
@@ -111,26 +107,17 @@ TEST_F(frmTestLife, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack)
         soundListUnloads = 0;
         pressKey(Qt::Key_A, "a");  // other keys do nothing
         EXPECT_FALSE(Zpm.bPanic);
-        pressEscape();
-        EXPECT_TRUE(Zpm.bPanic);
-        EXPECT_EQ(form.WindowState(), forms::vbMinimized);
-        EXPECT_EQ(form.Caption(), german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
-        EXPECT_TRUE(iconShows(form.wrdpic));
-        EXPECT_TRUE(windowMask().isEmpty());
-        EXPECT_EQ(std::pair(form.wmp(0).PlayState(), form.wmp(0).Volume()), std::pair(Stopped, -600L));
-        EXPECT_FALSE(Zpm.bPlaylistOn);  // else the next entry would start at once
-        EXPECT_EQ(form.wmp(1).PlayState(), Playing);
-        EXPECT_TRUE(messages.empty());
+        pressEscape();  // the playlist ends, else its next entry would start at once
+        EXPECT_EQ(tuple(Zpm.bPanic, form.WindowState(), form.Caption(), iconShows(form.wrdpic), windowMask().isEmpty(),
+                        heard(), Zpm.bPlaylistOn, form.wmp(1).PlayState(), messages.empty()),
+                  tuple(true, int(forms::vbMinimized), german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)", true, true,
+                        tuple(sounds.string() + "/long.wav", Stopped, -600L), false, Playing, true));
         form.setWindowState(forms::vbNormal);  // answered No
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(std::tuple(messages[0].prompt, messages[0].title, messages[0].buttons),
-                  std::tuple(german ? "Programm beenden?" : "Exit Program?", german ? "Rechner" : "Calculator",
-                             forms::vbYesNo));
-        EXPECT_FALSE(Zpm.bPanic);
-        EXPECT_EQ(form.Caption(), "Zirpomat");
-        EXPECT_TRUE(iconShows(form.zpmpic));
+        EXPECT_EQ(tuple(messages[0].prompt, messages[0].title, messages[0].buttons),
+                  tuple(german ? "Programm beenden?" : "Exit Program?", german ? "Rechner" : "Calculator", forms::vbYesNo));
+        EXPECT_EQ(tuple(Zpm.bPanic, form.Caption(), iconShows(form.zpmpic), soundListUnloads), tuple(false, "Zirpomat", true, 1));
         EXPECT_EQ(windowMask(), outlineOf("skins/small_open.bmp"));
-        EXPECT_EQ(soundListUnloads, 1);
         form.Unload();
     }
 }
@@ -216,14 +203,12 @@ TEST_F(frmTestWindow, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         const QRegion outline = outlineOf(skin);
         ASSERT_FALSE(outline.isEmpty());
         EXPECT_EQ(windowMask(), outline);
-        EXPECT_EQ(std::tuple(soundListUnloads, Zpm.bSndListOpen, Zpm.lWinW), std::tuple(1, false, openWidth));
         EXPECT_EQ(window()->size(), QSize(473, 370));
-        EXPECT_TRUE(samePicture(form.Picture(), gdi::loadPicture(platform::assetPath(skin))));
         // One panel shows, the time display only on the large machine, and the size switch names the other machine.
         const forms::PictureBox& panel = large ? form.Picture1 : form.Picture2;
-        EXPECT_TRUE(panel.Visible());
-        EXPECT_NE(form.Picture1.Visible(), form.Picture2.Visible());
-        EXPECT_EQ(form.lblTime.Visible(), large);
+        EXPECT_EQ(tuple(soundListUnloads, Zpm.bSndListOpen, Zpm.lWinW, samePicture(form.Picture(), gdi::loadPicture(platform::assetPath(skin))),
+                        form.Picture1.Visible(), form.Picture2.Visible(), form.lblTime.Visible()),
+                  tuple(1, false, openWidth, true, large, !large, large));
         EXPECT_NE(form.LblSmallwin.ToolTipText().find(large ? "Klein" : "Gross"), std::string::npos);
         // Every title-bar spot lies on the outline; the panel and the sound-list spot only while the machine is open.
         for (const forms::Control* spot : std::initializer_list<const forms::Control*>{
@@ -266,9 +251,7 @@ TEST_F(frmTestWindow, SkinThatDidNotLoadLeavesTheWindowWhole) {
     ShapeRecorder shapes;
     form->picBackground.setPicture(gdi::Picture());
     apply(1);
-    EXPECT_FALSE(shapes.last.has_value());
-    EXPECT_TRUE(windowMask().isEmpty());
-    EXPECT_EQ(Zpm.lWinW, 306);
+    EXPECT_EQ(tuple(shapes.last.has_value(), windowMask().isEmpty(), Zpm.lWinW), tuple(false, true, 306));
     form->picBackground.setPicture(gdi::loadPicture(platform::assetPath("skins/large_open.bmp")));
     apply(1);
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
@@ -339,8 +322,7 @@ TEST_F(frmTestWindow, TheTwoOnTopSwitchesKeepTheirOwnStateAndSigns) {
 TEST_F(frmTestWindow, MinimiseTakesTheOutlineAndShowsTheDateUntilRestored) {
     start();
     click(form->LblMin);
-    EXPECT_EQ(form->WindowState(), forms::vbMinimized);
-    EXPECT_TRUE(windowMask().isEmpty());
+    EXPECT_EQ(std::pair(form->WindowState(), windowMask().isEmpty()), std::pair(int(forms::vbMinimized), true));
     EXPECT_TRUE(std::regex_match(form->Caption(), std::regex("[0-9/.-]+ - [0-9:]+.*"))) << form->Caption();
     form->setWindowState(forms::vbNormal);
     EXPECT_EQ(form->Caption(), "Zirpomat");
@@ -369,12 +351,10 @@ TEST_F(frmTestWindow, HelpSoundListAndCloseSpots) {
     int helpShown = 0;
     frmTest::links.showHelpWindow = [&] { ++helpShown; };
     click(form->LblHelp);
-    EXPECT_EQ(helpShown, 1);
     openList();
-    EXPECT_TRUE(Zpm.bSndListOpen);
     list().LstSounds.setListIndex(3);
     openList();
-    EXPECT_EQ(list().LstSounds.ListIndex(), 3);
+    EXPECT_EQ(tuple(helpShown, Zpm.bSndListOpen, list().LstSounds.ListIndex()), tuple(1, true, 3));
     form->Move(4500, 3000);
     click(form->LblClose);
     EXPECT_EQ(std::pair(form->Loaded(), list().Loaded()), std::pair(false, false));
@@ -385,8 +365,7 @@ TEST_F(frmTestWindow, HelpSoundListAndCloseSpots) {
 TEST_F(frmTestWindow, PressReleaseAndTickReachTheCore) {
     const std::string one = sound("One.wav");
     start("[snds]\ns1=" + one + "\ns2=" + sound("two.wav") + "\n");
-    EXPECT_EQ(button(101).ToolTipText(), "One");
-    EXPECT_TRUE(showsState(40, form->ImgEmpty));
+    EXPECT_EQ(std::pair(button(101).ToolTipText(), showsState(40, form->ImgEmpty)), std::pair(std::string("One"), true));
     press(button(101));
     EXPECT_EQ(std::tuple(player().FileName(), player().PlayState(), form->lblTitel.Caption()), std::tuple(one, Playing, "Loading..."));
     EXPECT_TRUE(showsState(101, form->ImgOnAir));
@@ -396,18 +375,10 @@ TEST_F(frmTestWindow, PressReleaseAndTickReachTheCore) {
     EXPECT_EQ(form->lblTitel.Alignment(), forms::vbCenter);
     EXPECT_TRUE(form->lblTime.Caption().ends_with(" - 00:00:30")) << form->lblTime.Caption();
     click(button(2), Qt::MiddleButton, pauseKeys);  // pauses; the tick blinks the button
-    EXPECT_EQ(player().PlayState(), Paused);
     tick();
-    EXPECT_TRUE(showsState(101, form->ImgOnAir));
-    tick();
-    EXPECT_TRUE(showsState(101, form->ImgReady));
-    click(button(1));
-    click(button(1));  // stops; the release shows the button at rest
-    EXPECT_EQ(player().PlayState(), Stopped);
-    EXPECT_TRUE(showsState(1, form->ImgReady));
-    click(button(2), Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier);
-    EXPECT_EQ(button(102).ToolTipText(), "eep");
-    EXPECT_TRUE(showsState(102, form->ImgEmpty));
+    EXPECT_EQ(std::pair(player().PlayState(), showsState(101, form->ImgOnAir)), std::pair(Paused, true));
+    click(button(2), Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier);  // clears the other button's twins
+    EXPECT_EQ(std::pair(button(102).ToolTipText(), showsState(102, form->ImgEmpty)), std::pair(std::string("eep"), true));
     click(button(1));
     form->setWindowState(forms::vbMinimized);
     tick();
@@ -421,9 +392,8 @@ TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
     QMimeData files, text, web, picture;
     files.setUrls({QUrl::fromLocalFile(QString::fromStdString(boom))});
     dropData(button(103), files);
-    EXPECT_EQ(std::pair(onDisk("snds", "s3"), button(3).ToolTipText()), std::pair(boom, std::string("Boom Boom")));
-    EXPECT_TRUE(showsState(103, form->ImgReady));
-    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(tuple(onDisk("snds", "s3"), button(3).ToolTipText(), showsState(103, form->ImgReady), messages.empty()),
+              tuple(boom, "Boom Boom", true, true));
     const std::string settings = settingsText();
     text.setText("some text");
     web.setUrls({QUrl("https://example.org/sound.wav")});
