@@ -12,19 +12,12 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QRegion>
 #include <QUrl>
 #include <array>
 #include <chrono>
-#include <filesystem>
 #include <map>
-#include <optional>
 #include <regex>
-#include <string>
 #include <thread>
-#include <tuple>
-#include <vector>
 
 #include "Form2.h"
 #include "ModZPM.h"
@@ -68,15 +61,14 @@ inline void sendMouseTo(QWidget* widget, QEvent::Type type, QPoint at, Qt::Mouse
     QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), which, held, keys);
     QCoreApplication::sendEvent(widget, &event);
 }
-inline void press(forms::Control& element, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
-    sendMouseTo(forms::widgetOf(element), QEvent::MouseButtonPress, {2, 2}, which, which, keys);
-}
-inline void release(forms::Control& element, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
-    sendMouseTo(forms::widgetOf(element), QEvent::MouseButtonRelease, {2, 2}, which, Qt::NoButton, keys);
+inline void press(forms::Control& element, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {},
+                  bool down = true) {
+    sendMouseTo(forms::widgetOf(element), down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, {2, 2}, which,
+                down ? Qt::MouseButtons(which) : Qt::NoButton, keys);
 }
 inline void click(forms::Control& element, Qt::MouseButton which = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
     press(element, which, keys);
-    release(element, which, keys);
+    press(element, which, keys, false);
 }
 inline constexpr Qt::KeyboardModifiers pauseKeys = Qt::ControlModifier | Qt::AltModifier;
 
@@ -211,8 +203,7 @@ protected:
 
     void SetUp() override {
         DataFolderTest::SetUp();
-        window.emplace();
-        realWindow = SetMainWindow(&*window);
+        realWindow = SetMainWindow(&window.emplace());
     }
     void TearDown() override {
         SetMainWindow(realWindow);
@@ -221,8 +212,7 @@ protected:
     // A new start: fresh state, a new window with new players, these settings.
     void restart(std::string_view settings = "") {
         Zpm = ZpmState{};
-        window.emplace();
-        SetMainWindow(&*window);
+        SetMainWindow(&window.emplace());
         writeSettings(settings);
         LoadSettings();
     }
@@ -252,13 +242,8 @@ protected:
 
     void SetUp() override {
         DataFolderTest::SetUp();
-        frmTest::links = {};
-        frmTest::links.unloadSoundList = [this] {
-            ++soundListUnloads;
-            Form2::instance().Close();
-        };
-        frmTest::links.showSoundList = [] { Form2::instance().Show(); };
-        frmTest::links.unloadHelpWindow = [this] { ++helpUnloads; };
+        frmTest::links = {"", {}, [this] { ++helpUnloads; }, [this] { ++soundListUnloads, Form2::instance().Close(); },
+                          [] { Form2::instance().Show(); }};
     }
     void TearDown() override {
         if (Form2::instance().Loaded()) Form2::instance().Close();

@@ -21,7 +21,6 @@ class HelpWindow : public ::testing::Test {
 protected:
     std::string savedLang = Zpm.sLang;
     Form1& help = Form1::instance();
-
     void SetUp() override { forms::startRuntime(); }
     void TearDown() override {
         UnloadHelpWindow();

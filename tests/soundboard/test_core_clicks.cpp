@@ -18,7 +18,6 @@ class Clicks : public CoreTest {
 protected:
     std::optional<ScopedCurrentFolder> here;
     std::string settings;
-
     // 1 to 4 hold sounds (4 with "playlist" in small letters); 5 a list of two entries; 6 a list whose folder
     // is missing; 7 to 10 lists that cannot be read: none, an empty file, a missing file, an empty value.
     void SetUp() override {
@@ -154,7 +153,7 @@ TEST_F(Clicks, PressesWithoutABindingChangeNothing) {
 
 // The sound list hands over iCurBtn itself: nothing without one, else a
 // stopped button starts, a playing one stops, a paused one resumes.
-TEST_F(Clicks, TheSoundListPassesTheCurrentButtonItself) {
+TEST_F(Clicks, TheSoundListPassesTheCurrentButtonAndIsRebuiltAfterAStart) {
     std::int16_t none = 0;
     const auto fromList = [&] {
         ButtonAction(Zpm.iCurBtn, none, none);
@@ -168,10 +167,8 @@ TEST_F(Clicks, TheSoundListPassesTheCurrentButtonItself) {
     EXPECT_EQ(fromList(), std::tuple(Stopped, std::int16_t(5), "Entry_A.wav"));
     scene({{2}, {2, Left, PauseKeys}});
     EXPECT_EQ(fromList(), std::tuple(Playing, std::int16_t(2), "two.mp3.wav"));
-}
-
-// An open sound list is rebuilt from the settings file after every start, never after one that failed.
-TEST_F(Clicks, AnOpenSoundListIsRebuiltAfterAStart) {
+    // An open sound list is rebuilt from the settings file after every start, never after one that failed.
+    restart(settings);
     click(1);
     EXPECT_EQ(window->soundListUnloads + window->soundListShows, 0);
     Zpm.bSndListOpen = true;
@@ -188,7 +185,6 @@ TEST_F(Clicks, AnOpenSoundListIsRebuiltAfterAStart) {
 class Drops : public CoreTest {
 protected:
     fs::path lists = dataFolder / "lists";
-
     void SetUp() override {
         CoreTest::SetUp();
         if (!IsSkipped()) restart();
@@ -264,7 +260,6 @@ TEST_F(Drops, FilesThatCannotBeStoredChangeNothing) {
     EXPECT_NE(messages[2].prompt.find(lineBreak), std::string::npos);
     EXPECT_EQ(std::pair(tip(4), tip(2)), std::pair(std::string(EmptyName), std::string(EmptyName)));
     EXPECT_EQ(settingsText(), before);
-
     fs::permissions(ini, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     drop(5, {sound("one.wav")});
     drop(6, {sound("two.wav")});

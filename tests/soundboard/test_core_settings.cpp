@@ -9,7 +9,6 @@ using namespace sbtest;
 class Settings : public CoreTest {
 protected:
     std::optional<ScopedCurrentFolder> currentFolder;
-
     void SetUp() override {
         CoreTest::SetUp();
         if (IsSkipped()) return;
@@ -139,7 +138,6 @@ TEST_F(Settings, RunAgainWhileTheStoreLetsEventsRun) {
     EXPECT_EQ(completeSeen, pumps);
     expectAllKeysPresent();
     EXPECT_EQ(std::tuple(Zpm.INI_Name, tip(1), tip(75), tip(2)), std::tuple(other.string(), "one", "last", "eep"));
-
     forgetSettings();
     pumps = 0;
     mdINIBas::SetEventPump([&] {

@@ -38,7 +38,6 @@ enum Scene { Idle, Play, Pause, Stop };
 class Tick : public CoreTest {
 protected:
     fs::path folder = temp.path() / "party";
-
     // Button 1 holds a sound, button 5 a list of these entries.
     void start(const std::vector<std::string>& entries = {"first.wav", "Second_One.wav", "third.wav"}) {
         std::string list = folder.string() + "/";

@@ -18,7 +18,6 @@ protected:
     std::vector<long> rampLevels;  // the main player's level after each ramp step
     std::map<int, std::function<void()>> insideWait;  // what runs as an event inside the wait or ramp that starts n-th
     int waitsStarted = 0;
-
     // 1, 4 and 6 long sounds, 2 and 3 short jingles, 5 a playlist of three, 7 a short sound.
     void SetUp() override {
         MainWindowTest::SetUp();
@@ -108,7 +107,6 @@ TEST_F(Fades, OneShotLowersTheMainPlayerWhileItPlays) {
     EXPECT_EQ(heard(1), tuple(jingle, Stopped, -10000L));
     EXPECT_TRUE(showsReady(2));
     EXPECT_EQ(Zpm.iCurBtn, 4);
-
     click(button(4));  // stopped: no ramp, the level ends at -600
     rampLevels.clear();
     player().setVolume(-1234);
@@ -116,7 +114,6 @@ TEST_F(Fades, OneShotLowersTheMainPlayerWhileItPlays) {
     EXPECT_TRUE(rampLevels.empty());
     EXPECT_EQ(heard(1), tuple(jingle2, Stopped, -10000L));
     EXPECT_EQ(player().Volume(), -600);
-
     click(button(1));  // on the current button or on a marked button: nothing at all
     waitsStarted = 0;
     press(button(101), Qt::LeftButton, shift);
@@ -195,7 +192,6 @@ TEST_F(Fades, FadeOutEndsWithASoundThatEndsAndGoesOnFromASecondStart) {
     ASSERT_TRUE(waitForEnd(player()));
     EXPECT_EQ(endFade(), 1);
     EXPECT_EQ(std::pair(player().Volume(), showsReady(7)), std::pair(-600L, true));
-
     click(button(1));
     startFade(1);
     for (int tick = 0; tick < 15; ++tick) form->Timer2.onTimer();
@@ -207,7 +203,6 @@ TEST_F(Fades, FadeOutEndsWithASoundThatEndsAndGoesOnFromASecondStart) {
     EXPECT_TRUE(samePicture(button(1).Picture(), firstLast)) << "the first button keeps its last picture";
     EXPECT_EQ(endFade(), 194);
     EXPECT_TRUE(showsReady(40));
-
     click(button(5));  // a running playlist ends with the fade and does not advance
     const std::string entry = player().FileName();
     startFade(5);
@@ -230,16 +225,13 @@ TEST_F(Fades, FadeOverFadesTheCurrentSoundThenStartsThePressedButton) {
     EXPECT_FALSE(fading());
     EXPECT_EQ(soundListUnloads, 0);
     Zpm.bSndListOpen = false;
-
     player().setVolume(-4400);  // to the current button: faded out, not started again
     press(button(6), Qt::MiddleButton, alt);
     EXPECT_EQ(player().PlayState(), Stopped);
-
     click(button(1));  // to a playlist button: its name plays nothing
     player().setVolume(-4400);
     press(button(5), Qt::LeftButton, alt);
     EXPECT_EQ(std::pair(player().PlayState(), Zpm.bPlaylistOn), std::pair(Closed, false));
-
     // A plain click inside the wait starts its sound; the fade takes it out.
     click(button(1));
     player().setVolume(-4400);
@@ -262,7 +254,6 @@ TEST_F(Fades, FadeOverWithNothingOrAPausedSoundStartsNothing) {
     player().setVolume(-1234);
     click(button(101), Qt::LeftButton, alt);
     EXPECT_EQ(tuple(Zpm.bTalkOver, player().Volume(), fading()), tuple(false, -600L, false));
-
     click(button(1));
     click(button(1), Qt::LeftButton, pauseKeys);
     click(button(6), Qt::LeftButton, alt);
@@ -270,7 +261,6 @@ TEST_F(Fades, FadeOverWithNothingOrAPausedSoundStartsNothing) {
     endFade();
     EXPECT_EQ(heard(), tuple(one, Stopped, -600L));
     EXPECT_EQ(Zpm.iCurBtn, 1);
-
     click(button(1));
     button(6).setTag("Lerror");
     click(button(6), Qt::LeftButton, alt);

@@ -369,7 +369,7 @@ TEST_F(frmTestWindow, PressReleaseAndTickReachTheCore) {
     press(button(101));
     EXPECT_EQ(std::tuple(player().FileName(), player().PlayState(), form->lblTitel.Caption()), std::tuple(one, Playing, "Loading..."));
     EXPECT_TRUE(showsState(101, form->ImgOnAir));
-    release(button(101));
+    press(button(101), Qt::LeftButton, {}, false);
     tick();
     EXPECT_EQ(form->lblTitel.Caption(), "One");
     EXPECT_EQ(form->lblTitel.Alignment(), forms::vbCenter);
