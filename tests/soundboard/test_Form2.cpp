@@ -111,6 +111,7 @@ TEST_F(SoundList, DoubleClickStartsTheRowsSound) {
     for (int index : {1, 2, 101}) EXPECT_TRUE(showsState(index, form->ImgReady)) << index;
     Zpm.iMaschineMode = 1;
     click(button(2));
+    open();  // the start rebuilt the list
     doubleClickRow(0);
     EXPECT_EQ(Zpm.iCurBtn, 1);
     EXPECT_TRUE(showsState(2, form->ImgReady));
@@ -160,7 +161,8 @@ TEST_F(SoundList, DoubleClickOnPlaylistRows) {
               std::tuple(2, "horn", sounds.string() + "/horn.wav", std::int16_t(3)));
 }
 
-TEST_F(SoundList, StopSpotStopsOnlyAPlayingPlayer) {
+// The stop spot stops only a playing player.
+TEST_F(SoundList, StopAndFadeSpots) {
     open();
     Zpm.bPlaylistOn = true;
     play(drum, -2100);
@@ -170,11 +172,7 @@ TEST_F(SoundList, StopSpotStopsOnlyAPlayingPlayer) {
     player().Play();
     click(list().lblStop);
     EXPECT_EQ(std::tuple(player().PlayState(), player().Volume(), Zpm.bPlaylistOn), std::tuple(Stopped, -600L, false));
-}
-
-// Tick 210 stops the player; a running playlist stays on.
-TEST_F(SoundList, FadeSpotFadesOutTickByTick) {
-    open();
+    // The fade spot: tick 210 stops the player; a running playlist stays on.
     Zpm.bPlaylistOn = true;
     play(drum);
     click(list().lblFade);

@@ -150,8 +150,9 @@ TEST_F(Settings, RunAgainWhileTheStoreLetsEventsRun) {
     expectAllKeysPresent();
 }
 
-// "[!P!]" for the data folder and "[!D!]" for its drive, both ways, in any letter case and in one pass.
-TEST(ModZPMNames, PathMarkers) {
+// "[!P!]" for the data folder and "[!D!]" for its drive, both ways, in any letter case and in one pass;
+// display names without folder and sound extensions; the title buffer.
+TEST(ModZPMNames, PathMarkersDisplayNamesAndTheMarquee) {
     Zpm = ZpmState{};
     Zpm.ApplDataDir = "/home/u/data";
     const std::pair<const char*, const char*> expanded[] = {
@@ -168,18 +169,12 @@ TEST(ModZPMNames, PathMarkers) {
         {"d:/x/D:/Tools/zpm/c.wav", "[!D!]/x/D:/Tools/zpm/c.wav"}, {"E:/Music/d.wav", "E:/Music/d.wav"}};
     for (const auto& [dropped, path] : stored) EXPECT_EQ(StoredPath(dropped), path) << dropped;
     Zpm = ZpmState{};
-}
-
-TEST(ModZPMNames, DisplayNames) {
     const std::pair<const char*, const char*> names[] = {
         {"C:\\Sounds\\My_Song.MP3", "My Song"}, {"PlayList_12", "PlayList 12"}, {"D:\\a.wav.mp3", "a"},
         {"x.midi", "xi"}, {"/a\\b/c_d.Wma", "c d"}, {"/folder/", ""}, {"a.WAV.wma.rmi.mid.mp3_", "a "},
     };
     for (const auto& [file, name] : names) EXPECT_EQ(SoundDisplayName(file), name) << file;
-}
-
-// The title, three blanks and the title again, cut or filled to 256 characters, not bytes.
-TEST(ModZPMNames, NowPlayingFillsTheMarqueeToItsFixedLength) {
+    // The title, three blanks and the title again, cut or filled to 256 characters, not bytes.
     const std::string x130(130, 'x'), a125 = std::string(125, 'a') + "\xC3\xA4", a130 = std::string(130, 'a') + "\xC3\xA4";
     const std::tuple<std::string, std::string, std::string> rows[] = {
         {"C:\\a\\Hit_Song.mp3", "Hit Song", "Hit Song   Hit Song" + std::string(237, ' ')},

@@ -203,7 +203,6 @@ TEST_F(frmTestWindow, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         const QRegion outline = outlineOf(skin);
         ASSERT_FALSE(outline.isEmpty());
         EXPECT_EQ(windowMask(), outline);
-        EXPECT_EQ(window()->size(), QSize(473, 370));
         // One panel shows, the time display only on the large machine, and the size switch names the other machine.
         const forms::PictureBox& panel = large ? form.Picture1 : form.Picture2;
         EXPECT_EQ(tuple(soundListUnloads, Zpm.bSndListOpen, Zpm.lWinW, samePicture(form.Picture(), gdi::loadPicture(platform::assetPath(skin))),
@@ -319,7 +318,8 @@ TEST_F(frmTestWindow, TheTwoOnTopSwitchesKeepTheirOwnStateAndSigns) {
     EXPECT_TRUE(frmTest::onTop.bTimeOnTop);
 }
 
-TEST_F(frmTestWindow, MinimiseTakesTheOutlineAndShowsTheDateUntilRestored) {
+// Minimised, the window has no outline and shows the date until restored.
+TEST_F(frmTestWindow, MinimiseAndDrag) {
     start();
     click(form->LblMin);
     EXPECT_EQ(std::pair(form->WindowState(), windowMask().isEmpty()), std::pair(int(forms::vbMinimized), true));
@@ -327,11 +327,7 @@ TEST_F(frmTestWindow, MinimiseTakesTheOutlineAndShowsTheDateUntilRestored) {
     form->setWindowState(forms::vbNormal);
     EXPECT_EQ(form->Caption(), "Zirpomat");
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
-}
-
-// Any mouse button on the skin starts a move of the window; presses on its elements never do.
-TEST_F(frmTestWindow, EveryButtonOnTheSkinDragsTheWindowAndElementsDoNot) {
-    start();
+    // Any mouse button on the skin starts a move of the window; presses on its elements never do.
     for (const Qt::MouseButton which : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
         sendMouseTo(window(), QEvent::MouseButtonPress, {5, 60}, which, which);
         EXPECT_EQ(QWidget::mouseGrabber(), window()) << which;
