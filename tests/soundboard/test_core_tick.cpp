@@ -229,6 +229,7 @@ TEST_F(Tick, ReleasedButtonsKeepThePictureOfTheirState) {
         {Play, 1, 4, true, false, 1, P::Error},    {Play, 2, 0, false, true, 1, P::ListOnAir},
         {Play, 2, 4, false, true, 1, P::ListOnAir}, {Pause, 2, 0, false, false, 2, P::Ready},
         {Pause, 40, 0, false, false, 40, P::Empty}, {Pause, 2, 6, true, false, 2, P::Error},
+        {Stop, 1, 0, false, false, 1, P::Ready},
     };
     for (const auto& [scene, index, shift, marked, playlistOn, shownOn, shown] : rows) {
         this->scene(scene);
