@@ -14,7 +14,7 @@ namespace {
 
 using namespace sbtest;
 
-std::string helpText(std::string_view name) { return readFile(fs::path(__FILE__).parent_path() / "help_texts" / name); }
+std::string helpText(std::string_view name) { return readFile(fs::path(ZPM_HELP_TEXTS) / name); }
 QRect placeOf(forms::Control& element) { return forms::widgetOf(element)->geometry(); }
 
 class HelpWindow : public ::testing::Test {
