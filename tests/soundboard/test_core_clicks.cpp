@@ -1,48 +1,41 @@
-// The click dispatcher on the recording window: rows of presses, each from a
-// fresh start, and what they leave behind.
+// Presses and drops on the recording window: rows of presses, each from a
+// fresh start, and what they leave behind; files dropped on a button.
+#include <algorithm>
+#include <ctime>
 #include <functional>
 
-#include "core_test_support.h"
-#include "waits.h"
+#include "soundboard_test_support.h"
 
 namespace {
 
 using namespace sbtest;
-using P = ButtonPicture;
-
-constexpr int Left = 1, Right = 2, Middle = 4;
-constexpr int PauseKeys = 6, ClearKeys = 3, AltKey = 4;
-constexpr long Stopped = media::kStopped, Paused = media::kPaused, Playing = media::kPlaying;
+constexpr int Left = 1, Right = 2, Middle = 4, PauseKeys = 6, ClearKeys = 3;
 
 struct Press {
     int index, button = Left, shift = 0;
 };
 
-class ClickTest : public CoreTest {
+class Clicks : public CoreTest {
 protected:
-    std::string settings;
     std::optional<ScopedCurrentFolder> here;
-
-    // 1 to 4 hold sounds (4 with "playlist" in small letters); 5 a list of
-    // two entries; 6 a list whose folder is missing; 7 to 10 lists that
-    // cannot be read: none, an empty file, a missing file, an empty value.
+    std::string settings;
+    // 1 to 4 hold sounds (4 with "playlist" in small letters); 5 a list of two entries; 6 a list whose folder
+    // is missing; 7 to 10 lists that cannot be read: none, an empty file, a missing file, an empty value.
     void SetUp() override {
         CoreTest::SetUp();
         if (IsSkipped()) return;
-        const fs::path list = sounds / "list";
-        for (const char* entry : {"list/Entry_A.wav", "list/entry b.wav"}) sound(entry);
+        for (const char* name : {"One_Sound.wav", "two.mp3.wav", "three.wav", "playlist_of_mine.wav",
+                                 "list/Entry_A.wav", "list/entry b.wav"})
+            sound(name);
         writeFile(temp.path() / "empty.txt", "");
-        settings = "[snds]\r\ns1=" + sound("One_Sound.wav") + "\r\ns2=" + sound("two.mp3.wav") +
-                   "\r\ns3=" + sound("three.wav") + "\r\ns4=" + sound("playlist_of_mine.wav") + "\r\n";
-        for (int n = 5; n <= 10; ++n) settings += "s" + std::to_string(n) + "=PlayList_" + std::to_string(n) + "\r\n";
-        settings += "[lsts]\r\ns5=" + list.string() + "/,Entry_A.wav,entry b.wav\r\ns6=" + temp.file("gone") +
-                    "/,x.wav\r\ns8=" + temp.file("empty.txt") + "\r\ns9=" + temp.file("missing.txt") + "\r\ns10=\r\n";
         fs::create_directory(temp.path() / "NIL");  // never taken for a base folder
         here.emplace(temp.path());
+        settings = "[snds]\ns1=$/One_Sound.wav\ns2=$/two.mp3.wav\ns3=$/three.wav\ns4=$/playlist_of_mine.wav\n";
+        for (int n = 5; n <= 10; ++n) settings += "s" + std::to_string(n) + "=PlayList_" + std::to_string(n) + "\n";
+        settings += "[lsts]\ns5=$/list/,Entry_A.wav,entry b.wav\ns6=" + temp.file("gone") + "/,x.wav\ns8=" +
+                    temp.file("empty.txt") + "\ns9=" + temp.file("missing.txt") + "\ns10=\n";
         restart(settings);
     }
-
-    // Clicks (press and release) that set the scene, after a new start.
     void scene(const std::vector<Press>& clicks, int marked = 0) {
         restart(settings);
         for (const Press& p : clicks) click(p.index, p.button, p.shift);
@@ -57,13 +50,12 @@ struct ClickRow {
     long state;   // the main player's afterwards
     const char* file;
     int current;
-    std::string title;
+    const char* title;
     std::vector<std::pair<int, P>> pictures;
-    bool playlistOn = false;
     int marked = 0;  // tagged for a missing folder before the press
 };
 
-TEST_F(ClickTest, PlainClicksPausesAndPlaylistStarts) {
+TEST_F(Clicks, PlainClicksPausesAndPlaylistStarts) {
     const ClickRow rows[] = {
         {"start", {}, {1}, Playing, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}, {101, P::Ready}}},
         {"stop the playing button", {{1}}, {1}, Stopped, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}}},
@@ -77,15 +69,13 @@ TEST_F(ClickTest, PlainClicksPausesAndPlaylistStarts) {
         {"no pause with the right button", {{1}}, {1, Right, PauseKeys}, Playing, "One_Sound.wav", 1, "One Sound", {}},
         {"pause from any button", {{1}}, {5, Middle, PauseKeys}, Paused, "One_Sound.wav", 1, "One Sound", {}},
         {"nothing to pause", {{1}, {1}}, {1, Left, PauseKeys}, Stopped, "One_Sound.wav", 1, "One Sound", {}},
-        // The title and the pictures stay with what plays.
         {"resume from another button", {{1}, {1, Left, PauseKeys}}, {2}, Playing, "One_Sound.wav", 1, "One Sound",
          {{1, P::OnAir}, {2, P::Ready}}},
         {"resume after the button was cleared", {{1}, {1, Left, PauseKeys}, {1, Right, ClearKeys}}, {1, Middle},
          Playing, "One_Sound.wav", 1, "", {{1, P::Empty}}},
         {"an empty button plays the default sound", {}, {40}, Playing, "eep.wav", 40, "", {{40, P::OnAir}}},
         {"leaving an empty button", {{40}}, {1}, Playing, "One_Sound.wav", 1, "One Sound", {{40, P::Empty}}},
-        {"a playlist, its mark taken away", {}, {105}, Playing, "Entry_A.wav", 105, "Entry A", {{5, P::ListOnAir}},
-         true, 5},
+        {"a playlist, its mark taken away", {}, {105}, Playing, "Entry_A.wav", 105, "Entry A", {{5, P::ListOnAir}}, 5},
         {"a sound ends the playlist, not its title", {{105}}, {2}, Playing, "two.mp3.wav", 2, "Entry A",
          {{105, P::Ready}, {2, P::OnAir}}},
         {"a missing folder", {{5}}, {106}, Stopped, "Entry_A.wav", 6, "Entry A", {{6, P::Error}, {5, P::Ready}}},
@@ -103,20 +93,15 @@ TEST_F(ClickTest, PlainClicksPausesAndPlaylistStarts) {
         SCOPED_TRACE(row.what);
         scene(row.before, row.marked);
         press(row.press.index, row.press.button, row.press.shift);
-        EXPECT_EQ(player().PlayState(), row.state);
-        EXPECT_EQ(playing(), row.file);
-        EXPECT_EQ(player().Volume(), NormalLevel);
-        EXPECT_EQ(Zpm.iCurBtn, row.current);
-        EXPECT_EQ(Zpm.sNowTitle, row.title);
-        EXPECT_EQ(Zpm.bPlaylistOn, row.playlistOn);
-        if (row.playlistOn) {
-            EXPECT_EQ(Zpm.iPlIdx, 1);
-        }
+        const bool list = std::ranges::count(row.pictures, std::pair{5, P::ListOnAir}) > 0;
+        EXPECT_EQ(std::tuple(player().PlayState(), playing(), player().Volume(), Zpm.iCurBtn, Zpm.sNowTitle),
+                  std::tuple(row.state, row.file, NormalLevel, row.current, row.title));
+        EXPECT_EQ(std::pair(Zpm.bPlaylistOn, list ? Zpm.iPlIdx : 1), std::pair(list, 1));
         for (const auto& [index, shown] : row.pictures) {
             EXPECT_EQ(picture(index), shown) << index;
             // The error picture comes with the mark, a playlist's start takes it away.
             if (shown == P::Error || shown == P::ListOnAir) {
-                EXPECT_EQ(window->ButtonTag(index), shown == P::Error ? "Lerror" : "") << index;
+                EXPECT_EQ(window->ButtonTag(index), shown == P::Error ? ErrorMark : "") << index;
             }
         }
     }
@@ -124,49 +109,35 @@ TEST_F(ClickTest, PlainClicksPausesAndPlaylistStarts) {
     EXPECT_FALSE(fs::exists(temp.path() / "missing.txt"));
 }
 
-TEST_F(ClickTest, TheTwinOfTheCurrentButtonStopsItInTalkOverMode) {
-    scene({{1}});
-    Zpm.bTalkOver = true;
-    press(101);
-    EXPECT_EQ(player().PlayState(), Stopped);
-    EXPECT_FALSE(Zpm.bTalkOver);
-}
-
 // Shift+Ctrl with the right button: the default sound on both twins, and no
 // list, unless anything plays; the mark of another button stays.
-TEST_F(ClickTest, ClearOnlyWhileNothingPlays) {
+TEST_F(Clicks, ClearOnlyWhileNothingPlays) {
     const std::tuple<std::vector<Press>, int, bool, const char*, long> rows[] = {
-        {{{1}}, 2, false, "NIL", Playing},
-        {{{1}, {1, Left, PauseKeys}}, 101, true, "NIL", Paused},
-        {{{1}, {1}}, 1, true, "NIL", Stopped},
-        {{}, 5, true, "", media::kClosed},
-        {{}, 4, true, "", media::kClosed},
+        {{{1}}, 2, false, "NIL", Playing},        {{{1}, {1, Left, PauseKeys}}, 101, true, "NIL", Paused},
+        {{{1}, {1}}, 1, true, "NIL", Stopped},    {{}, 5, true, "", Closed},
+        {{}, 4, true, "", Closed},
     };
     for (const auto& [before, index, cleared, list, state] : rows) {
         SCOPED_TRACE(index);
         scene(before, 1);
-        const std::string settings = settingsText(), tip = window->ButtonToolTip(index);
+        const std::string settings = settingsText(), oldTip = tip(index);
         const int n = ButtonNumber(index);
         press(index, Right, ClearKeys);
         EXPECT_EQ(player().PlayState(), state);
         EXPECT_EQ(onDisk("lsts", ButtonKey(n)), list);
         EXPECT_EQ(Zpm.iCurBtn, before.empty() ? n : 1);
-        EXPECT_EQ(window->ButtonTag(1), "Lerror");
+        EXPECT_EQ(window->ButtonTag(1), ErrorMark);
         if (!cleared) {
-            EXPECT_EQ(settingsText(), settings);
-            EXPECT_EQ(window->ButtonToolTip(index), tip);
+            EXPECT_EQ(std::pair(settingsText(), tip(index)), std::pair(settings, oldTip));
             continue;
         }
         EXPECT_EQ(onDisk("snds", ButtonKey(n)), Zpm.SystemSound);
-        for (int twin : {n, n + 100}) {
-            EXPECT_EQ(window->ButtonToolTip(twin), "eep") << twin;
-            EXPECT_EQ(picture(twin), P::Empty) << twin;
-        }
+        for (int twin : {n, n + 100}) EXPECT_EQ(std::pair(tip(twin), picture(twin)), std::pair(std::string("eep"), std::optional(P::Empty)));
     }
 }
 
 // The bindings that are not built yet change nothing.
-TEST_F(ClickTest, PressesWithoutABindingChangeNothing) {
+TEST_F(Clicks, PressesWithoutABindingChangeNothing) {
     scene({{1}});
     const auto snapshot = [&] {
         return std::tuple(player().PlayState(), player().FileName(), player().Volume(), Zpm.iCurBtn,
@@ -183,81 +154,219 @@ TEST_F(ClickTest, PressesWithoutABindingChangeNothing) {
 
 // The sound list hands over iCurBtn itself: nothing without one, else a
 // stopped button starts, a playing one stops, a paused one resumes.
-TEST_F(ClickTest, TheSoundListPassesTheCurrentButtonItself) {
+TEST_F(Clicks, TheSoundListPassesTheCurrentButtonAndIsRebuiltAfterAStart) {
     std::int16_t none = 0;
-    ButtonAction(Zpm.iCurBtn, none, none);
+    const auto fromList = [&] {
+        ButtonAction(Zpm.iCurBtn, none, none);
+        return std::tuple(player().PlayState(), Zpm.iCurBtn, playing());
+    };
+    EXPECT_NE(std::get<0>(fromList()), Playing);
     EXPECT_EQ(Zpm.iCurBtn, 0);
-    EXPECT_NE(player().PlayState(), Playing);
     scene({{105}, {105}});
-    ButtonAction(Zpm.iCurBtn, none, none);
-    EXPECT_EQ(player().PlayState(), Playing);
+    EXPECT_EQ(fromList(), std::tuple(Playing, std::int16_t(5), "Entry_A.wav"));
     EXPECT_TRUE(Zpm.bPlaylistOn);
-    EXPECT_EQ(Zpm.iCurBtn, 5);
-    ButtonAction(Zpm.iCurBtn, none, none);
-    EXPECT_EQ(player().PlayState(), Stopped);
+    EXPECT_EQ(fromList(), std::tuple(Stopped, std::int16_t(5), "Entry_A.wav"));
     scene({{2}, {2, Left, PauseKeys}});
-    ButtonAction(Zpm.iCurBtn, none, none);
-    EXPECT_EQ(player().PlayState(), Playing);
-    EXPECT_EQ(playing(), "two.mp3.wav");
-}
-
-// Alt and the left button on button 3 while `old` plays: inside the wait 15
-// fade ticks run, then the old sound ends by itself, a plain click stops it,
-// or Esc is pressed. Afterwards the fade is over, whatever else happens.
-TEST_F(ClickTest, FadeOverWaitEndsItsFadeAndEscInsideItStartsNothing) {
-    const std::string shortSound = sound("Short.wav", 300);
-    struct Row {
-        const char* what;
-        int old;
-        std::function<void()> inWait;
-        long state;
-        const char* file;
-        int current;
-        P shown;  // button 3's picture
-    };
-    const Row rows[] = {
-        {"the old sound ends by itself", 11, [] {}, Playing, "three.wav", 3, P::OnAir},
-        {"a plain click stops it", 1, [this] { click(1); }, Playing, "three.wav", 3, P::OnAir},
-        {"Esc", 1, [] { PanicStop(); }, Stopped, "One_Sound.wav", 1, P::Ready},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        scene({});
-        AssignButton(11, shortSound, false);
-        click(row.old);
-        const auto ticksThenEnd = [&] {
-            for (int tick = 0; tick < 15; ++tick) FadeTimerTick();
-            row.inWait();
-        };
-        forms::setWaitHooks({[&] {
-            QMetaObject::invokeMethod(QCoreApplication::instance(), ticksThenEnd, Qt::QueuedConnection);
-        }, {}});
-        press(3, Left, AltKey);
-        forms::setWaitHooks({});
-        EXPECT_EQ(std::tuple(player().PlayState(), playing(), player().Volume(), Zpm.iCurBtn),
-                  std::tuple(row.state, row.file, NormalLevel, row.current));
-        EXPECT_EQ(std::tuple(window->fadeEnabled, window->fadeTag, Zpm.iFadeTick, Zpm.iFadeNextToggle),
-                  std::tuple(false, std::string(FadeIdleTag), 0, 0));
-        EXPECT_EQ(picture(row.old), P::Ready);
-        EXPECT_EQ(picture(3), row.shown);
-    }
-}
-
-// An open sound list is rebuilt from the settings file after every start,
-// never after one that failed.
-TEST_F(ClickTest, AnOpenSoundListIsRebuiltAfterAStart) {
+    EXPECT_EQ(fromList(), std::tuple(Playing, std::int16_t(2), "two.mp3.wav"));
+    // An open sound list is rebuilt from the settings file after every start, never after one that failed.
+    restart(settings);
     click(1);
     EXPECT_EQ(window->soundListUnloads + window->soundListShows, 0);
     Zpm.bSndListOpen = true;
     mdINIBas::SetIniValue("snds", "s9", Zpm.SystemSound, Zpm.INI_Name);
     press(2);
-    EXPECT_EQ(window->soundListUnloads, 1);
-    EXPECT_EQ(window->soundListShows, 1);
-    EXPECT_EQ(window->ButtonToolTip(9), "eep");
+    EXPECT_EQ(std::pair(window->soundListUnloads, window->soundListShows), std::pair(1, 1));
+    EXPECT_EQ(tip(9), "eep");
     EXPECT_EQ(picture(2), P::Ready);  // the reload shows every button at rest
     press(6);
     press(2, Left, PauseKeys);
     EXPECT_EQ(window->soundListUnloads, 1);
+}
+
+// Alt and the left button on button 3 while another plays: inside the wait 15 fade ticks run, then the old
+// sound ends by itself, a plain click stops it, or Esc is pressed. Afterwards the fade is over.
+TEST_F(Clicks, FadeOverWaitEndsItsFadeAndEscInsideItStartsNothing) {
+    const std::string shortSound = sound("Short.wav", 300);
+    const std::tuple<const char*, int, std::function<void()>, long, const char*, int, P> rows[] = {
+        {"the old sound ends by itself", 11, [] {}, Playing, "three.wav", 3, P::OnAir},
+        {"a plain click stops it", 1, [this] { click(1); }, Playing, "three.wav", 3, P::OnAir},
+        {"Esc", 1, [] { PanicStop(); }, Stopped, "One_Sound.wav", 1, P::Ready},
+    };
+    for (const auto& [what, old, inWait, state, file, current, shown] : rows) {
+        SCOPED_TRACE(what);
+        scene({});
+        AssignButton(11, shortSound, false);
+        click(old);
+        const auto ticksThenEnd = [&] {
+            for (int tick = 0; tick < 15; ++tick) FadeTimerTick();
+            inWait();
+        };
+        forms::setWaitHooks(
+            {[&] { QMetaObject::invokeMethod(QCoreApplication::instance(), ticksThenEnd, Qt::QueuedConnection); }, {}});
+        press(3, Left, 4);
+        forms::setWaitHooks({});
+        EXPECT_EQ(std::tuple(player().PlayState(), playing(), player().Volume(), Zpm.iCurBtn, picture(old), picture(3)),
+                  std::tuple(state, file, NormalLevel, current, std::optional(P::Ready), std::optional(shown)));
+        EXPECT_EQ(std::tuple(window->fadeEnabled, window->fadeTag, Zpm.iFadeTick, Zpm.iFadeNextToggle),
+                  std::tuple(false, std::string(FadeIdleTag), 0, 0));
+    }
+}
+
+class Drops : public CoreTest {
+protected:
+    fs::path lists = dataFolder / "lists";
+    void SetUp() override {
+        CoreTest::SetUp();
+        if (!IsSkipped()) restart();
+    }
+    std::vector<fs::path> listFiles() const {
+        std::vector<fs::path> found;
+        if (fs::exists(lists))
+            for (const auto& entry : fs::directory_iterator(lists)) found.push_back(entry.path());
+        return found;
+    }
+    void drop(int index, const std::vector<std::string>& files) { DropFiles(index, files); }
+};
+
+// One file: what is stored, what the buttons show; players are left alone,
+// and the dropped sound plays after a new start.
+TEST_F(Drops, OneFileIsStoredAndShownOnBothTwins) {
+    const fs::path inData = dataFolder / "sound" / "Boom_Boom.WAV";
+    fs::create_directories(inData.parent_path());
+    writeSilentWav(inData, 30000);
+    const std::string elsewhere = sound("Other_Thing.mp3"), list = temp.file("Party.TXT");
+    writeFile(list, sounds.string() + "/\r\nOther_Thing.mp3");
+    const std::tuple<int, std::string, std::string, std::string, std::string, P> rows[] = {
+        {103, inData.string(), "[!P!]/sound/Boom_Boom.WAV", "NIL", "Boom Boom", P::Ready},
+        {20, elsewhere, elsewhere, "NIL", "Other Thing", P::Ready},
+        {6, (media / "eep.wav").string(), (media / "eep.wav").string(), "NIL", "eep", P::Empty},
+        {12, list, "PlayList_12", list, "PlayList 12", P::Ready},
+        {14, sound("short.mp"), sounds.string() + "/short.mp", "NIL", "short.mp", P::Ready},  // "mp" is in the list
+    };
+    click(1);
+    for (const auto& [index, file, stored, list, shownTip, shown] : rows) {
+        SCOPED_TRACE(file);
+        const int n = ButtonNumber(index);
+        for (int twin : {n, n + 100})
+            if (window->HasButton(twin)) window->buttons[twin].tag = ErrorMark;
+        drop(index, {file});
+        EXPECT_EQ(std::pair(onDisk("snds", ButtonKey(n)), onDisk("lsts", ButtonKey(n))), std::pair(stored, list));
+        EXPECT_EQ(Zpm.colSnds.Item(ButtonKey(n)), list == "NIL" ? file : stored);
+        for (int twin : {n, n + 100})
+            if (window->HasButton(twin)) {
+                EXPECT_EQ(std::tuple(tip(twin), picture(twin), window->ButtonTag(twin)),
+                          std::tuple(shownTip, std::optional(shown), shown == P::Empty ? ErrorMark : ""));
+            }
+        EXPECT_EQ(playing(), "eep.wav");
+    }
+    EXPECT_TRUE(listFiles().empty());
+    LoadSettings();
+    click(103);
+    EXPECT_EQ(player().FileName(), inData.string());
+}
+
+// Files that are no sound, names a list file cannot hold, and a settings
+// file that cannot be written: nothing changes, and each fault is told once.
+TEST_F(Drops, FilesThatCannotBeStoredChangeNothing) {
+    std::string before = settingsText();
+    for (const std::string& file : {sound("refused.wma"), sound("no_extension"), temp.file("a.bmp")}) {
+        drop(4, {file, sound("b.wav")});
+        drop(4, {file});
+    }
+    drop(4, {});
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(settingsText(), before);
+    // Names with commas or line breaks are told and left out of a new list.
+    const std::string comma = sound("b,c.wav"), lineBreak = sound("a\nb.wav");
+    drop(3, {sound("a.wav"), comma, sound("d.wav")});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].prompt.find(comma), std::string::npos);
+    LoadPlaylist("s3");
+    EXPECT_EQ(Zpm.aPlaylist, (std::vector<std::string>{sounds.string() + "/", "a.wav", "d.wav"}));
+    before = settingsText();
+    drop(4, {comma, lineBreak});
+    drop(2, {lineBreak});
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_NE(messages[2].prompt.find(lineBreak), std::string::npos);
+    EXPECT_EQ(std::pair(tip(4), tip(2)), std::pair(std::string(EmptyName), std::string(EmptyName)));
+    EXPECT_EQ(settingsText(), before);
+    fs::permissions(ini, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    drop(5, {sound("one.wav")});
+    drop(6, {sound("two.wav")});
+    ASSERT_EQ(messages.size(), 4u);  // told once
+    EXPECT_NE(messages[3].prompt.find(ini.string()), std::string::npos);
+    EXPECT_NE(messages[3].prompt.find("ermission"), std::string::npos);
+    EXPECT_EQ(settingsText(), before);
+    fs::permissions(ini, fs::perms::owner_all);
+    // A list that cannot be written stores nothing.
+    fs::remove_all(lists);
+    writeFile(lists, "a file where the folder should be");
+    drop(7, {sound("a.wav"), sound("b.wav")});
+    EXPECT_EQ(std::pair(onDisk("snds", "s7"), tip(7)), std::pair(std::string("NIL"), std::string(EmptyName)));
+}
+
+std::string stampIn(int seconds) {
+    const std::time_t at = std::time(nullptr) + seconds;
+    std::tm local{};
+    localtime_r(&at, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d_%H%M%S", &local);
+    return text;
+}
+
+// Every entry is its base folder and the entry; a list file first is one
+// entry like any other. No earlier list is ever overwritten.
+TEST_F(Drops, SeveralFilesBecomeANewListThatPlaysEvenAcrossFolders) {
+    const std::string first = sound("one/First.wav"), second = sound("one/deeper/Second.mp3");
+    const std::string third = sound("two/Third.wav"), fourth = sound("one/list.txt");
+    fs::create_directories(lists);
+    for (int later : {0, 1})
+        for (const char* count : {"", "_2"}) writeFile(lists / ("List_" + stampIn(later) + count + ".txt"), "earlier");
+    drop(105, {first, second, third, fourth});
+    EXPECT_TRUE(std::regex_match(fs::path(onDisk("lsts", "s5")).filename().string(),
+                                 std::regex("List_\\d{8}_\\d{6}(_\\d+)?\\.txt")));
+    EXPECT_EQ(readFile(onDisk("lsts", "s5")),
+              sounds.string() + "/\r\none/First.wav\r\none/deeper/Second.mp3\r\ntwo/Third.wav\r\none/list.txt");
+    EXPECT_EQ(std::pair(onDisk("snds", "s5"), Zpm.colSnds.Item("s5")), std::pair(std::string("PlayList_5"), std::string("PlayList_5")));
+    for (int index : {5, 105}) EXPECT_EQ(std::pair(tip(index), picture(index)), std::pair(std::string("PlayList 5"), std::optional(P::Ready)));
+    click(5);
+    for (const std::string& entry : {first, second, third}) {
+        EXPECT_EQ(std::pair(player().FileName(), player().PlayState()), std::pair(entry, Playing));
+        player().Stop();
+        StatusTick();
+    }
+    drop(6, {fourth, first});
+    EXPECT_EQ(onDisk("snds", "s6"), "PlayList_6");
+    drop(7, {first, first});
+    EXPECT_EQ(readFile(onDisk("lsts", "s7")), sounds.string() + "/one/\r\nFirst.wav\r\nFirst.wav");
+    const std::vector<fs::path> all = listFiles();
+    ASSERT_EQ(all.size(), 7u);
+    EXPECT_EQ(std::ranges::count_if(all, [](const fs::path& f) { return readFile(f) == "earlier"; }), 4);
+}
+
+TEST_F(Drops, SettingsFileIsUsedFromNowOnAndStopsWhatPlays) {
+    restart("[snds]\ns1=" + sound("one.wav") + "\n");
+    const fs::path other = temp.path() / "Other.INI";
+    writeSettings("[snds]\ns2=" + sound("two.wav") + "\n", other);
+    click(1);
+    Zpm.bPlaylistOn = true;
+    drop(9, {other.string(), sound("one.wav")});  // a first ".ini" file is a settings file
+    EXPECT_EQ(std::pair(player().PlayState(), Zpm.bPlaylistOn), std::pair(Stopped, false));
+    EXPECT_EQ(std::pair(Zpm.INI_Name, onDisk("inifilepath", "path")), std::pair(other.string(), other.string()));
+    EXPECT_EQ(std::tuple(tip(1), tip(2), tip(9)), std::tuple("eep", "two", "eep"));
+    click(2);
+    click(2, 1, 6);
+    drop(9, {other.string()});
+    EXPECT_EQ(player().PlayState(), Paused);  // paused stays paused
+    // Unreadable settings files leave every button empty.
+    fs::create_directories(temp.path() / "folder.ini");
+    for (const fs::path& dropped : {temp.path() / "folder.ini", temp.path() / "gone.ini"}) {
+        drop(1, {dropped.string()});
+        EXPECT_EQ(Zpm.INI_Name, dropped.string());
+        ASSERT_EQ(Zpm.colSnds.Count(), ButtonCount);
+        for (int index = 1; index <= ButtonCount; ++index) EXPECT_EQ(tip(index), "eep") << index;
+    }
+    EXPECT_TRUE(fs::is_directory(temp.path() / "folder.ini"));
 }
 
 }  // namespace
