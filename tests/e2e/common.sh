@@ -131,6 +131,7 @@ state_pixel() { pixel "$assets/states/$1.bmp" 4 4; }
 # four ticks, 0 for one that never did) and the total half's fingerprint.
 display_changes() {
   local left="70x21+$((x + 88))+$((y + 7))" right="70x21+$((x + 159))+$((y + 7))" l r now lc=0 rc=0
+  sleep 2.2 # the first tick after a start or stop, late on a busy machine, writes the display
   now=$(screen); l=$(area "$now" "$left"); r=$(area "$now" "$right")
   for _ in 1 2 3 4; do
     sleep 1.1
