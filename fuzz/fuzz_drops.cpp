@@ -17,7 +17,7 @@
 #include "frmTest.h"
 #include "fuzz_input.h"
 #include "mdINIBas.h"
-#include "silent_wav.h"
+#include "sound_files.h"
 
 namespace {
 
