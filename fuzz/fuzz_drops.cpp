@@ -20,8 +20,7 @@ namespace {
 
 using namespace platform::text;
 
-// The data and system folders under the fuzzer's folder, the offscreen
-// platform, silent players and message boxes answered at once.
+// Folders under the scratch folder, offscreen windows, silent players, message boxes answered at once.
 const std::string& folder() {
     static const std::string base = [] {
         const std::string base = fuzzing::scratchFolder();
@@ -39,8 +38,7 @@ const std::string& folder() {
     return base;
 }
 
-// Names the drop hands on unchanged and the settings file can hold
-// (markers would be expanded on reading).
+// Names the drop hands on unchanged and the settings file can hold (markers are expanded on reading).
 bool readsBackAsItself(std::string_view name) {
     const auto plain = [](char c) {
         return isAsciiLetter(c) || (c >= '0' && c <= '9') ||
@@ -83,8 +81,7 @@ ZPM_FUZZ(input) {
     if (dropped.size() == 1 && checkable && sound(dropped[0]))
         fuzzing::require(ExpandPathMarkers(mdINIBas::GetIniValue("snds", "s3", "NIL", Zpm.INI_Name)) == dropped[0]);
     window.Unload();
-    // A loaded window replaces the one of the load before, which is freed
-    // from the event loop; none runs here, so free it now.
+    // The window of the load before is freed from the event loop; none runs here.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     std::filesystem::remove_all(base + "/appdata");
 }

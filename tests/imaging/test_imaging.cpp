@@ -141,9 +141,7 @@ TEST(cDIBSection, CopyToClipboardRefusesDibsAndPlacesABitmap) {
     EXPECT_EQ(gdi::liveObjectCount(), before) << "copies not taken are freed";
 }
 
-// Grey pictures, one text row a memory row (bottom line first); the byte
-// read at column x, memory row `row` of the new size. Blends round half to
-// even twice: first down the columns, then across.
+// Grey pictures, memory rows bottom line first; blends round half to even down the columns, then across.
 TEST(cDIBSection, ResampleSamplesTheRightPositionsAndRoundsTwice) {
     const struct { std::vector<std::vector<std::uint8_t>> source; int height, width, x, row, expected; } rows[] = {
         {{{17, 99, 250}, {17, 99, 250}}, 2, 2, 1, 1, 99},  // a scale of exactly 1
@@ -190,11 +188,8 @@ TEST(cDIBSection, RandomiseBitsFillsPixelsOnly) {
     }
 }
 
-// Random pictures of magenta and nearly magenta pixels, where every third
-// row starts a new pattern and the others repeat the row above. The outline
-// holds the pixels that are not magenta, and the magenta ones of the padding
-// column beyond the picture (widths 4n + 3), whose cut falls outside and adds.
-// Without pixel memory the outline is the whole rectangle.
+// Random pictures of magenta and nearly magenta pixels, a pattern every third row; the magenta of the padding
+// column (widths 4n + 3) falls outside and adds. Without pixel memory the outline is the whole rectangle.
 TEST(cDIBSectionRegion, OutlineHoldsThePixelsThatAreNotMagenta) {
     RecordingHost host;
     std::mt19937 random(7);
