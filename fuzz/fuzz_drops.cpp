@@ -1,30 +1,26 @@
-// Saved window numbers and drops from arbitrary bytes on the real main
-// window (offscreen, silent players). Pieces: the saved top, left and mode,
-// then the names of dropped files. A single dropped sound must be stored so
-// that it reads back as the same path, unless its name cannot be stored.
+// Drops of files with arbitrary names on the real main window (offscreen,
+// silent players), one name a piece. A single dropped sound must be stored
+// so that it reads back as the same path, unless its name cannot be stored.
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
-#include <cmath>
 
 #include "ModZPM.h"
 #include "ascii_text.h"
-#include "files.h"
 #include "forms_qt.h"
 #include "frmTest.h"
 #include "fuzz_input.h"
 #include "mdINIBas.h"
-#include "silent_wav.h"
+#include "sound_files.h"
 
 namespace {
 
 using namespace platform::text;
 
-// The data and system folders under the fuzzer's folder, the offscreen
-// platform, silent players and message boxes answered at once.
+// Folders under the scratch folder, offscreen windows, silent players, message boxes answered at once.
 const std::string& folder() {
     static const std::string base = [] {
         const std::string base = fuzzing::scratchFolder();
@@ -42,8 +38,7 @@ const std::string& folder() {
     return base;
 }
 
-// Names the drop hands on unchanged and the settings file can hold
-// (markers would be expanded on reading).
+// Names the drop hands on unchanged and the settings file can hold (markers are expanded on reading).
 bool readsBackAsItself(std::string_view name) {
     const auto plain = [](char c) {
         return isAsciiLetter(c) || (c >= '0' && c <= '9') ||
@@ -68,16 +63,12 @@ void dropOn(forms::Image& button, const std::vector<std::string>& files) {
 }  // namespace
 
 ZPM_FUZZ(input) {
-    const std::string base = folder(), dataFolder = base + "/appdata/Ostrolab/zirpomat";
-    std::filesystem::create_directories(dataFolder);
-    std::string settings = "[ppos]";
-    for (const char* key : {"yp", "xp", "mp"}) settings += std::string("\r\n") + key + "=" + input.next();
-    platform::files::replaceFile(dataFolder + "/zpm.ini", settings + "\r\n");
+    const std::string base = folder();
+    std::filesystem::create_directories(base + "/appdata/Ostrolab/zirpomat");
     mdINIBas::GetIniValue("x", "x", "", base + "/none.ini");  // the next read comes from disk
     frmTest& window = frmTest::instance();
     window.Load();
     window.Timer1.setEnabled(false);
-    fuzzing::require(std::isfinite(window.Left()) && std::isfinite(window.Top()));
     std::vector<std::string> dropped;
     bool checkable = true;
     while (!input.rest.empty())
@@ -90,8 +81,7 @@ ZPM_FUZZ(input) {
     if (dropped.size() == 1 && checkable && sound(dropped[0]))
         fuzzing::require(ExpandPathMarkers(mdINIBas::GetIniValue("snds", "s3", "NIL", Zpm.INI_Name)) == dropped[0]);
     window.Unload();
-    // A loaded window replaces the one of the load before, which is freed
-    // from the event loop; none runs here, so free it now.
+    // The window of the load before is freed from the event loop; none runs here.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     std::filesystem::remove_all(base + "/appdata");
 }

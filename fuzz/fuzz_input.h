@@ -1,5 +1,4 @@
-// What the fuzz targets share: the input as bytes and as pieces parted by
-// NUL bytes, a check that ends the run, and a folder for their files.
+// The input as bytes and as NUL-parted pieces, a check that ends the run, and a scratch folder.
 // ZPM_FUZZ(input) { ... } defines a target's body over a fuzzing::Input.
 #pragma once
 
@@ -29,8 +28,7 @@ inline void require(bool holds) {
     if (!holds) std::abort();
 }
 
-// Made at the first call and removed at exit; in memory where a memory file
-// system is mounted, so that syncing costs nothing.
+// Made at the first call, removed at exit; in memory where possible, so that syncing costs nothing.
 inline const std::string& scratchFolder() {
     static char inMemory[] = "/dev/shm/zpm-fuzz-XXXXXX", onDisk[] = "/tmp/zpm-fuzz-XXXXXX";
     static const char* const made = ::mkdtemp(inMemory) ? inMemory : ::mkdtemp(onDisk);

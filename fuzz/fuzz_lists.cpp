@@ -1,9 +1,5 @@
-// Playlists from arbitrary bytes, in pieces: the text of a list file, an
-// inline list (the "lsts" value itself), then dropped paths. Both lists load
-// as at least a base folder and one entry. The dropped paths are written as
-// a new list file, which must load back as the same paths; paths the format
-// cannot hold are left out (commas and line breaks part entries, markers are
-// expanded, a path must be absolute and name a file).
+// Pieces: a list file's text, an inline list, then dropped paths. Each list loads as a base folder and an entry
+// at least; the dropped paths the format can hold, written as a new list, load back as themselves.
 #include "ModZPM.h"
 #include "ascii_text.h"
 #include "files.h"

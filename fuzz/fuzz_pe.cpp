@@ -1,6 +1,4 @@
-// The library-file reader on arbitrary bytes: it finds nothing or a resource
-// lying wholly inside the bytes. Names beyond ASCII, and the input's last
-// bytes taken as a name, go through the UTF-8 reading of names.
+// Any bytes: nothing is found, or a resource wholly inside them; the last bytes are tried as a name too.
 #include "fuzz_input.h"
 #include "pe_resources.h"
 

@@ -1,6 +1,4 @@
-// Region data blocks from anywhere: a block is refused or loads as a region
-// whose own block loads back as the same region; combining it with a
-// rectangle stays within both.
+// Any block is refused or loads as a region that saves and loads back as itself and combines within bounds.
 #include <vector>
 
 #include "fuzz_input.h"

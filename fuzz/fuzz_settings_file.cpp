@@ -1,6 +1,4 @@
-// Arbitrary section, key and value texts, then the rest as a settings file,
-// through reads and writes of the store. A write that reports success reads
-// back at once.
+// A section, key and value, then the rest as a settings file; a write that succeeds reads back at once.
 #include "files.h"
 #include "fuzz_input.h"
 #include "mdINIBas.h"

@@ -7,7 +7,7 @@
 
 #include "forms.h"
 #include "media_player.h"
-#include "silent_wav.h"
+#include "sound_files.h"
 #include "temp_dir.h"
 
 namespace {

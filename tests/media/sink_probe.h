@@ -1,5 +1,4 @@
-// Watches the buffers that reach a player's audio sink: how many, how loud,
-// and when the first one came.
+// Watches the buffers that reach a player's audio sink: how many, how loud, when the first came.
 #pragma once
 
 #include <gst/gst.h>
@@ -28,17 +27,14 @@ public:
 
     void reset() { m_seen->buffers = 0, m_seen->peak = 0, m_seen->firstBufferTicks = 0; }
     int buffers() const { return m_seen->buffers; }
-    // The largest sample magnitude since reset(), as a fraction of full
-    // scale. Samples are read as 16-bit integers, as the tone files reach the
-    // sink; MIDI sounds' floats only tell sound from silence.
+    // The largest 16-bit sample since reset(), of full scale; MIDI sounds' floats only tell sound from silence.
     double peak() const { return m_seen->peak; }
     std::chrono::steady_clock::time_point firstBuffer() const {
         return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_seen->firstBufferTicks));
     }
 
 private:
-    // Written by the streaming thread, which may still run the probe after
-    // it is removed: freed when both are done with it.
+    // Shared with the streaming thread, which may still run the probe after its removal.
     struct Seen {
         std::atomic<int> buffers{0};
         std::atomic<double> peak{0};

@@ -29,8 +29,7 @@ std::string sound(const std::string& extension) {
     return file;
 }
 
-// Reads the player until the condition holds; every read takes in what the
-// player reported. The bound only keeps a broken player from hanging the run.
+// Reads the player (which takes in its reports) until the condition holds; the bound only stops a hang.
 bool eventually(MediaPlayer& player, const std::function<bool()>& condition) {
     for (int reads = 0; reads < 3000; ++reads, std::this_thread::sleep_for(5ms))
         if (player.PlayState(), condition()) return true;
@@ -43,8 +42,7 @@ struct Probed : MediaPlayer {
 
 }  // namespace
 
-// First, so that GStreamer has not started before it in a whole run (ctest
-// runs each test in a process of its own).
+// First, so that GStreamer has not started before it in a run of the whole program.
 TEST(MediaPlayer, PlayersMadeAfterAStartInTheBackgroundPlay) {
     media::initialiseInBackground();
     media::initialiseInBackground();  // started once only
@@ -73,11 +71,8 @@ TEST(MediaPlayer, FollowsPausePlayAndStop) {
     EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() > pausedAt; }));
     player.Stop(), player.Pause();
     EXPECT_EQ(std::pair(player.PlayState(), player.CurrentPosition()), std::pair(0L, 0.0)) << "only playing pauses";
-    player.Play();  // the open file again, from its start, to its end
+    player.Play();  // the open file again
     EXPECT_EQ(player.PlayState(), 2);
-    EXPECT_TRUE(eventually(player, [&] { return player.PlayState() == 0; }));
-    EXPECT_EQ(player.CurrentPosition(), 0);
-    EXPECT_NEAR(player.Duration(), kSoundSeconds, 0.02) << "the open file keeps its length after its end";
 }
 
 class EachFormat : public ::testing::TestWithParam<const char*> {};
@@ -86,7 +81,6 @@ TEST_P(EachFormat, PlaysToItsEndWithLengthAndPosition) {
     Probed player;
     player.setFileName(sound(GetParam()));
     ASSERT_EQ(player.PlayState(), media::kPlaying);
-    EXPECT_TRUE(eventually(player, [&] { return std::abs(player.Duration() - kSoundSeconds) < 0.1; }));
     EXPECT_TRUE(eventually(player, [&] { return player.CurrentPosition() >= kSoundSeconds / 2; }));
     EXPECT_LE(player.CurrentPosition(), player.Duration() + 0.05);
     EXPECT_GT(player.probe.peak(), 0.01) << "sound, not silence, reaches the sink";
@@ -97,13 +91,13 @@ TEST_P(EachFormat, PlaysToItsEndWithLengthAndPosition) {
     EXPECT_TRUE(woke);
     EXPECT_TRUE(eventually(player, [&] { return player.PlayState() == media::kStopped; }));
     EXPECT_EQ(player.CurrentPosition(), 0);
+    EXPECT_NEAR(player.Duration(), kSoundSeconds, 0.1) << "the open file keeps its length after its end";
 }
 
 INSTANTIATE_TEST_SUITE_P(MediaPlayer, EachFormat, ::testing::Values("wav", "mid", "rmi"),
                          [](const auto& info) { return std::string(info.param); });
 
-// The tone peaks at half of full scale, so at the sink at half the gain the
-// volume stands for. A volume out of range is held to it.
+// The tone peaks at half of full scale; a volume out of range is held to it.
 TEST(MediaPlayer, VolumeReachesTheSinkAsGain) {
     Probed player;
     EXPECT_EQ(player.Volume(), 0) << "full by default";
@@ -148,11 +142,8 @@ TEST(MediaPlayer, UnplayableFilesCloseThePlayer) {
     EXPECT_EQ(player.probe.buffers(), 0) << "the bad file also ended the sound before it";
 }
 
-// A file its reader may not read closes the player (root reads every file,
-// so the reader becomes another user). Without a sink named, the desktop's
-// plays (or the fake one it falls back to). A missing audio device is no
-// fault of the file: the sound stops. Without GStreamer's plugins there is
-// no player, yet every member answers.
+// Rows: a file the reader (not root) may not read, the desktop's sink, a missing device (the sound stops, the
+// file is fine), no GStreamer plugins (no player, yet every member answers).
 TEST(MediaPlayer, ReportsTheFileReaderAndDeviceItPlaysWith) {
     TempDir dir;
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);

@@ -27,7 +27,7 @@
 #include "frmTest.h"
 #include "mdINIBas.h"
 #include "scoped_env.h"
-#include "silent_wav.h"
+#include "sound_files.h"
 #include "temp_dir.h"
 #include "waits.h"
 

@@ -1,5 +1,4 @@
-// Environment variables and the current folder changed for one test and put
-// back afterwards.
+// Environment variables and the current folder changed for one test, put back afterwards.
 #pragma once
 
 #include <unistd.h>

@@ -20,9 +20,7 @@ inline std::string riffChunk(std::string_view id, const std::string& body) {
     return std::string(id) + littleEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
 }
 
-// 16-bit mono PCM: a square wave of a period of 100 frames (441 Hz at the
-// default rate) whose peak is `level` of full scale, so that the gain on
-// the way to the sink can be read off it.
+// 16-bit mono PCM, a square wave of 100 frames a period peaking at `level` of full scale (to read gains off).
 inline void writeWav(const std::filesystem::path& to, double seconds, double level = 0.5, std::uint32_t rate = 44100) {
     const auto frames = static_cast<std::uint32_t>(std::lround(seconds * rate));
     const auto amplitude = static_cast<std::int16_t>(std::lround(level * 32767));
@@ -39,9 +37,7 @@ inline void writeSilentWav(const std::filesystem::path& file, int milliseconds) 
     writeWav(file, milliseconds / 1000.0, 0, 8000);
 }
 
-// One piano note of that length as a standard MIDI file (type 0, 96 ticks a
-// quarter, the tempo making a quarter last `seconds`), inside a RIFF "RMID"
-// file when the name ends in ".rmi".
+// One piano note of that length (a quarter at the tempo); in a RIFF "RMID" file when the name ends in ".rmi".
 inline void writeMidi(const std::string& file, double seconds) {
     using namespace std::string_literals;
     const auto tempo = static_cast<std::uint32_t>(std::lround(seconds * 1e6));

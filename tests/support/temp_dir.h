@@ -1,5 +1,4 @@
-// A temporary folder for one test, removed with everything in it afterwards,
-// and whole files read and written.
+// A temporary folder for one test, removed with its files afterwards; whole files read and written.
 #pragma once
 
 #include <cstdlib>
