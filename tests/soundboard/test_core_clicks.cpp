@@ -192,7 +192,7 @@ TEST_F(Clicks, FadeOverWaitEndsItsFadeAndEscInsideItStartsNothing) {
         scene({});
         AssignButton(11, shortSound, false);
         click(old);
-        const auto ticksThenEnd = [&] {
+        const auto ticksThenEnd = [&, &inWait = inWait] {  // clang 14 captures no bindings
             for (int tick = 0; tick < 15; ++tick) FadeTimerTick();
             inWait();
         };
