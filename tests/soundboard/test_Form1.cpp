@@ -13,6 +13,7 @@
 namespace {
 
 using namespace sbtest;
+using std::tuple;
 
 // A help text by its length and the FNV-1a hash of its bytes, every line ending in CR LF.
 using Fingerprint = std::pair<std::size_t, std::uint64_t>;
@@ -64,8 +65,8 @@ TEST_F(HelpWindow, TheTextOfEachCode) {
 // The place and size it was drawn at, and the table's 79 characters within the text box beside its scroll bar.
 TEST_F(HelpWindow, OpensShownAtItsPlaceWithTheTableInTheBox) {
     open("de");
-    EXPECT_TRUE(help.Visible());
-    EXPECT_EQ(QRectF(help.Left(), help.Top(), help.Width(), help.Height()), QRectF(1065, 900, 9000, 6765));
+    EXPECT_EQ(std::pair(help.Visible(), QRectF(help.Left(), help.Top(), help.Width(), help.Height())),
+              std::pair(true, QRectF(1065, 900, 9000, 6765)));
     EXPECT_EQ(std::pair(placeOf(help.Text1), placeOf(help.Label2)), std::pair(QRect(8, 8, 585, 409), QRect(544, 424, 41, 17)));
     auto* edit = qobject_cast<QPlainTextEdit*>(forms::widgetOf(help.Text1));
     const qreal table = QFontMetricsF(edit->font()).horizontalAdvance(QString(79, QLatin1Char('-')));
@@ -82,7 +83,7 @@ TEST_F(HelpWindow, FlagsReplaceTheWholeTextUntilTheWindowCloses) {
     EXPECT_EQ(shown(), German);
     click(help.Image2);
     click(help.Label2);
-    EXPECT_FALSE(help.Loaded());
+    ASSERT_FALSE(help.Loaded());
     help.Show();
     EXPECT_EQ(shown(), German);
 }
@@ -164,7 +165,6 @@ TEST_F(ResizeFormTest, TheOwnWidthMovesNothingRefreshesAndShows) {
 TEST_F(ResizeFormTest, AnotherWidthScalesEachKindByItsRuleAndCentres) {
     ScaledWindow window;
     ResizeForm(window, 3600, true);
-    EXPECT_EQ(std::pair(window.Width(), window.Height()), std::pair(3600.f, 1800.f));
     EXPECT_EQ(std::tuple(placeOf(window.Caption), placeOf(window.Picture), placeOf(window.Frame)),
               std::tuple(QRect(40, 40, 120, 48), QRect(200, 20, 64, 64), QRect(400, 240, 160, 80)));
     EXPECT_EQ(std::tuple(window.Frame.BorderWidth(), window.Rule.BorderWidth(), window.Ticker.Interval()), std::tuple(12, 4, 500));
@@ -172,9 +172,10 @@ TEST_F(ResizeFormTest, AnotherWidthScalesEachKindByItsRuleAndCentres) {
               QRect(QPoint(20, 320), QPoint(180, 360)));
     // The text box's height would be (30 - 1400) * 4 + 1400, below zero: that statement alone is skipped.
     EXPECT_EQ(placeOf(window.Text), QRect(40, 160, 320, 30));
-    EXPECT_EQ(window.Left(), (static_cast<float>(forms::ScreenWidth()) - 3600) * 0.5f);
-    EXPECT_EQ(window.Top(), (static_cast<float>(forms::ScreenHeight()) - 1800) * 0.5f);
-    EXPECT_TRUE(window.Visible());
+    const float left = (static_cast<float>(forms::ScreenWidth()) - 3600) * 0.5f;
+    const float top = (static_cast<float>(forms::ScreenHeight()) - 1800) * 0.5f;
+    EXPECT_EQ(tuple(window.Width(), window.Height(), window.Left(), window.Top(), window.Visible()),
+              tuple(3600.f, 1800.f, left, top, true));
 }
 
 // Scaled by 1, text boxes keep their sizes up to the help window's 600 x 451 and are cut to 585 and 411 above;
