@@ -91,8 +91,8 @@ TEST_F(SoundList, RowsAreTheButtonsOrTheRunningPlaylistsEntries) {
     // Without a player the list stays empty and a double-click does nothing.
     Zpm.bPlaylistOn = Zpm.bPlayerOk = false;
     open();
-    EXPECT_EQ(list().LstSounds.ListCount(), 0);
     play(bell);
+    EXPECT_EQ(rows(), std::vector<std::string>{});
     list().LstSounds.AddItem("row");
     doubleClickRow(0);
     EXPECT_EQ(player().FileName(), bell);
@@ -107,17 +107,14 @@ TEST_F(SoundList, DoubleClickStartsTheRowsSound) {
     doubleClickRow(2);
     EXPECT_EQ(player().FileName(), "PlayList_3");
     doubleClickRow(0);
-    EXPECT_EQ(std::tuple(Zpm.iCurBtn, player().FileName(), player().PlayState()), std::tuple(0, drum, Playing));
-    for (int index : {1, 2, 101}) EXPECT_TRUE(showsState(index, form->ImgReady)) << index;
+    EXPECT_EQ(tuple(Zpm.iCurBtn, player().FileName(), player().PlayState(), showsState(1, form->ImgReady), showsState(101, form->ImgReady)),
+              tuple(0, drum, Playing, true, true));
     Zpm.iMaschineMode = 1;
     click(button(2));
     open();  // the start rebuilt the list
     doubleClickRow(0);
-    EXPECT_EQ(Zpm.iCurBtn, 1);
-    EXPECT_TRUE(showsState(2, form->ImgReady));
-    EXPECT_TRUE(showsState(1, form->ImgOnAir));
-    EXPECT_EQ(heard(), std::tuple(drum, Playing, -600L));
-    EXPECT_EQ(fadeTicks, 0);
+    EXPECT_EQ(tuple(Zpm.iCurBtn, showsState(2, form->ImgReady), showsState(1, form->ImgOnAir), heard(), fadeTicks),
+              tuple(1, true, true, tuple(drum, Playing, -600L), 0));
     play(horn, -2100);
     player().Pause();
     doubleClickRow(1);
@@ -130,9 +127,7 @@ TEST_F(SoundList, DoubleClickStartsTheRowsSound) {
     click(button(101));
     open();
     doubleClickRow(1);
-    EXPECT_EQ(Zpm.iCurBtn, 101);
-    EXPECT_TRUE(showsState(102, form->ImgReady));
-    EXPECT_EQ(player().FileName(), bell);
+    EXPECT_EQ(tuple(Zpm.iCurBtn, showsState(102, form->ImgReady), player().FileName()), tuple(101, true, bell));
 }
 
 // Alt with the left button fades out first; Alt with Shift does not.
@@ -152,13 +147,11 @@ TEST_F(SoundList, AltDoubleClickFadesOutBeforeTheRowStarts) {
 TEST_F(SoundList, DoubleClickOnPlaylistRows) {
     open();
     doubleClickRow(2);
-    EXPECT_EQ(std::pair(Zpm.iCurBtn, Zpm.bPlaylistOn), std::pair(std::int16_t(3), true));
     ASSERT_TRUE(list().Loaded());
-    EXPECT_EQ(rows(), (std::vector<std::string>{"bell", "horn"}));
-    EXPECT_EQ(std::pair(player().FileName(), player().PlayState()), std::pair(sounds.string() + "/bell.wav", Playing));
+    EXPECT_EQ(tuple(Zpm.iCurBtn, Zpm.bPlaylistOn, rows(), player().FileName(), player().PlayState()),
+              tuple(3, true, std::vector<std::string>{"bell", "horn"}, bell, Playing));
     doubleClickRow(1);
-    EXPECT_EQ(std::tuple(Zpm.iPlIdx, Zpm.sNowTitle, player().FileName(), Zpm.iCurBtn),
-              std::tuple(2, "horn", sounds.string() + "/horn.wav", std::int16_t(3)));
+    EXPECT_EQ(tuple(Zpm.iPlIdx, Zpm.sNowTitle, player().FileName(), Zpm.iCurBtn), tuple(2, "horn", horn, 3));
 }
 
 // The stop spot stops only a playing player.
@@ -187,25 +180,23 @@ TEST_F(SoundList, StopAndFadeSpots) {
     player().setVolume(-1234);  // nothing playing: the first tick only ends the fade
     click(list().lblFade);
     list().Timer1.onTimer();
-    EXPECT_EQ(std::pair(list().Timer1.Enabled(), player().Volume()), std::pair(false, -1234L));
+    EXPECT_EQ(tuple(list().Timer1.Enabled(), player().Volume()), tuple(false, -1234L));
 }
 
 TEST_F(SoundList, EscAndCloseSpotCloseAndRefreshRebuildsOnlyAnOpenList) {
     form->ShowButton(1, ButtonPicture::OnAir);
-    RefreshSoundList();
-    EXPECT_TRUE(showsState(1, form->ImgOnAir)) << "a closed list loads no settings";
-    EXPECT_FALSE(list().Loaded());
+    RefreshSoundList();  // a closed list loads no settings
+    EXPECT_EQ(std::pair(showsState(1, form->ImgOnAir), list().Loaded()), std::pair(true, false));
     open();
     const float left = list().Left(), top = list().Top();
     list().Move(150, 150);
     RefreshSoundList();
-    EXPECT_TRUE(showsState(1, form->ImgReady));
-    EXPECT_EQ(std::pair(list().Visible(), list().Left()), std::pair(true, left));
+    EXPECT_EQ(tuple(showsState(1, form->ImgReady), list().Visible(), list().Left()), tuple(true, true, left));
     list().Move(150, 150);
     pressKey(Qt::Key_Escape, "\x1b", forms::widgetOf(list().LstSounds));
     EXPECT_EQ(std::pair(list().Loaded(), Zpm.bSndListOpen), std::pair(false, false));
-    open();  // placed afresh
-    EXPECT_EQ(list().Top(), top);
+    open();
+    EXPECT_EQ(list().Top(), top);  // placed afresh
     click(list().LblClose);
     EXPECT_EQ(std::pair(list().Loaded(), Zpm.bSndListOpen), std::pair(false, false));
 }
@@ -218,15 +209,11 @@ TEST_F(SoundList, ClosingTheListDuringTheFadeEndsTheWait) {
     play(horn);
     QTimer::singleShot(0, [] { click(Form2::instance().LblClose); });
     doubleClickRow(0, Qt::AltModifier);
-    EXPECT_FALSE(list().Loaded());
-    EXPECT_LT(fadeTicks, 210);
-    EXPECT_EQ(heard(), std::tuple(drum, Playing, -600L));
+    EXPECT_EQ(tuple(list().Loaded(), fadeTicks < 210, heard()), tuple(false, true, tuple(drum, Playing, -600L)));
     open();
     QTimer::singleShot(0, [this] { click(form->LblClose); });
     doubleClickRow(1, Qt::AltModifier);
-    EXPECT_FALSE(form->Loaded());
-    EXPECT_EQ(player().FileName(), drum);
-    EXPECT_NE(player().PlayState(), Playing);
+    EXPECT_EQ(tuple(form->Loaded(), player().FileName(), player().PlayState() == Playing), tuple(false, drum, false));
     start();
     open();
     play(horn);

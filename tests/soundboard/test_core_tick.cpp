@@ -9,6 +9,7 @@
 namespace {
 
 using namespace sbtest;
+using std::tuple;
 
 TEST(FormatSeconds, WholeSecondsAsHoursMinutesAndSeconds) {
     const double inf = std::numeric_limits<double>::infinity();
@@ -155,17 +156,17 @@ TEST_F(Tick, APlaylistGoesOnAfterEachStopAndWrapsAroundWithinTheList) {
     start();
     click(5);
     StatusTick();
-    EXPECT_TRUE(std::regex_match(window->time, std::regex("00:00:(29|30) - 00:00:30  \\(1/3\\)"))) << window->time;
-    EXPECT_EQ(std::pair(window->title, picture(5)), std::pair(std::string("first"), std::optional(P::ListOnAir)));
+    EXPECT_EQ(tuple(std::regex_match(window->time, std::regex("00:00:(29|30) - 00:00:30  \\(1/3\\)")), window->title, picture(5)),
+              tuple(true, "first", P::ListOnAir)) << window->time;
     const std::tuple<int, const char*, const char*> turns[] = {
         {2, "Second_One.wav", "Second One"}, {3, "third.wav", "third"}, {1, "first.wav", "first"}};
     for (const auto& [entry, file, title] : turns) {
         player().Stop();
         Zpm.iMarqueePos = 9;
         StatusTick();
-        EXPECT_EQ(std::tuple(Zpm.iPlIdx, player().FileName(), player().PlayState(), Zpm.sNowTitle, Zpm.iMarqueePos),
-                  std::tuple(entry, (folder / file).string(), Playing, title, std::int16_t(0)));
-        EXPECT_TRUE(window->time.ends_with("  (" + std::to_string(entry) + "/3)")) << window->time;
+        EXPECT_EQ(tuple(Zpm.iPlIdx, player().FileName(), player().PlayState(), Zpm.sNowTitle, Zpm.iMarqueePos,
+                        window->time.ends_with("  (" + std::to_string(entry) + "/3)")),
+                  tuple(entry, (folder / file).string(), Playing, title, 0, true)) << window->time;
     }
     // Outside the large open machine the title is left alone.
     for (std::int16_t mode : {2, 3, 4}) {
@@ -180,7 +181,7 @@ TEST_F(Tick, APlaylistGoesOnAfterEachStopAndWrapsAroundWithinTheList) {
     Zpm.iPlIdx = 40;
     player().Stop();
     StatusTick();
-    EXPECT_EQ(Zpm.iPlIdx, 1);
+    ASSERT_EQ(Zpm.iPlIdx, 1);
     Zpm.aPlaylist.assign(40001, "e.wav");
     Zpm.aPlaylist[32768] = "32768.wav";
     Zpm.iPlIdx = 32767;
@@ -204,7 +205,7 @@ TEST_F(Tick, EntriesThatCannotBePlayedArePassedOver) {
         StatusTick();
         EXPECT_EQ(Zpm.iPlIdx, entry);
     }
-    EXPECT_EQ(std::pair(player().PlayState(), picture(5)), std::pair(Playing, std::optional(P::ListOnAir)));
+    EXPECT_EQ(tuple(player().PlayState(), picture(5)), tuple(Playing, P::ListOnAir));
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) writeFile(folder / name, "no sound");
     mdINIBas::SetIniValue("lsts", "s6", folder.string() + "/,a.wav,b.wav,c.wav", Zpm.INI_Name);
     mdINIBas::SetIniValue("snds", "s6", "PlayList_6", Zpm.INI_Name);
@@ -215,7 +216,7 @@ TEST_F(Tick, EntriesThatCannotBePlayedArePassedOver) {
     StatusTick();
     EXPECT_EQ(std::tuple(Zpm.bPlaylistOn, picture(6), window->ButtonTag(6)), std::tuple(false, P::Error, ErrorMark));
     StatusTick();
-    EXPECT_EQ(std::pair(picture(6), Zpm.iPlIdx), std::pair(std::optional(P::Error), 3));
+    EXPECT_EQ(tuple(picture(6), Zpm.iPlIdx), tuple(P::Error, 3));
 }
 
 // The first matching rule sets one picture, on the released button or, for a

@@ -68,12 +68,8 @@ TEST_F(Fades, JinglesPlayOnTheSecondPlayerWhileTalkOverIsOn) {
         press(button(3), Qt::RightButton, shift);
     };
     press(button(102));
-    EXPECT_EQ(waitsStarted, 2);
-    EXPECT_EQ(inWait, tuple(jingle, Playing, 0L));
-    EXPECT_EQ(heard(1), tuple(jingle2, Stopped, -10000L));
-    EXPECT_TRUE(showsReady(2));
-    EXPECT_EQ(heard(), tuple(one, Playing, -2100L));
-    EXPECT_EQ(Zpm.iCurBtn, 1);
+    EXPECT_EQ(tuple(waitsStarted, inWait, heard(1), showsReady(2), heard(), Zpm.iCurBtn),
+              tuple(2, tuple(jingle, Playing, 0L), tuple(jingle2, Stopped, -10000L), true, tuple(one, Playing, -2100L), 1));
     press(button(5), Qt::MiddleButton);  // a playlist button's jingle names no file
     EXPECT_EQ(tuple(form->wmp(1).FileName(), form->wmp(1).PlayState(), Zpm.bPlaylistOn), tuple("PlayList_5", Closed, false));
     EXPECT_EQ(settingsText(), settings);
@@ -102,25 +98,19 @@ TEST_F(Fades, OneShotLowersTheMainPlayerWhileItPlays) {
     press(button(2), Qt::LeftButton, shift);
     EXPECT_EQ(waitsStarted, 3);  // the ramp down, the wait, the ramp up
     EXPECT_EQ(rampLevels, levels(-2100, 10, 150, levels(-600, 10, -150)));
-    EXPECT_TRUE(talkOverPictureInWait);
-    EXPECT_EQ(player().PlayState(), Playing);
-    EXPECT_EQ(heard(1), tuple(jingle, Stopped, -10000L));
-    EXPECT_TRUE(showsReady(2));
-    EXPECT_EQ(Zpm.iCurBtn, 4);
+    EXPECT_EQ(tuple(talkOverPictureInWait, player().PlayState(), heard(1), showsReady(2), Zpm.iCurBtn),
+              tuple(true, Playing, tuple(jingle, Stopped, -10000L), true, 4));
     click(button(4));  // stopped: no ramp, the level ends at -600
     rampLevels.clear();
     player().setVolume(-1234);
     press(button(3), Qt::MiddleButton, shift);
-    EXPECT_TRUE(rampLevels.empty());
-    EXPECT_EQ(heard(1), tuple(jingle2, Stopped, -10000L));
-    EXPECT_EQ(player().Volume(), -600);
+    EXPECT_EQ(tuple(rampLevels.size(), heard(1), player().Volume()), tuple(0u, tuple(jingle2, Stopped, -10000L), -600L));
     click(button(1));  // on the current button or on a marked button: nothing at all
     waitsStarted = 0;
     press(button(101), Qt::LeftButton, shift);
     button(2).setTag("Lerror");
     press(button(2), Qt::LeftButton, shift);
-    EXPECT_EQ(waitsStarted, 0);
-    EXPECT_EQ(form->wmp(1).FileName(), jingle2);
+    EXPECT_EQ(std::pair(waitsStarted, form->wmp(1).FileName()), std::pair(0, jingle2));
 }
 
 // A new start inside the ramp down sets -600; the ramp goes on from there.
@@ -178,9 +168,8 @@ TEST_F(Fades, FadeOutTakes210TicksFromTheNormalLevelAndEndsStopped) {
         if (paused) click(button(1), Qt::LeftButton, pauseKeys);
         player().setVolume(level);
         startFade(from);
-        EXPECT_EQ(form->Timer2.Tag(), std::to_string(from));
-        EXPECT_EQ(endFade(), ticks) << level;
-        EXPECT_EQ(std::pair(player().PlayState(), player().Volume()), std::pair(Stopped, -600L));
+        EXPECT_EQ((tuple{form->Timer2.Tag(), endFade(), player().PlayState(), player().Volume()}),
+                  tuple(std::to_string(from), ticks, Stopped, -600L)) << level;
         EXPECT_TRUE(paused || showsReady(from)) << level;  // whichever picture the blinking had reached
     }
 }
@@ -190,8 +179,7 @@ TEST_F(Fades, FadeOutEndsWithASoundThatEndsAndGoesOnFromASecondStart) {
     startFade(7);
     form->Timer2.onTimer();
     ASSERT_TRUE(waitForEnd(player()));
-    EXPECT_EQ(endFade(), 1);
-    EXPECT_EQ(std::pair(player().Volume(), showsReady(7)), std::pair(-600L, true));
+    EXPECT_EQ((tuple{endFade(), player().Volume(), showsReady(7)}), tuple(1, -600L, true));  // braces: in order
     click(button(1));
     startFade(1);
     for (int tick = 0; tick < 15; ++tick) form->Timer2.onTimer();
@@ -199,10 +187,9 @@ TEST_F(Fades, FadeOutEndsWithASoundThatEndsAndGoesOnFromASecondStart) {
     startFade(40);
     EXPECT_EQ(form->Timer2.Tag(), "40");
     form->Timer2.onTimer();
-    EXPECT_EQ(player().Volume(), -760);
-    EXPECT_TRUE(samePicture(button(1).Picture(), firstLast)) << "the first button keeps its last picture";
-    EXPECT_EQ(endFade(), 194);
-    EXPECT_TRUE(showsReady(40));
+    // The first button keeps its last picture.
+    EXPECT_EQ(tuple(player().Volume(), samePicture(button(1).Picture(), firstLast)), tuple(-760L, true));
+    EXPECT_EQ((std::pair{endFade(), showsReady(40)}), std::pair(194, true));
     click(button(5));  // a running playlist ends with the fade and does not advance
     const std::string entry = player().FileName();
     startFade(5);
@@ -218,12 +205,8 @@ TEST_F(Fades, FadeOverFadesTheCurrentSoundThenStartsThePressedButton) {
     player().setVolume(-4400);
     Zpm.bSndListOpen = true;
     press(button(6), Qt::LeftButton, alt);
-    EXPECT_EQ(heard(), tuple(two, Playing, -600L));
-    EXPECT_EQ(Zpm.iCurBtn, 6);
-    EXPECT_TRUE(showsReady(1));
-    EXPECT_TRUE(showsState(6, form->ImgOnAir));
-    EXPECT_FALSE(fading());
-    EXPECT_EQ(soundListUnloads, 0);
+    EXPECT_EQ(tuple(heard(), Zpm.iCurBtn, showsReady(1), showsState(6, form->ImgOnAir), fading(), soundListUnloads),
+              tuple(tuple(two, Playing, -600L), 6, true, true, false, 0));
     Zpm.bSndListOpen = false;
     player().setVolume(-4400);  // to the current button: faded out, not started again
     press(button(6), Qt::MiddleButton, alt);
@@ -240,9 +223,7 @@ TEST_F(Fades, FadeOverFadesTheCurrentSoundThenStartsThePressedButton) {
         player().setVolume(-4400);
     };
     press(button(4), Qt::LeftButton, alt);
-    EXPECT_EQ(Zpm.iCurBtn, 4);
-    EXPECT_TRUE(showsReady(6));
-    EXPECT_TRUE(showsState(4, form->ImgOnAir));
+    EXPECT_EQ(tuple(Zpm.iCurBtn, showsReady(6), showsState(4, form->ImgOnAir)), tuple(4, true, true));
 }
 
 // Stopped, talk-over mode ends; paused, the fade runs without a wait and
@@ -259,14 +240,12 @@ TEST_F(Fades, FadeOverWithNothingOrAPausedSoundStartsNothing) {
     click(button(6), Qt::LeftButton, alt);
     EXPECT_EQ(form->Timer2.Tag(), "6");
     endFade();
-    EXPECT_EQ(heard(), tuple(one, Stopped, -600L));
-    EXPECT_EQ(Zpm.iCurBtn, 1);
+    EXPECT_EQ(tuple(heard(), Zpm.iCurBtn), tuple(tuple(one, Stopped, -600L), 1));
     click(button(1));
     button(6).setTag("Lerror");
     click(button(6), Qt::LeftButton, alt);
     EXPECT_FALSE(fading());
 }
-
 
 // Closing the main window inside each kind of wait of a press, in a process of its own: the event loop ends,
 // every waiting press returns without starting anything, and so does a press after the close. The unload
