@@ -43,10 +43,10 @@ TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRunAndAPlayersNewsWakesIt) {
     ASSERT_EQ(player.PlayState(), media::kPlaying);
     QTimer::singleShot(20000, [&] { gaveUp = true; });  // a stuck player ends the test instead of hanging it
     EXPECT_LE(looksUntil([&] { return gaveUp || player.PlayState() != media::kPlaying; }), 10) << "woken by the player's news";
-    EXPECT_FALSE(gaveUp);
-    EXPECT_EQ(player.PlayState(), media::kStopped);
+    EXPECT_EQ(std::pair(gaveUp, player.PlayState()), std::pair(false, media::kStopped));
 }
 
+// Timers run between the steps, and after the last one for its share of time; a hook sees every step.
 TEST_F(Waits, RampStepsAreSpreadOverTimeWithEventsBetween) {
     int ticks = 0;
     QTimer ticker;
@@ -55,10 +55,8 @@ TEST_F(Waits, RampStepsAreSpreadOverTimeWithEventsBetween) {
     std::vector<int> steps, ticksAtStep, hooked;
     forms::setWaitHooks({{}, [&](int step) { hooked.push_back(step); }});
     EXPECT_TRUE(forms::Ramp(5, 100ms, [&](int step) { steps.push_back(step), ticksAtStep.push_back(ticks); }));
-    EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(hooked, steps);
-    // Timers run between the steps, and after the last one for its share of time.
     ticksAtStep.push_back(ticks);
+    EXPECT_EQ(std::pair(steps, hooked), std::pair(std::vector<int>{1, 2, 3, 4, 5}, std::vector<int>{1, 2, 3, 4, 5}));
     for (std::size_t i = 1; i < ticksAtStep.size(); ++i) EXPECT_GT(ticksAtStep[i], ticksAtStep[i - 1]) << i;
 }
 
@@ -67,13 +65,11 @@ TEST_F(Waits, EndingEndsNestedWaitsAndEveryLaterOne) {
     bool innerEnded = false;
     post([&] { innerEnded = !forms::Ramp(10, 1000ms, [&](int step) { if ((rampSteps = step) == 3) forms::EndWaits(); }); });
     looksUntil([] { return false; }, false);
-    EXPECT_TRUE(innerEnded);
-    EXPECT_EQ(rampSteps, 3);
+    EXPECT_EQ(std::pair(innerEnded, rampSteps), std::pair(true, 3));
     // Later waits end at once, before their hooks, looks or steps.
     forms::setWaitHooks({[&] { ++calls; }, [&](int) { ++calls; }});
     EXPECT_FALSE(forms::WaitUntil([&] { return ++calls, true; }) || forms::Ramp(3, 10ms, [&](int) { ++calls; }));
-    EXPECT_EQ(calls, 0);
-    EXPECT_TRUE(forms::WaitsEnded());
+    EXPECT_TRUE(calls == 0 && forms::WaitsEnded());
     forms::AllowWaits();
     EXPECT_TRUE(forms::WaitUntil([] { return true; }) && forms::Ramp(2, 10ms, [](int) {}));
     EXPECT_EQ(calls, 4) << "two hooked starts and two hooked steps";
