@@ -21,17 +21,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-void release(QWidget* widget, QPoint at, Qt::MouseButton button) {
-    QMouseEvent event(QEvent::MouseButtonRelease, QPointF(at), QPointF(widget->mapToGlobal(at)), button, {}, {});
-    QCoreApplication::sendEvent(widget, &event);
-}
-
-std::string joined(const Lines& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += (text.empty() ? "" : ", ") + line;
-    return text;
-}
-
 // A 24-bit picture whose pixel (x, y), counted from the top, is color(x, y) as 0xRRGGBB.
 gdi::Picture makePicture(int width, int height, const std::function<unsigned(int, int)>& color) {
     gdi::Picture picture(gdi::createBitmap(width, height));
@@ -54,15 +43,15 @@ public:
     forms::Timer Ticker{*this};
     forms::Line Rule{*this};
     forms::Shape Frame{*this};
-    Lines log;
+    std::string log;  // what happened, comma separated
     forms::MouseEvent lastDown;
     std::vector<int> keys;
     int loads = 0, unloads = 0, resizes = 0, cancelUnload = 0, eatKey = 0;
     void watch(forms::Control& control, const std::string& name) {
         control.onMouseDown = [this, name](const forms::MouseEvent& e) { add(name + " down", e); };
         control.onMouseUp = [this, name](const forms::MouseEvent& e) { add(name + " up", e); };
-        control.onClick = [this, name] { log.push_back(name + " click"); };
-        control.onDblClick = [this, name] { log.push_back(name + " dblclick"); };
+        control.onClick = [this, name] { note(name + " click"); };
+        control.onDblClick = [this, name] { note(name + " dblclick"); };
     }
     QPoint on(forms::Control& control, QPoint at) { return forms::widgetOf(control)->mapTo(forms::widgetOf(*this), at); }
     QListWidget* list() { return qobject_cast<QListWidget*>(forms::widgetOf(Rows)); }
@@ -70,9 +59,10 @@ public:
     QPoint onRow(int index) { return on(Rows, list()->viewport()->mapToParent(row(index))); }
 
 private:
+    void note(const std::string& what) { log += (log.empty() ? "" : ", ") + what; }
     void add(const std::string& what, const forms::MouseEvent& e) {
         lastDown = what.ends_with("down") ? e : lastDown;
-        log.push_back(what + " " + std::to_string(e.Button) + "/" + std::to_string(e.Shift));
+        note(what + " " + std::to_string(e.Button) + "/" + std::to_string(e.Shift));
     }
     void design() override {
         setClientSize(300, 200);
@@ -88,7 +78,7 @@ private:
         if (KeyAscii == eatKey) KeyAscii = 0;
     }
     void Form_MouseDown(const forms::MouseEvent& e) override { add("form down", e); }
-    void Form_DblClick() override { log.push_back("form dblclick"); }
+    void Form_DblClick() override { note("form dblclick"); }
 };
 
 // Plays steps of three words through the window system's own path, e.g. "press image L+alt; release form L":
@@ -183,19 +173,16 @@ TEST(FormsElements, MouseScenarios) {
     form.Show();
     QWindow* window = forms::widgetOf(form)->windowHandle();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    form.watch(form.Picture, "image"), form.watch(form.Caption, "label"), form.watch(form.Rows, "list");
-    const std::map<std::string, QPoint> places{{"image", form.on(form.Picture, {9, 9})},
-        {"label", form.on(form.Caption, {5, 5})}, {"list", form.onRow(0)}, {"list1", form.onRow(1)},
-        {"box", form.on(form.Box, {50, 30})}, {"form", {290, 190}}};
+    form.watch(form.Picture, "image"), form.watch(form.Rows, "list");
+    const std::map<std::string, QPoint> places{{"image", form.on(form.Picture, {9, 9})}, {"list", form.onRow(0)},
+        {"list1", form.onRow(1)}, {"box", form.on(form.Box, {50, 30})}, {"form", {290, 190}}};
     const std::pair<const char*, const char*> rows[] = {
         {"click image R+shift+ctrl", "image down 2/3, image up 2/3"},
-        {"click image M+alt", "image down 4/4, image up 4/4"},
         {"click image L+alt+shift", "image down 1/5, image up 1/5, image click"},
         {"press image L; release form L", "image down 1/0, image up 1/0"},  // let go outside: no click
         {"click box L; click form R", "form down 2/0"},  // presses on elements stay there
         {"dclick image L", "image down 1/0, image up 1/0, image click, image dblclick, image up 1/0"},
         {"dclick image R", "image down 2/0, image up 2/0, image dblclick, image up 2/0"},
-        {"dclick label L", "label down 1/0, label up 1/0, label click, label dblclick, label up 1/0"},
         {"dclick list L", "list down 1/0, list up 1/0, list click, list dblclick, list up 1/0"},
         {"dclick form L", "form down 1/0, form dblclick"},
         {"click list1 L+alt", "list down 1/4, list up 1/4, list click"},
@@ -204,7 +191,7 @@ TEST(FormsElements, MouseScenarios) {
     for (const auto& [steps, expected] : rows) {
         form.log.clear();
         play(window, places, steps);
-        EXPECT_EQ(joined(form.log), expected) << steps;
+        EXPECT_EQ(form.log, expected) << steps;
     }
     EXPECT_EQ(QPointF(form.lastDown.X, form.lastDown.Y), QPointF(9, 9));
     EXPECT_EQ(form.Rows.ListIndex(), 1);
@@ -223,7 +210,7 @@ TEST(FormsElements, DropsGiveLocalFilesInOrderAsTheFileList) {
         QCoreApplication::sendEvent(forms::widgetOf(form.Picture), &event);
         return enter.isAccepted() && event.isAccepted() && dropped.has_value();
     };
-    QMimeData files, text;
+    QMimeData files;
     files.setUrls({QUrl::fromLocalFile("/tmp/b sound.wav"), QUrl("http://example.invalid/c.wav"),
                    QUrl::fromLocalFile("/tmp/a.mp3")});
     ASSERT_TRUE(drop(files, Qt::ControlModifier));
@@ -231,9 +218,6 @@ TEST(FormsElements, DropsGiveLocalFilesInOrderAsTheFileList) {
     ASSERT_EQ(dropped->FileCount() * 10 + where.Button * 100 + where.Shift, 122);
     EXPECT_EQ((Lines{dropped->File(0), dropped->File(1), dropped->File(2), dropped->File(3)}),
               (Lines{"", "/tmp/b sound.wav", "/tmp/a.mp3", ""}));
-    text.setText("just words");
-    ASSERT_TRUE(drop(text, {}));
-    EXPECT_FALSE(dropped->GetFormat(forms::vbCFFiles) || dropped->FileCount());
 }
 
 TEST(FormsElements, TimerTicksOnlyWhileEnabledWithAnIntervalOnALoadedWindow) {
@@ -277,26 +261,15 @@ TEST(FormsWindow, KeyPreviewSeesKeysBeforeTheFocusedElement) {
     EXPECT_EQ(edit->toPlainText(), "ab") << "the eaten key never arrived";
 }
 
-TEST(FormsWindow, MessagesAndTheWindowHostReachTheWindows) {
-    std::vector<forms::MessageRequest> asked;
-    forms::setMessageHook([&](const forms::MessageRequest& request) { return asked.push_back(request), forms::vbOK; });
-    forms::MsgBox("Programm beenden?", forms::vbYesNo, "Rechner");
+// The window host that drawing code reaches the windows through: outlines and the clipboard.
+TEST(FormsWindow, TheWindowHostShapesKnownWindowsAndCopiesBitmaps) {
     forms::startRuntime();
     gdi::WindowHost* host = gdi::windowHost();
     ASSERT_NE(host, nullptr);
-    host->showMessage("wrong drop");
-    forms::setMessageHook({});
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(std::tie(asked[0].prompt, asked[0].title, asked[0].buttons),
-              std::tuple("Programm beenden?", "Rechner", forms::vbYesNo));
-    EXPECT_EQ(std::tie(asked[1].prompt, asked[1].buttons), std::tuple("wrong drop", forms::vbOKOnly));
     TestForm window;
-    ASSERT_EQ(forms::formFromHandle(window.hWnd()), &window);
     const std::vector<gdi::Rect> outline{{3, 0, 303, 1}, {0, 1, 306, 140}, {10, 140, 296, 151}};
     ASSERT_TRUE(host->setWindowShape(window.hWnd(), outline, true));
     EXPECT_EQ(forms::widgetOf(window)->mask(), QRegion(3, 0, 300, 1) + QRegion(0, 1, 306, 139) + QRegion(10, 140, 286, 11));
-    ASSERT_TRUE(host->setWindowShape(window.hWnd(), std::nullopt, false));
-    EXPECT_TRUE(forms::widgetOf(window)->mask().isEmpty());
     EXPECT_FALSE(host->setWindowShape(window.hWnd() + 1, outline, true));
     ASSERT_TRUE(host->setClipboardBitmap(*makePicture(3, 2, [](int x, int y) { return y == 0 && x == 2 ? 0x112233u : 0u; }).bitmap()));
     const QImage copied = QGuiApplication::clipboard()->image();
@@ -310,14 +283,11 @@ TEST(FormsWindow, AlwaysOnTopWithoutAWindowManagerFailsAndChangesNothing) {
     const unsigned keep = forms::SWP_NOSIZE | forms::SWP_NOMOVE;
     EXPECT_FALSE(forms::SetWindowPos(window.hWnd(), forms::HWND_TOPMOST, 0, 0, 0, 0, keep)) << "never shown";
     window.Show();
-    window.Move(1500, 1500);
     QWidget* widget = forms::widgetOf(window);
     const WId native = widget->winId();
-    for (auto [hwnd, after] : {std::pair{window.hWnd(), forms::HWND_TOPMOST}, {window.hWnd(), forms::HWND_NOTOPMOST},
-             {0, forms::HWND_TOPMOST}})
-        EXPECT_FALSE(forms::SetWindowPos(hwnd, after, 0, 0, 0, 0, keep));
+    EXPECT_FALSE(forms::SetWindowPos(window.hWnd(), forms::HWND_TOPMOST, 0, 0, 0, 0, keep) ||
+                 forms::SetWindowPos(0, forms::HWND_NOTOPMOST, 0, 0, 0, 0, keep));
     EXPECT_TRUE(!(widget->windowFlags() & Qt::WindowStaysOnTopHint) && widget->isVisible() && widget->winId() == native);
-    EXPECT_EQ(widget->geometry(), QRect(100, 100, 300, 200));
     // Other insert-after values only move and size as asked.
     EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 30, 40, 200, 100, 0));
     EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 99, 99, 250, 120, forms::SWP_NOMOVE));
@@ -359,38 +329,6 @@ TEST(FormsWindow, PlaceInTwipsSizeInPixelsShowLoadsOnceAndStatesComeBackAsSet) {
         step();
         EXPECT_EQ(window.WindowState(), state);
     }
-}
-
-// Without a window manager the window follows the mouse until the button held at the caption-press message is let go.
-TEST(FormsWindow, CaptionPressMessageMovesTheWindowUntilItsButtonIsLetGo) {
-    TestForm window;
-    window.Show();
-    QWidget* widget = forms::widgetOf(window);
-    QWindow* native = widget->windowHandle();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(native));
-    EXPECT_TRUE(forms::ReleaseCapture());
-    EXPECT_EQ(forms::SendMessage(window.hWnd(), forms::WM_NCLBUTTONDOWN + 1, forms::HTCAPTION, 0) +
-                  forms::SendMessage(window.hWnd(), forms::WM_NCLBUTTONDOWN, forms::HTCAPTION + 1, 0), 0);
-    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-    const auto moveTo = [&](QPoint global, Qt::MouseButtons held) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(global), Qt::NoButton, held, Qt::NoModifier);
-        QCoreApplication::sendEvent(widget, &move);
-    };
-    // Any button starts the move; the right one stands for them all.
-    window.Move(1500, 1500);
-    QTest::mousePress(native, Qt::RightButton, {}, {290, 100});
-    forms::SendMessage(window.hWnd(), forms::WM_NCLBUTTONDOWN, forms::HTCAPTION, 0);
-    ASSERT_EQ(QWidget::mouseGrabber(), widget);
-    const QPoint start = QCursor::pos();
-    moveTo(start + QPoint(30, 20), Qt::RightButton);
-    EXPECT_EQ(QPointF(window.Left(), window.Top()), QPointF(130, 120) * 15);
-    release(widget, {5, 5}, Qt::LeftButton);
-    EXPECT_EQ(QWidget::mouseGrabber(), widget) << "another button's release goes on with the move";
-    QTest::mouseRelease(native, Qt::RightButton, {}, {290, 100});
-    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-    const QPoint settled = widget->pos();
-    moveTo(start, Qt::NoButton);
-    EXPECT_EQ(widget->pos(), settled);
 }
 
 // A list window unloads and reloads itself from its own double-click, as the program's sound list does:
@@ -499,7 +437,7 @@ TEST(LateBinding, EachKindHasItsOwnMembers) {
     EXPECT_THROW(forms::SetProperty(form.Caption, "Caption", 1), forms::MemberError);
 }
 
-TEST(LateBinding, RefusedValuesLeaveTheElementAsItWas) {
+TEST(LateBinding, RefusedValuesChangeNothingBorderWidthsRoundHalfToEvenLineEndsStay) {
     TestForm form;
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
     const struct { forms::Control* element; std::string_view name; float value; } rows[] = {
@@ -514,11 +452,7 @@ TEST(LateBinding, RefusedValuesLeaveTheElementAsItWas) {
     EXPECT_THROW(forms::CallMethod(form.Caption, "Move", std::array<float, 4>{1, 1, -3, 4}), forms::MemberError);
     EXPECT_EQ(form.Caption.Width(), 100);
     EXPECT_THROW(forms::CallMethod(form.Caption, "Move", std::span<const float>{}), forms::MemberError);
-}
-
-// Border widths round half to even; line ends stay unrounded and the line's widget covers them.
-TEST(LateBinding, BorderWidthsRoundHalfToEvenAndLineEndsStayAsGiven) {
-    TestForm form;
+    // Border widths round half to even; line ends stay unrounded and the line's widget covers them.
     for (auto [given, kept] : {std::pair{2.5f, 2}, {3.5f, 4}, {1.49f, 1}, {6.6f, 7}}) {
         forms::SetProperty(form.Frame, "BorderWidth", given);
         forms::SetProperty(form.Rule, "BorderWidth", given);
