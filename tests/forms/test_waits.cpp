@@ -1,5 +1,5 @@
-// Waits and ramps on real Qt events: they sleep until the next event instead of polling, pace their steps
-// by the clock while events run, and all end when the program's last window unloads.
+// Waits and ramps on real Qt events: they sleep until the next event instead of polling, and all end when the
+// program's last window unloads.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -44,20 +44,6 @@ TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRunAndAPlayersNewsWakesIt) {
     QTimer::singleShot(20000, [&] { gaveUp = true; });  // a stuck player ends the test instead of hanging it
     EXPECT_LE(looksUntil([&] { return gaveUp || player.PlayState() != media::kPlaying; }), 10) << "woken by the player's news";
     EXPECT_EQ(std::pair(gaveUp, player.PlayState()), std::pair(false, media::kStopped));
-}
-
-// Timers run between the steps, and after the last one for its share of time; a hook sees every step.
-TEST_F(Waits, RampStepsAreSpreadOverTimeWithEventsBetween) {
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(1);
-    std::vector<int> steps, ticksAtStep, hooked;
-    forms::setWaitHooks({{}, [&](int step) { hooked.push_back(step); }});
-    EXPECT_TRUE(forms::Ramp(5, 100ms, [&](int step) { steps.push_back(step), ticksAtStep.push_back(ticks); }));
-    ticksAtStep.push_back(ticks);
-    EXPECT_EQ(std::pair(steps, hooked), std::pair(std::vector<int>{1, 2, 3, 4, 5}, std::vector<int>{1, 2, 3, 4, 5}));
-    for (std::size_t i = 1; i < ticksAtStep.size(); ++i) EXPECT_GT(ticksAtStep[i], ticksAtStep[i - 1]) << i;
 }
 
 TEST_F(Waits, EndingEndsNestedWaitsAndEveryLaterOne) {

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
 
 #include "RecordingHost.h"
 #include "bitblt.h"
+#include "child_process.h"
 #include "picture.h"
 #include "region.h"
 #include "temp_dir.h"
@@ -125,8 +124,7 @@ TEST(Handles, SelectionOwnershipRecordsAndDibSections) {
     EXPECT_EQ(std::tie(record.bmWidth, record.bmHeight, record.bmWidthBytes, record.bmBitsPixel, record.bmPlanes, record.bmBits),
               std::make_tuple(5, 2, 16, 24, 1, nullptr));
     EXPECT_EQ(gdi::GetObjectA(bitmap, sizeof(record) - 1, &record) + gdi::GetObjectA(dc, sizeof(record), &record), 0);
-    EXPECT_TRUE(gdi::DeleteDC(dc) && gdi::DeleteDC(other) && gdi::DeleteObject(bitmap));
-    EXPECT_FALSE(gdi::DeleteObject(bitmap));
+    EXPECT_TRUE(gdi::DeleteDC(dc) && gdi::DeleteDC(other) && gdi::DeleteObject(bitmap) && !gdi::DeleteObject(bitmap));
     EXPECT_EQ(gdi::liveObjectCount(), before);
     // DIB sections are zeroed 24-bit memory; other depths, top-down rows, no width and overflow are refused.
     const gdi::BITMAPINFOHEADER headers[] = {{40, 3, 2, 1, 24}, {40, 3, 2, 1, 32}, {40, 3, -2, 1, 24}, {40, 0, 2, 1, 24},
@@ -157,18 +155,13 @@ TEST(Picture, LoadsWholeBottomUpAndTopDownFilesOnly) {
     // 23000 x 31000 pixels would be 2 GB of pixel memory: a file without them takes none.
     const Bytes huge = bitmapFile(23000, 31000, 0);
     testing_support::writeFile(folder.file("huge.bmp"), std::string(huge.begin(), huge.end()));
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    EXPECT_TRUE(testing_support::childSucceeds([&] {
         rusage before{}, after{};
         ::getrusage(RUSAGE_SELF, &before);
         const bool refused = gdi::loadPicture(folder.file("huge.bmp")).empty();
         ::getrusage(RUSAGE_SELF, &after);
-        ::_exit(refused && after.ru_maxrss - before.ru_maxrss < 100 * 1024 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return refused && after.ru_maxrss - before.ru_maxrss < 100 * 1024;
+    }));
 }
 
 TEST(Regions, CombineRgnReportsTheShapeOrAnError) {
