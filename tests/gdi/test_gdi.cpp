@@ -167,7 +167,7 @@ TEST(Picture, LoadsWholeBottomUpAndTopDownFilesOnly) {
 TEST(Regions, CombineRgnReportsTheShapeOrAnError) {
     const gdi::Handle a = gdi::CreateRectRgn(10, 10, 0, 0);  // corners are put in order
     const gdi::Handle b = gdi::CreateRectRgn(5, 0, 15, 10), d = gdi::CreateRectRgn(0, 0, 0, 0);
-    EXPECT_TRUE(rectsOf(a) == Rects{{0, 0, 10, 10}} && rectsOf(d).empty());
+    EXPECT_TRUE((rectsOf(a) == Rects{{0, 0, 10, 10}}) && rectsOf(d).empty());
     const struct { gdi::Handle a, b; int mode, result; Rects rects; } rows[] = {
         {a, b, gdi::RGN_AND, gdi::SIMPLEREGION, {{5, 0, 10, 10}}}, {a, b, gdi::RGN_OR, gdi::SIMPLEREGION, {{0, 0, 15, 10}}},
         {a, b, gdi::RGN_DIFF, gdi::SIMPLEREGION, {{0, 0, 5, 10}}}, {a, a, gdi::RGN_XOR, gdi::NULLREGION, {}},
