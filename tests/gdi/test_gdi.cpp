@@ -72,15 +72,15 @@ TEST(BitBlt, EveryNamedRasterOperationCombinesSourceAndDestination) {
     for (const auto& [rop, result] : rows) {
         Surface source(2, 1), dest(2, 1);
         for (int x : {0, 1}) source.set(x, 0, 0xCA), dest.set(x, 0, 0xA6);
-        ASSERT_TRUE(gdi::BitBlt(dest.dc, 0, 0, 2, 1, source.dc, 0, 0, rop)) << std::hex << rop;
+        EXPECT_TRUE(gdi::BitBlt(dest.dc, 0, 0, 2, 1, source.dc, 0, 0, rop)) << std::hex << rop;
         EXPECT_EQ(dest.bytes(), (Bytes{result, result, result, result, result, result, 0, 0})) << std::hex << rop;
     }
     // Operations without a source need no source device context; other codes fail and draw nothing.
     Surface dest(1, 1), source(1, 1);
     dest.set(0, 0, 0x0F);
     EXPECT_TRUE(gdi::BitBlt(dest.dc, 0, 0, 1, 1, 0, 0, 0, gdi::DSTINVERT));
-    EXPECT_FALSE(gdi::BitBlt(dest.dc, 0, 0, 1, 1, source.dc, 0, 0, 0x00CC0021));
-    EXPECT_FALSE(gdi::BitBlt(dest.dc, 0, 0, 1, 1, source.dc, 0, 0, 0x00990066));  // a valid code, not offered
+    EXPECT_FALSE(gdi::BitBlt(dest.dc, 0, 0, 1, 1, source.dc, 0, 0, 0x00CC0021) ||
+                 gdi::BitBlt(dest.dc, 0, 0, 1, 1, source.dc, 0, 0, 0x00990066));  // a valid code, not offered
     EXPECT_EQ(dest.at(0, 0), 0xF0);
 }
 
