@@ -233,26 +233,6 @@ TEST(FormsElements, TimerTicksOnlyWhileEnabledWithAnIntervalOnALoadedWindow) {
     EXPECT_EQ(ticks, 1);
 }
 
-TEST(FormsWindow, KeyPreviewSeesKeysBeforeTheFocusedElement) {
-    TestForm window;
-    window.Show();
-    auto* edit = qobject_cast<QPlainTextEdit*>(forms::widgetOf(window.Text));
-    const auto type = [&](Qt::Key key, const QString& text) {
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QCoreApplication::sendEvent(edit, &event);
-    };
-    edit->setFocus();
-    type(Qt::Key_A, "a");
-    EXPECT_TRUE(window.keys.empty()) << "without preview the element alone sees it";
-    window.setKeyPreview(true);
-    window.eatKey = 'x';
-    for (auto [key, text] : {std::pair{Qt::Key_Escape, QString(QChar(27))}, {Qt::Key_X, "x"}, {Qt::Key_B, "b"},
-             {Qt::Key_Shift, ""}})
-        type(key, text);
-    EXPECT_EQ(window.keys, (std::vector<int>{27, 'x', 'b'}));
-    EXPECT_EQ(edit->toPlainText(), "ab") << "the eaten key never arrived";
-}
-
 // The window host that drawing code reaches the windows through: outlines and the clipboard.
 TEST(FormsWindow, TheWindowHostShapesKnownWindowsAndCopiesBitmaps) {
     forms::startRuntime();
@@ -270,25 +250,11 @@ TEST(FormsWindow, TheWindowHostShapesKnownWindowsAndCopiesBitmaps) {
 }
 
 // Offscreen there is no window manager: always-on-top fails and changes nothing (e2e_window_manager tries a real one).
-TEST(FormsWindow, AlwaysOnTopWithoutAWindowManagerFailsAndChangesNothing) {
+TEST(FormsWindow, PlaceSizeLoadingStatesKeyPreviewAndOnTop) {
     TestForm window;
+    QWidget* widget = forms::widgetOf(window);
     const unsigned keep = forms::SWP_NOSIZE | forms::SWP_NOMOVE;
     EXPECT_FALSE(forms::SetWindowPos(window.hWnd(), forms::HWND_TOPMOST, 0, 0, 0, 0, keep)) << "never shown";
-    window.Show();
-    QWidget* widget = forms::widgetOf(window);
-    const WId native = widget->winId();
-    EXPECT_FALSE(forms::SetWindowPos(window.hWnd(), forms::HWND_TOPMOST, 0, 0, 0, 0, keep) ||
-                 forms::SetWindowPos(0, forms::HWND_NOTOPMOST, 0, 0, 0, 0, keep));
-    EXPECT_TRUE(!(widget->windowFlags() & Qt::WindowStaysOnTopHint) && widget->isVisible() && widget->winId() == native);
-    // Other insert-after values only move and size as asked.
-    EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 30, 40, 200, 100, 0));
-    EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 99, 99, 250, 120, forms::SWP_NOMOVE));
-    EXPECT_EQ(widget->geometry(), QRect(30, 40, 250, 120));
-}
-
-TEST(FormsWindow, PlaceInTwipsSizeInPixelsShowLoadsOnceAndStatesComeBackAsSet) {
-    TestForm window;
-    QWidget* widget = forms::widgetOf(window);
     window.Move(1500, 3000);
     window.setTop(150);
     EXPECT_EQ(std::tuple(window.ScaleWidth(), window.ScaleHeight(), window.Width()), std::tuple(300, 200, 300 * 15));
@@ -304,6 +270,26 @@ TEST(FormsWindow, PlaceInTwipsSizeInPixelsShowLoadsOnceAndStatesComeBackAsSet) {
     window.Show();
     window.Show();
     EXPECT_EQ(window.loads, 1);
+    const WId native = widget->winId();
+    EXPECT_FALSE(forms::SetWindowPos(window.hWnd(), forms::HWND_TOPMOST, 0, 0, 0, 0, keep) ||
+                 forms::SetWindowPos(0, forms::HWND_NOTOPMOST, 0, 0, 0, 0, keep));
+    EXPECT_TRUE(!(widget->windowFlags() & Qt::WindowStaysOnTopHint) && widget->isVisible() && widget->winId() == native);
+    // Key preview: the window sees keys before the focused element and may eat them.
+    auto* edit = qobject_cast<QPlainTextEdit*>(forms::widgetOf(window.Text));
+    const auto type = [&](Qt::Key key, const QString& text) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(edit, &event);
+    };
+    edit->setFocus();
+    type(Qt::Key_A, "a");
+    EXPECT_TRUE(window.keys.empty()) << "without preview the element alone sees it";
+    window.setKeyPreview(true);
+    window.eatKey = 'x';
+    for (auto [key, text] : {std::pair{Qt::Key_Escape, QString(QChar(27))}, {Qt::Key_X, "x"}, {Qt::Key_B, "b"},
+             {Qt::Key_Shift, ""}})
+        type(key, text);
+    EXPECT_EQ(window.keys, (std::vector<int>{27, 'x', 'b'}));
+    EXPECT_EQ(edit->toPlainText(), "ab") << "the eaten key never arrived";
     for (int state : {forms::vbMaximized, forms::vbMinimized, forms::vbNormal, forms::vbMaximized, forms::vbNormal}) {
         const int resizes = window.resizes;
         window.setWindowState(state);
@@ -321,6 +307,11 @@ TEST(FormsWindow, PlaceInTwipsSizeInPixelsShowLoadsOnceAndStatesComeBackAsSet) {
         step();
         EXPECT_EQ(window.WindowState(), state);
     }
+    // Other insert-after values only move and size as asked.
+    window.setWindowState(forms::vbNormal);
+    EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 30, 40, 200, 100, 0));
+    EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 99, 99, 250, 120, forms::SWP_NOMOVE));
+    EXPECT_EQ(widget->geometry(), QRect(30, 40, 250, 120));
 }
 
 // A list window unloads and reloads itself from its own double-click, as the program's sound list does:
