@@ -155,6 +155,26 @@ TEST(FormsElements, EachKindShowsWhatItHolds) {
     buttons.Load(1, form.Box);
     EXPECT_TRUE(&buttons.Load(101, form.Box) == &buttons[101] && buttons.Count() == 2);
     EXPECT_THROW(buttons[2], std::out_of_range);
+    // Drops give the local files in order as a file list counted from 1.
+    std::optional<forms::DataObject> dropped;
+    forms::MouseEvent where;
+    form.Picture.onDragDrop = [&](const forms::DataObject& data, const forms::MouseEvent& e) { dropped = data, where = e; };
+    const auto drop = [&](QMimeData& data, Qt::KeyboardModifiers modifiers) {
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+        QDropEvent event(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+        dropped.reset();
+        QCoreApplication::sendEvent(forms::widgetOf(form.Picture), &enter);
+        QCoreApplication::sendEvent(forms::widgetOf(form.Picture), &event);
+        return enter.isAccepted() && event.isAccepted() && dropped.has_value();
+    };
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/tmp/b sound.wav"), QUrl("http://example.invalid/c.wav"),
+                   QUrl::fromLocalFile("/tmp/a.mp3")});
+    ASSERT_TRUE(drop(files, Qt::ControlModifier));
+    EXPECT_TRUE(dropped->GetFormat(forms::vbCFFiles) && !dropped->GetFormat(1));
+    ASSERT_EQ(dropped->FileCount() * 10 + where.Button * 100 + where.Shift, 122);
+    EXPECT_EQ((Lines{dropped->File(0), dropped->File(1), dropped->File(2), dropped->File(3)}),
+              (Lines{"", "/tmp/b sound.wav", "/tmp/a.mp3", ""}));
 }
 
 // Each row: the steps, and what the elements and the window's surface were told (button/shift bits).
@@ -185,29 +205,6 @@ TEST(FormsElements, MouseScenarios) {
     }
     EXPECT_EQ(QPointF(form.lastDown.X, form.lastDown.Y), QPointF(9, 9));
     EXPECT_EQ(form.Rows.ListIndex(), 1);
-}
-
-TEST(FormsElements, DropsGiveLocalFilesInOrderAsTheFileList) {
-    TestForm form;
-    std::optional<forms::DataObject> dropped;
-    forms::MouseEvent where;
-    form.Picture.onDragDrop = [&](const forms::DataObject& data, const forms::MouseEvent& e) { dropped = data, where = e; };
-    const auto drop = [&](QMimeData& data, Qt::KeyboardModifiers modifiers) {
-        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
-        QDropEvent event(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
-        dropped.reset();
-        QCoreApplication::sendEvent(forms::widgetOf(form.Picture), &enter);
-        QCoreApplication::sendEvent(forms::widgetOf(form.Picture), &event);
-        return enter.isAccepted() && event.isAccepted() && dropped.has_value();
-    };
-    QMimeData files;
-    files.setUrls({QUrl::fromLocalFile("/tmp/b sound.wav"), QUrl("http://example.invalid/c.wav"),
-                   QUrl::fromLocalFile("/tmp/a.mp3")});
-    ASSERT_TRUE(drop(files, Qt::ControlModifier));
-    EXPECT_TRUE(dropped->GetFormat(forms::vbCFFiles) && !dropped->GetFormat(1));
-    ASSERT_EQ(dropped->FileCount() * 10 + where.Button * 100 + where.Shift, 122);
-    EXPECT_EQ((Lines{dropped->File(0), dropped->File(1), dropped->File(2), dropped->File(3)}),
-              (Lines{"", "/tmp/b sound.wav", "/tmp/a.mp3", ""}));
 }
 
 TEST(FormsElements, TimerTicksOnlyWhileEnabledWithAnIntervalOnALoadedWindow) {

@@ -46,7 +46,7 @@ TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRunAndAPlayersNewsWakesIt) {
     EXPECT_EQ(std::pair(gaveUp, player.PlayState()), std::pair(false, media::kStopped));
 }
 
-TEST_F(Waits, EndingEndsNestedWaitsAndEveryLaterOne) {
+TEST_F(Waits, EndingEndsNestedAndLaterWaitsAndSoDoesUnloadingTheLastWindow) {
     int rampSteps = 0, calls = 0;
     bool innerEnded = false;
     post([&] { innerEnded = !forms::Ramp(10, 1000ms, [&](int step) { if ((rampSteps = step) == 3) forms::EndWaits(); }); });
@@ -59,10 +59,6 @@ TEST_F(Waits, EndingEndsNestedWaitsAndEveryLaterOne) {
     forms::AllowWaits();
     EXPECT_TRUE(forms::WaitUntil([] { return true; }) && forms::Ramp(2, 10ms, [](int) {}));
     EXPECT_EQ(calls, 4) << "two hooked starts and two hooked steps";
-}
-
-// The program ends when its last window unloads; a window loading again starts it afresh.
-TEST_F(Waits, UnloadingTheLastWindowEndsTheWaits) {
     Window first, second;
     first.Load();
     second.Load();

@@ -62,7 +62,7 @@ gdi::Handle fromBlock(const Bytes& bytes) { return gdi::ExtCreateRegion(nullptr,
 
 }  // namespace
 
-TEST(BitBlt, EveryNamedRasterOperationCombinesSourceAndDestination) {
+TEST(BitBlt, RasterOperationsClippingAndSurfaces) {
     // Source 0xCA on destination 0xA6, with the default white brush.
     const std::pair<std::uint32_t, std::uint8_t> rows[] = {
         {gdi::SRCCOPY, 0xCA}, {gdi::SRCPAINT, 0xEE}, {gdi::SRCAND, 0x82}, {gdi::SRCINVERT, 0x6C}, {gdi::SRCERASE, 0x48},
@@ -76,15 +76,13 @@ TEST(BitBlt, EveryNamedRasterOperationCombinesSourceAndDestination) {
         EXPECT_EQ(dest.bytes(), (Bytes{result, result, result, result, result, result, 0, 0})) << std::hex << rop;
     }
     // Operations without a source need no source device context; other codes fail and draw nothing.
-    Surface dest(1, 1), source(1, 1);
-    dest.set(0, 0, 0x0F);
-    EXPECT_TRUE(gdi::BitBlt(dest.dc, 0, 0, 1, 1, 0, 0, 0, gdi::DSTINVERT));
-    EXPECT_FALSE(gdi::BitBlt(dest.dc, 0, 0, 1, 1, source.dc, 0, 0, 0x00CC0021) ||
-                 gdi::BitBlt(dest.dc, 0, 0, 1, 1, source.dc, 0, 0, 0x00990066));  // a valid code, not offered
-    EXPECT_EQ(dest.at(0, 0), 0xF0);
-}
-
-TEST(BitBlt, ClipsToBothSurfacesMovesOverlappingBlocksAndNeedsSurfaces) {
+    Surface pixel(1, 1), other(1, 1);
+    pixel.set(0, 0, 0x0F);
+    EXPECT_TRUE(gdi::BitBlt(pixel.dc, 0, 0, 1, 1, 0, 0, 0, gdi::DSTINVERT));
+    EXPECT_FALSE(gdi::BitBlt(pixel.dc, 0, 0, 1, 1, other.dc, 0, 0, 0x00CC0021) ||
+                 gdi::BitBlt(pixel.dc, 0, 0, 1, 1, other.dc, 0, 0, 0x00990066));  // a valid code, not offered
+    EXPECT_EQ(pixel.at(0, 0), 0xF0);
+    // Blocks are clipped to both surfaces, overlapping ones move whole, and both ends must be surfaces.
     Surface source(4, 3), dest(3, 3), dest2(3, 3), dest3(2, 2), column(1, 4);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) source.set(x, y, static_cast<std::uint8_t>(10 * y + x + 1));
@@ -164,7 +162,7 @@ TEST(Picture, LoadsWholeBottomUpAndTopDownFilesOnly) {
     }));
 }
 
-TEST(Regions, CombineRgnReportsTheShapeOrAnError) {
+TEST(Regions, CombineRgnReportsTheShapeAndDataBlocksSaveAndLoad) {
     const gdi::Handle a = gdi::CreateRectRgn(10, 10, 0, 0);  // corners are put in order
     const gdi::Handle b = gdi::CreateRectRgn(5, 0, 15, 10), d = gdi::CreateRectRgn(0, 0, 0, 0);
     EXPECT_TRUE((rectsOf(a) == Rects{{0, 0, 10, 10}}) && rectsOf(d).empty());
@@ -183,9 +181,6 @@ TEST(Regions, CombineRgnReportsTheShapeOrAnError) {
         EXPECT_EQ(gdi::CombineRgn(to, from, with, mode), gdi::RGN_ERROR);
     EXPECT_EQ(rectsOf(d), (Rects{{5, 0, 15, 10}})) << "a failed call changes nothing";
     for (gdi::Handle h : {a, b, d}) EXPECT_TRUE(gdi::DeleteObject(h));
-}
-
-TEST(Regions, DataBlocksSaveAndLoadAndBadOnesAreRefused) {
     // Unsorted, overlapping and empty rectangles load as their banded union; header bounds and sizes are not trusted.
     const gdi::Handle loaded = fromBlock(block({32, 1, 4, 0, 99, 99, 99, 99, 5, 5, 15, 15, 0, 0, 10, 10, 7, 7, 7, 20, 30, 30, 20, 40}));
     ASSERT_NE(loaded, 0u);
@@ -216,7 +211,7 @@ TEST(Regions, DataBlocksSaveAndLoadAndBadOnesAreRefused) {
     for (gdi::Handle h : {loaded, again, negative, back, empty, none}) EXPECT_TRUE(gdi::DeleteObject(h));
 }
 
-TEST(WindowServices, SetWindowRgnHandsTheRegionToTheWindowOnlyOnSuccess) {
+TEST(WindowServices, WindowRegionsAndTheClipboardTakeWhatTheyAreGivenOnlyOnSuccess) {
     RecordingHost host;
     const gdi::Handle region = gdi::CreateRectRgn(0, 0, 10, 10), hole = gdi::CreateRectRgn(2, 2, 4, 4);
     gdi::CombineRgn(region, region, hole, gdi::RGN_XOR);
@@ -235,10 +230,7 @@ TEST(WindowServices, SetWindowRgnHandsTheRegionToTheWindowOnlyOnSuccess) {
     EXPECT_EQ(gdi::SetWindowRgn(7, kept, true), 0);
     gdi::setWindowHost(&host);
     EXPECT_TRUE(gdi::DeleteObject(kept));
-}
-
-TEST(WindowServices, ClipboardTakesABitmapOnlyWhileOpenAndOwnsWhatItTook) {
-    RecordingHost host;
+    // The clipboard takes a bitmap only while open and owns what it took.
     const std::size_t before = gdi::liveObjectCount();
     const gdi::Handle first = gdi::createBitmap(2, 2), second = gdi::createBitmap(1, 1);
     gdi::bitmapFromHandle(first)->bits[0] = 42;
@@ -259,3 +251,4 @@ TEST(WindowServices, ClipboardTakesABitmapOnlyWhileOpenAndOwnsWhatItTook) {
     EXPECT_TRUE(gdi::DeleteObject(second)) << "a bitmap not taken stays the caller's";
     EXPECT_EQ(gdi::liveObjectCount(), before);
 }
+

@@ -39,7 +39,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsStore, ReadsHeadersAndKeysByTheirSyntax) {
+TEST_F(SettingsStore, ReadsByTheSyntaxAndHoldsOneFile) {
     const auto ini = fileWith("syntax.ini", "x=before any header\r\n[SNDS]\r\nS1=one\r\ns10=ten\r\n s2=b\r\ns3 =b\r\n"
                                             "s4=a=b\r\ns5=\r\ns6=  padded\r\ns1=second\r\n [lsts]\r\ns7=in snds\r\n"
                                             "[snds]\r\ns8=second header\r\n[other]tail\r\nk=v\r\n##eot##\nm=w\n");
@@ -51,6 +51,14 @@ TEST_F(SettingsStore, ReadsHeadersAndKeysByTheirSyntax) {
     // CR alone is no line break.
     const auto cr = fileWith("cr.ini", "[a]\rx=1\r"), lf = fileWith("lf.ini", "[s]\nk=1\n");
     EXPECT_EQ(GetIniValue("a", "x", "D", cr) + get(lf), "D1");
+    // One file is held; it is read again only when another one was asked for.
+    const auto first = fileWith("a.ini", "[s]\nk=first\n"), capital = fileWith("A.ini", "[s]\nk=capital\n");
+    std::string reads = get(first);
+    testing_support::writeFile(first, "[s]\nk=changed\n");
+    reads += " " + get(first);
+    reads += " " + get(capital);  // paths compare exactly
+    SetIniValue("s", "k", "written", capital);
+    EXPECT_EQ(reads + " " + get(first), "first first capital changed");
 }
 
 TEST_F(SettingsStore, WritesTheNormalForm) {
@@ -68,16 +76,6 @@ TEST_F(SettingsStore, WritesTheNormalForm) {
     const auto large = fileWith("big.ini", big);
     SetIniValue("s", "last", "yes", large);
     EXPECT_TRUE(readFile(large).ends_with("k39999=39999\r\nlast=yes\r\n"));
-}
-
-TEST_F(SettingsStore, HoldsOneFileAndReloadsOnlyOnASwitch) {
-    const auto first = fileWith("a.ini", "[s]\nk=first\n"), capital = fileWith("A.ini", "[s]\nk=capital\n");
-    std::string reads = get(first);
-    testing_support::writeFile(first, "[s]\nk=changed\n");
-    reads += " " + get(first);
-    reads += " " + get(capital);  // paths compare exactly
-    SetIniValue("s", "k", "written", capital);
-    EXPECT_EQ(reads + " " + get(first), "first first capital changed");
 }
 
 TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhy) {
