@@ -125,8 +125,8 @@ TEST(Handles, SelectionOwnershipRecordsAndDibSections) {
     EXPECT_TRUE(gdi::DeleteDC(dc) && gdi::DeleteDC(other) && gdi::DeleteObject(bitmap) && !gdi::DeleteObject(bitmap));
     EXPECT_EQ(gdi::liveObjectCount(), before);
     // DIB sections are zeroed 24-bit memory; other depths, top-down rows, no width and overflow are refused.
-    const gdi::BITMAPINFOHEADER headers[] = {{40, 3, 2, 1, 24}, {40, 3, 2, 1, 32}, {40, 3, -2, 1, 24}, {40, 0, 2, 1, 24},
-                                             {40, 0x30000000, 2, 1, 24}, {40, 100000, 100000, 1, 24}};
+    const gdi::BITMAPINFOHEADER headers[] = {{40, 3, 2, 1, 24}, {40, 3, 2, 1, 32}, {40, 3, -2, 1, 24},
+        {40, 0, 2, 1, 24}, {40, 0x30000000, 2, 1, 24}, {40, 100000, 100000, 1, 24}};
     for (const gdi::BITMAPINFOHEADER& h : headers) {
         auto* bits = reinterpret_cast<std::uint8_t*>(1);
         const gdi::Handle dib = gdi::CreateDIBSection(0, h, gdi::DIB_RGB_COLORS, &bits, 0, 0);
