@@ -30,7 +30,7 @@ protected:
 
 class Window : public forms::Form {};
 
-TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRunAndAPlayersNewsWakesIt) {
+TEST_F(Waits, WaitsLookOnlyAfterEventsAndEnd) {
     bool posted = false, due = false, gaveUp = false;
     post([&] { posted = true; });
     EXPECT_EQ(looksUntil([&] { return posted; }), 1) << "the pending event runs before the first look";
@@ -44,9 +44,7 @@ TEST_F(Waits, WaitLooksOnlyWhenAnEventHasRunAndAPlayersNewsWakesIt) {
     QTimer::singleShot(20000, [&] { gaveUp = true; });  // a stuck player ends the test instead of hanging it
     EXPECT_LE(looksUntil([&] { return gaveUp || player.PlayState() != media::kPlaying; }), 10) << "woken by the player's news";
     EXPECT_EQ(std::pair(gaveUp, player.PlayState()), std::pair(false, media::kStopped));
-}
-
-TEST_F(Waits, EndingEndsNestedAndLaterWaitsAndSoDoesUnloadingTheLastWindow) {
+    // Ending ends nested waits and every later one, and so does unloading the last window.
     int rampSteps = 0, calls = 0;
     bool innerEnded = false;
     post([&] { innerEnded = !forms::Ramp(10, 1000ms, [&](int step) { if ((rampSteps = step) == 3) forms::EndWaits(); }); });

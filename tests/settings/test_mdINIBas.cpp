@@ -78,7 +78,7 @@ TEST_F(SettingsStore, WritesTheNormalForm) {
     EXPECT_TRUE(readFile(large).ends_with("k39999=39999\r\nlast=yes\r\n"));
 }
 
-TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhy) {
+TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhyAndAnUnreadableFileIsNeverReplaced) {
     const std::string original = "[inifilepath]\r\npath=NIL\r\n\r\n[snds]\r\ns1=/a.wav\r\n";
     const auto path = fileWith("zpm.ini", original);
     const struct { std::string section, key, value, file; } rows[] = {
@@ -103,6 +103,18 @@ TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhy) {
     }
     EXPECT_EQ(readFile(readOnly), "[s]\nk=old\n");
     EXPECT_TRUE(SetIniValue("s", "k", "v", dir.file("written.ini")) && LastWriteError().empty());
+    // A file that could not be read is never replaced.
+    const auto locked = fileWith("locked.ini", "[s]\nk=secret\n");
+    ::chmod(locked.c_str(), 0600);
+    ::chmod(dir.path().c_str(), 0777);
+    EXPECT_TRUE(testing_support::childSucceeds([&] {  // root reads every file: the scenario runs without privileges
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
+        ::chmod(locked.c_str(), 0);
+        const bool ok = get(locked) == "D" && !SetIniValue("s", "k", "new", locked) && get(locked) == "new";
+        return SetIniValue("s", "other", "x", locked), ok;
+    }));
+    ::chmod(locked.c_str(), 0600);
+    EXPECT_EQ(readFile(locked), "[s]\nk=secret\n");
 }
 
 // Two copies of the program on one file, each holding it before the other
@@ -131,20 +143,6 @@ TEST_F(SettingsStore, TwoProcessesWritingInTurnKeepEachOthersKeys) {
     const std::string text = readFile(path);
     for (int key = 1; key <= 9; ++key) EXPECT_NE(text.find("s" + std::to_string(key) + "="), std::string::npos) << key;
     EXPECT_EQ(GetIniValue("snds", "s9", "D", path), "D") << "written by the other after this one's last write";
-}
-
-TEST_F(SettingsStore, AnUnreadableFileIsNeverReplaced) {
-    const auto path = fileWith("locked.ini", "[s]\nk=secret\n");
-    ::chmod(path.c_str(), 0600);
-    ::chmod(dir.path().c_str(), 0777);
-    EXPECT_TRUE(testing_support::childSucceeds([&] {  // root reads every file: the scenario runs without privileges
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
-        ::chmod(path.c_str(), 0);
-        const bool ok = get(path) == "D" && !SetIniValue("s", "k", "new", path) && get(path) == "new";
-        return SetIniValue("s", "other", "x", path), ok;
-    }));
-    ::chmod(path.c_str(), 0600);
-    EXPECT_EQ(readFile(path), "[s]\nk=secret\n");
 }
 
 TEST_F(SettingsStore, EventsDuringALoadSeeAConsistentStore) {

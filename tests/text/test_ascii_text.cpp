@@ -7,7 +7,7 @@ using namespace std::string_view_literals;
 using std::string_view;
 
 // Only A to Z fold; the bytes next to them, UTF-8 and Latin-1 letters and NUL stand for themselves.
-TEST(AsciiText, OnlyTheLettersAToZFold) {
+TEST(AsciiText, OnlyTheLettersAToZFoldAndPartsMustLieWhollyWithinTheText) {
     EXPECT_EQ(text::lowerAscii("AZaz@[`{09 _\xC3\x84\xC4"), "azaz@[`{09 _\xC3\x84\xC4");
     for (char c : "zAa"sv) EXPECT_TRUE(text::isAsciiLetter(c)) << c;
     for (char c : "@[`{\xC4"sv) EXPECT_FALSE(text::isAsciiLetter(c)) << c;
@@ -15,9 +15,7 @@ TEST(AsciiText, OnlyTheLettersAToZFold) {
         {"PlayList_3", "playlist_3", true}, {"abc", "ab", false}, {"", "", true}, {"@", "`", false},
         {"[", "{", false}, {"\xC3\x84", "\xC3\xA4", false}, {"a\0b"sv, "a\0c"sv, false}, {"A\0B"sv, "a\0b"sv, true}};
     for (const auto& r : rows) EXPECT_EQ(text::equalNoCase(r.a, r.b), r.equal) << r.a << " / " << r.b;
-}
-
-TEST(AsciiText, StartEndAndFindNeedTheWholePartWithinTheText) {
+    // Starting, ending and finding need the whole part within the text.
     constexpr auto starts = text::startsWithNoCase, ends = text::endsWithNoCase;
     const struct { bool (*test)(string_view, string_view); string_view text, part; bool found; } edges[] = {
         {starts, "Key=Value", "KEY=", true}, {starts, "Ke", "KEY=", false}, {starts, "x", "", true},
@@ -33,3 +31,4 @@ TEST(AsciiText, StartEndAndFindNeedTheWholePartWithinTheText) {
     EXPECT_EQ(text::replaceAll("aa.WAV", "a", "aa", false), "aaaa.WAV") << "inserted text is not searched again";
     EXPECT_EQ(text::replaceAll("ab", "", "x", true), "ab");
 }
+
