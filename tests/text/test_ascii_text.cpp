@@ -22,11 +22,11 @@ TEST(AsciiText, OnlyTheLettersAToZFoldAndPartsMustLieWhollyWithinTheText) {
         {ends, "List.TXT", ".txt", true}, {ends, "txt", ".txt", false}, {ends, "list.txt ", ".txt", false}};
     for (const auto& r : edges) EXPECT_EQ(r.test(r.text, r.part), r.found) << r.text << " " << r.part;
     constexpr auto none = string_view::npos;
-    const struct { string_view text, part; std::size_t from, found; } rows[] = {
+    const struct { string_view text, part; std::size_t from, found; } finds[] = {
         {"a PLAYLIST_1 and playlist_2", "playlist_", 0, 2},  {"a PLAYLIST_1 and playlist_2", "playlist_", 3, 17},
         {"a PLAYLIST_1 and playlist_2", "playlist_", 18, none}, {"a playlist_2", "playlist_2x", 0, none},
         {"ab", "abc", 0, none}, {"ab", "ab", 0, 0}, {"ab", "", 2, 2}, {"ab", "", 3, none}, {"", "", 0, 0}};
-    for (const auto& r : rows) EXPECT_EQ(text::findNoCase(r.text, r.part, r.from), r.found) << r.text << " " << r.from;
+    for (const auto& r : finds) EXPECT_EQ(text::findNoCase(r.text, r.part, r.from), r.found) << r.text << " " << r.from;
     EXPECT_EQ(text::replaceAll("a.WAV b.wav", ".wav", ".wave", true), "a.wave b.wave");
     EXPECT_EQ(text::replaceAll("aa.WAV", "a", "aa", false), "aaaa.WAV") << "inserted text is not searched again";
     EXPECT_EQ(text::replaceAll("ab", "", "x", true), "ab");
