@@ -39,10 +39,7 @@ std::string run(ProbeWindow& window, const std::string& command) {
     return "done";
 }
 
-void answer(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
+void answer(const std::string& line) { std::printf("%s\n", line.c_str()), std::fflush(stdout); }
 
 }  // namespace
 

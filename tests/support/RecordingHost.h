@@ -1,5 +1,5 @@
-// Stands in for the windows of the program: records the outline each window was given, the bitmaps put on
-// the clipboard and the messages shown.
+// Stands in for the windows of the program, for the drawing and imaging tests: records the outline each
+// window was given, the bitmaps put on the clipboard and the messages shown.
 #pragma once
 
 #include <map>
