@@ -128,12 +128,14 @@ state_pixel() { pixel "$assets/states/$1.bmp" 4 4; }
 
 # The time display's two halves: the remaining time (or the date) and the
 # total time (or the clock). Prints "L,R" (1 for a half that changed over
-# four ticks, 0 for one that never did) and the total half's fingerprint.
+# two ticks, 0 for one that did not) and the total half's fingerprint.
 display_changes() {
   local left="70x21+$((x + 88))+$((y + 7))" right="70x21+$((x + 159))+$((y + 7))" l r now lc=0 rc=0
-  sleep 2.2 # the first tick after a start or stop, late on a busy machine, writes the display
+  # A busy machine writes the display late after a start or stop, and a
+  # sound's length may be known only a few ticks after it starts.
+  sleep 4.4
   now=$(screen); l=$(area "$now" "$left"); r=$(area "$now" "$right")
-  for _ in 1 2 3 4; do
+  for _ in 1 2; do
     sleep 1.1
     now=$(screen)
     [ "$(area "$now" "$left")" != "$l" ] && lc=1
