@@ -53,20 +53,48 @@ TEST_P(Library, FindsRcdataByNumberAndByNameAndHandsOutItsBytes) {
     EXPECT_EQ(pe::SizeofResource(module, resource), 0u);
 }
 
-// A data entry (address, size, a zero code page and a reserved word) whose
-// size runs past the file, and a type's names pointing back at the root.
-TEST_P(Library, DirectoriesPointingBackOrDataPastTheEndAreNotFollowed) {
+// Names are stored in capitals as UTF-16; a lone surrogate is no character.
+TEST_P(Library, NamesBeyondAsciiCompareAsUtf16) {
+    const auto unitsOf = [](std::u16string_view text) {
+        Bytes bytes;
+        for (char16_t unit : text) bytes.insert(bytes.end(), {std::uint8_t(unit), std::uint8_t(unit >> 8)});
+        return bytes;
+    };
+    const Bytes stored = unitsOf(u"MIXEDNAME");
+    const auto at = std::search(file.begin(), file.end(), stored.begin(), stored.end()) - file.begin();
+    ASSERT_LT(at, std::ssize(file));
+    const struct { std::u16string stored; std::vector<std::string> found, missing; } rows[] = {
+        {u"M\u00FCxedName", {"M\xC3\xBCxedName", "m\xC3\xBCXEDNAME"}, {"MxxedName", "M\xFCxedName"}},
+        {u"M\U0001F600edName", {"M\xF0\x9F\x98\x80" "edName"},
+         {"M\xED\xA0\xBD\xED\xB8\x80" "edName", "M\xF0\x9F\x98" "edName"}},
+        {u"M\xD800xedName", {}, {"M\xED\xA0\x80xedName"}},
+    };
+    for (const auto& row : rows) {
+        Bytes changed = file;
+        std::ranges::copy(unitsOf(row.stored), changed.begin() + at);
+        for (const std::string& name : row.found) EXPECT_TRUE(finds(changed, name)) << name;
+        for (const std::string& name : row.missing) EXPECT_FALSE(finds(changed, name)) << name;
+    }
+}
+
+// The type's names pointing back at the root or outside; the payload's data
+// entries (address, size, a zero code page and a reserved word) too long or
+// far away.
+TEST_P(Library, DirectoriesPointingBackOrOutsideAreNotFollowed) {
     const std::string section(".rsrc\0\0\0", 8);
     const auto header = std::search(file.begin(), file.end(), section.begin(), section.end());
     ASSERT_NE(header, file.end());
     const std::size_t root = le32(file, static_cast<std::size_t>(header - file.begin()) + 20);
-    Bytes looping = file, tooLong = file;
-    put32(looping, root + 20, 0x80000000u);
+    Bytes looping = file, outside = file, tooLong = file, farAway = file;
+    put32(looping, root + 20, 0x80000000u), put32(outside, root + 20, 0xFFFFFFF0u);
+    int entries = 0;
     for (std::size_t at = root; at + 16 <= file.size(); at += 4)
         if (le32(file, at + 4) == payload.size() && le32(file, at + 8) == 0 && le32(file, at + 12) == 0)
-            put32(tooLong, at + 4, 0x7FFFFFFFu);
+            put32(tooLong, at + 4, 0x7FFFFFFFu), put32(farAway, at, 0xFFFFFF00u), ++entries;
+    ASSERT_EQ(entries, 3);
+    EXPECT_FALSE(finds(looping, "#10"));
     for (const char* name : {"#7", "#65535", "MixedName"})
-        EXPECT_FALSE(finds(looping, name) || finds(tooLong, name)) << name;
+        for (const Bytes* bytes : {&looping, &outside, &tooLong, &farAway}) EXPECT_FALSE(finds(*bytes, name)) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, Library, ::testing::Values(ZPM_TEST_DLL32, ZPM_TEST_DLL64));

@@ -103,13 +103,14 @@ TEST_F(SettingsStore, RefusedWritesLeaveTheFileAndSayWhyAndAnUnreadableFileIsNev
     }
     EXPECT_EQ(readFile(readOnly), "[s]\nk=old\n");
     EXPECT_TRUE(SetIniValue("s", "k", "v", dir.file("written.ini")) && LastWriteError().empty());
-    // A file that could not be read is never replaced.
+    // A file that could not be read is never replaced, though it could be written.
     const auto locked = fileWith("locked.ini", "[s]\nk=secret\n");
     ::chmod(locked.c_str(), 0600);
+    [[maybe_unused]] const int given = ::chown(locked.c_str(), 65534, 65534);  // to the user the scenario runs as
     ::chmod(dir.path().c_str(), 0777);
     EXPECT_TRUE(testing_support::childSucceeds([&] {  // root reads every file: the scenario runs without privileges
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
-        ::chmod(locked.c_str(), 0);
+        ::chmod(locked.c_str(), 0200);
         const bool ok = get(locked) == "D" && !SetIniValue("s", "k", "new", locked) && get(locked) == "new";
         return SetIniValue("s", "other", "x", locked), ok;
     }));
