@@ -98,8 +98,8 @@ TEST(cDIBSection, SizesFailedCreationsAndClearUp) {
 
 TEST(cDIBSection, TransfersInAndOutWithSizeRules) {
     const auto a = picture(4, 3, {10, 20, 30}), b = picture(4, 3, {0, 0, 0}), c = picture(4, 3, {0, 0, 0});
-    b->LoadPictureBlt(a->hdc(), 0, 0, 0, -1);
-    EXPECT_EQ(pixelAt(*b, 0, 0)[0], 0) << "a width of 0 transfers nothing";
+    b->LoadPictureBlt(a->hdc(), 0, 0, 0, -1), b->LoadPictureBlt(a->hdc(), 0, 0, -1, 0);
+    EXPECT_EQ(pixelAt(*b, 0, 0)[0], 0) << "a width or a height of 0 transfers nothing";
     b->LoadPictureBlt(a->hdc(), 0, 0, -1, 1);
     EXPECT_EQ(pixelAt(*b, 3, 0)[2], 10) << "-1 is the whole width";
     EXPECT_EQ(pixelAt(*b, 0, 1)[2], 0) << "only the top line";

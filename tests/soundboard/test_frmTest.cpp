@@ -184,6 +184,8 @@ protected:
 
 TEST_F(frmTestWindow, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
     frmTest& form = start();
+    for (int index : {1, 15, 16, 75, 101, 105, 106, 115}) EXPECT_TRUE(form.HasButton(index)) << index;
+    for (int index : {0, 76, 100, 116}) EXPECT_FALSE(form.HasButton(index)) << index;
     for (const auto& [mode, skin, large, open, openWidth] :
          {tuple{1, "skins/large_open.bmp", true, true, 306}, {2, "skins/large_folded.bmp", true, false, 306},
           {3, "skins/small_open.bmp", false, true, 123}, {4, "skins/small_folded.bmp", false, false, 123}}) {
