@@ -279,9 +279,9 @@ TEST(FormsWindow, PlaceSizeLoadingStatesKeyPreviewAndOnTop) {
     window.setKeyPreview(true);
     window.eatKey = 'x';
     for (auto [key, text] : {std::pair{Qt::Key_Escape, QString(QChar(27))}, {Qt::Key_X, "x"}, {Qt::Key_B, "b"},
-             {Qt::Key_Shift, ""}})
+             {Qt::Key_Shift, ""}, {Qt::Key_Tab, ""}})
         type(key, text);
-    EXPECT_EQ(window.keys, (std::vector<int>{27, 'x', 'b'}));
+    EXPECT_EQ(window.keys, (std::vector<int>{27, 'x', 'b', 9}));
     EXPECT_EQ(edit->toPlainText(), "ab") << "the eaten key never arrived";
     for (int state : {forms::vbMaximized, forms::vbMinimized, forms::vbNormal, forms::vbMaximized, forms::vbNormal}) {
         const int resizes = window.resizes;
