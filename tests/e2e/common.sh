@@ -126,23 +126,28 @@ button_shows() { screen_pixel_is $(($(button_x "$1") + 4)) $((y + 38)) "$2"; }
 click_button() { xdotool mousemove $(($(button_x "$1") + 9)) $((y + 43)) "${@:2}"; }
 state_pixel() { pixel "$assets/states/$1.bmp" 4 4; }
 
-# The time display's two halves: the remaining time (or the date) and the
-# total time (or the clock). Prints "L,R" (1 for a half that changed over
-# two ticks, 0 for one that did not) and the total half's fingerprint.
+# Watches the time display's two halves, the remaining time (or the date)
+# and the total (or the clock), over two ticks until they change as $1 says
+# ("1,0": the left one changed, the right one did not); a busy machine may
+# write the display or know a sound's length only some ticks late. $total
+# is the right half's last fingerprint.
 display_changes() {
-  local left="70x21+$((x + 88))+$((y + 7))" right="70x21+$((x + 159))+$((y + 7))" l r now lc=0 rc=0
-  # A busy machine writes the display late after a start or stop, and a
-  # sound's length may be known only a few ticks after it starts.
-  sleep 4.4
-  now=$(screen); l=$(area "$now" "$left"); r=$(area "$now" "$right")
-  for _ in 1 2; do
+  local left="70x21+$((x + 88))+$((y + 7))" right="70x21+$((x + 159))+$((y + 7))" l r now lc rc
+  for _ in 1 2 3 4; do
     sleep 1.1
-    now=$(screen)
-    [ "$(area "$now" "$left")" != "$l" ] && lc=1
-    [ "$(area "$now" "$right")" != "$r" ] && rc=1
-    l=$(area "$now" "$left"); r=$(area "$now" "$right")
+    now=$(screen); l=$(area "$now" "$left"); r=$(area "$now" "$right"); lc=0; rc=0
+    for _ in 1 2; do
+      sleep 1.1
+      now=$(screen)
+      [ "$(area "$now" "$left")" != "$l" ] && lc=1
+      [ "$(area "$now" "$right")" != "$r" ] && rc=1
+      l=$(area "$now" "$left"); r=$(area "$now" "$right")
+    done
+    total=$r
+    [ "$lc,$rc" = "$1" ] && return 0
   done
-  echo "$lc,$rc $r"
+  echo "the display's halves changed as $lc,$rc"
+  return 1
 }
 
 # The large open machine at 100, 100 with a sound of 30 seconds on button 1.
