@@ -99,7 +99,7 @@ TEST(BitBlt, RasterOperationsClippingAndSurfaces) {
     EXPECT_TRUE(gdi::BitBlt(column.dc, 0, 1, 1, 3, column.dc, 0, 0, gdi::SRCCOPY));  // moved down onto itself
     for (int y = 0; y < 4; ++y) EXPECT_EQ(column.at(0, y), std::max(y, 1));
     const gdi::Handle screen = gdi::GetDC(gdi::GetDesktopWindow());
-    ASSERT_NE(screen, 0u);
+    ASSERT_TRUE(screen != 0 && gdi::GetDC(0xBEEF) == 0) << "only the desktop has a device context here";
     const gdi::Handle bare = gdi::CreateCompatibleDC(screen);  // the stock bitmap is no surface
     for (auto [to, from] : {std::pair{screen, dest.dc}, {dest.dc, screen}, {bare, dest.dc}, {dest.dc, 0}, {0xDEAD, dest.dc}})
         EXPECT_FALSE(gdi::BitBlt(to, 0, 0, 1, 1, from, 0, 0, gdi::SRCCOPY)) << to << " " << from;

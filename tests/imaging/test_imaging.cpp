@@ -172,7 +172,7 @@ TEST(cDIBSection, RandomiseBitsFillsPixelsOnly) {
     cDIBSection dib;
     ASSERT_TRUE(dib.Create(5, 4));  // one padding byte a row
     auto& bits = gdi::bitmapFromHandle(dib.hDib())->bits;
-    for (int row = 0; row < 4; ++row) bits[row * 16 + 15] = 0xAB;
+    for (int row = 0; row < 4; ++row) std::fill_n(&bits[row * 16], 15, 0xFF), bits[row * 16 + 15] = 0xAB;
     for (const bool gray : {false, true}) {
         dib.RandomiseBits(gray);
         std::set<int> seen;

@@ -65,6 +65,7 @@ TEST_P(Library, NamesBeyondAsciiCompareAsUtf16) {
     ASSERT_LT(at, std::ssize(file));
     const struct { std::u16string stored; std::vector<std::string> found, missing; } rows[] = {
         {u"M\u00FCxedName", {"M\xC3\xBCxedName", "m\xC3\xBCXEDNAME"}, {"MxxedName", "M\xFCxedName"}},
+        {u"M\U0010FFFFedName", {"M\xF4\x8F\xBF\xBF" "edName"}, {"M\xF4\x90\x80\x80" "edName"}},
         {u"M\U0001F600edName", {"M\xF0\x9F\x98\x80" "edName"},
          {"M\xED\xA0\xBD\xED\xB8\x80" "edName", "M\xF0\x9F\x98" "edName"}},
         {u"M\xD800xedName", {}, {"M\xED\xA0\x80xedName"}},
