@@ -165,9 +165,11 @@ std::error_code fillTemporary(Temporary& temporary, std::string_view bytes, cons
         [[maybe_unused]] const int owned = ::fchown(fd, like->st_uid, like->st_gid);
     }
     if (::fsync(fd) != 0) return lastError();
-    struct stat status {};
-    if (written && ::fstat(fd, &status) != 0) return lastError();
-    if (written) *written = stampOf(status);
+    if (written) {
+        struct stat status {};
+        if (::fstat(fd, &status) != 0) return lastError();
+        *written = stampOf(status);
+    }
     if (!temporary.file.close()) return lastError();
     return {};
 }

@@ -57,13 +57,9 @@ protected:
     // The second press of a double-click raises the double-click alone.
     void mouseDoubleClickEvent(QMouseEvent*) override { m_form.doubleClicked(); }
     void resizeEvent(QResizeEvent*) override { m_form.resized(); }
-    // A window the program shows takes the keyboard focus, with or without
-    // a window manager (one that maps a window without a taskbar button as a
-    // utility window gives it none). The window system's own shows, such as
-    // the one that comes with minimising, activate nothing.
     void showEvent(QShowEvent* event) override {
         x11::beforeShowing(*this);
-        if (!event->spontaneous()) activateWindow();
+        takeFocusWhenShown(*this, *event);
     }
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);

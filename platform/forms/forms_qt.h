@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QShowEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -25,6 +26,12 @@ constexpr Color systemColor(int index) { return 0x80000000u | static_cast<Color>
 // handed to Qt as an argument: writing the environment would race with the
 // threads that already read it.
 void setWindowSystem(std::string name);
+
+// A window the program shows takes the keyboard focus, with or without a
+// window manager (one that maps a window without a taskbar button as a
+// utility window gives it none). The window system's own shows, such as the
+// one that comes with minimising, activate nothing. Called from showEvent.
+void takeFocusWhenShown(QWidget& window, const QShowEvent& event);
 
 struct Control::Impl {
     using Factory = std::function<QWidget*(QWidget* parent, Impl& fresh)>;

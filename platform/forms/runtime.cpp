@@ -97,7 +97,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override {
         QMessageBox::showEvent(event);
-        if (!event->spontaneous()) activateWindow();
+        takeFocusWhenShown(*this, *event);
     }
 };
 
@@ -134,6 +134,10 @@ int resultFor(int clicked) {
 }  // namespace
 
 void setWindowSystem(std::string name) { windowSystem = std::move(name); }
+
+void takeFocusWhenShown(QWidget& window, const QShowEvent& event) {
+    if (!event.spontaneous()) window.activateWindow();
+}
 
 void startRuntime() { [[maybe_unused]] static const Runtime* runtime = new Runtime; }
 
