@@ -15,7 +15,6 @@ namespace {
 
 constexpr int KeyEscape = 27;
 constexpr std::int16_t FadeOutCode = 10 * forms::vbLeftButton + forms::vbAltMask;
-constexpr std::string_view PlaylistMark = "PlayList ";
 
 constexpr forms::Color Black = 0x000000;
 constexpr forms::Color SystemWindowColour = 0x80000005;
@@ -25,9 +24,7 @@ media::MediaPlayer& MainPlayer() { return MainWindow().Player(0); }
 // A playlist button that no running playlist plays yet is started by the
 // click dispatcher, as a plain click on it.
 bool StartsByClick() {
-    ZpmWindow& main = MainWindow();
-    if (Zpm.bPlaylistOn || !main.HasButton(Zpm.iCurBtn)) return false;
-    return main.ButtonToolTip(Zpm.iCurBtn).find(PlaylistMark) != std::string::npos;
+    return !Zpm.bPlaylistOn && MainWindow().HasButton(Zpm.iCurBtn) && IsPlaylistButton(Zpm.iCurBtn);
 }
 
 }  // namespace
@@ -54,6 +51,10 @@ void Form2::design() {
     LstSounds.Move(13.33f, 48, 270, 275);
     LstSounds.setBackColor(Black);
     LstSounds.setForeColor(SystemWindowColour);
+    // A face whose capital accents stay within its ascent: the rows are as
+    // high as the font, and "Übung" must not lose its dots.
+    LstSounds.setFontName("Tahoma");
+    LstSounds.setFontSize(8.25f);
     LstSounds.onMouseDown = [this](const forms::MouseEvent& event) { LstSounds_MouseDown(event); };
     LstSounds.onDblClick = [this] { LstSounds_DblClick(); };
 

@@ -176,6 +176,10 @@ std::optional<std::string> PlaylistEntry(std::int32_t i);
 // could be opened in a whole round ends: its button shows the error mark.
 void PlayPlaylistEntry();
 
+// The path of the first entry of a button key's list, read without touching
+// the running playlist; nothing when the list cannot be played.
+std::optional<std::string> FirstPlaylistEntry(std::string_view key);
+
 // Loads the playlist of a button key from the "lsts" section into aPlaylist.
 // A list that is absent, cannot be read or holds fewer than two items gives
 // ("NIL", "NIL"), which names no folder.
@@ -188,6 +192,14 @@ void LoadPlaylist(std::string_view key);
 // modifier keys. By reference: the sound list passes iCurBtn itself, and
 // every write to iCurBtn here changes Index as well.
 void ButtonAction(std::int16_t& Index, std::int16_t& Button, std::int16_t& Shift);
+
+// The button's assignment is a playlist: its tooltip reads "PlayList" and
+// its number.
+bool IsPlaylistButton(int index);
+// Starts the playlist of button Index as a plain click does: the list runs
+// from its first entry, its button shows it and an open sound list follows.
+// False when the list cannot be played; the button then shows the error mark.
+bool StartButtonPlaylist(std::int16_t& Index);
 
 // Silences and stops a player, then puts back the normal level.
 void SilenceAndStop(media::MediaPlayer& player);

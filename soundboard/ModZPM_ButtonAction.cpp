@@ -97,6 +97,14 @@ bool StartPlaylist(ZpmWindow& window, const std::string& key, std::int16_t n) {
     return Zpm.bPlaylistOn;
 }
 
+// An open sound list is rebuilt after a start, which puts every button at
+// rest: the started button shows again what it plays.
+void Started(std::int16_t& Index) {
+    RefreshSoundList();
+    Zpm.iCurBtn = Index;
+    ShowCurrentPlaying();
+}
+
 void StartSound(ZpmWindow& window, std::int16_t index, const std::string& key) {
     Zpm.bPlaylistOn = false;
     window.ShowLoading();
@@ -122,15 +130,13 @@ void PlainClick(std::int16_t& Index, std::int16_t n) {
         StopCurrent(window);
         return;
     }
-    const std::string key = ButtonKey(n);
     LeaveCurrent(window);
-    if (window.ButtonToolTip(n).find(PlaylistMark) != std::string::npos) {
-        if (!StartPlaylist(window, key, n)) return;
-    } else {
-        StartSound(window, Index, key);
+    if (IsPlaylistButton(n)) {
+        StartButtonPlaylist(Index);
+        return;
     }
-    RefreshSoundList();
-    Zpm.iCurBtn = Index;
+    StartSound(window, Index, ButtonKey(n));
+    Started(Index);
 }
 
 // Nothing can be cleared while anything plays.
@@ -145,6 +151,17 @@ void ClearButton(std::int16_t n) {
 }
 
 }  // namespace
+
+bool IsPlaylistButton(int index) {
+    return MainWindow().ButtonToolTip(index).find(PlaylistMark) != std::string::npos;
+}
+
+bool StartButtonPlaylist(std::int16_t& Index) {
+    const std::int16_t n = ButtonNumber(Index);
+    if (!StartPlaylist(MainWindow(), ButtonKey(n), n)) return false;
+    Started(Index);
+    return true;
+}
 
 std::string AssignmentOf(const std::string& key) {
     return Zpm.colSnds.Contains(key) ? Zpm.colSnds.Item(key) : Zpm.SystemSound;

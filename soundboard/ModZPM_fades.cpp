@@ -39,11 +39,14 @@ void StartFade(std::int16_t blinking) {
     window.SetFadeEnabled(true);
 }
 
-// Starts the button's sound on the second player at full level.
+// Starts the button's sound on the second player at full level; a playlist
+// button plays its list's first entry once, and nothing when its list cannot
+// be played. The running playlist is left alone.
 void StartSecond(std::int16_t n) {
     media::MediaPlayer& second = MainWindow().Player(1);
     second.setVolume(SecondPlayerLevel);
-    second.setFileName(AssignmentOf(ButtonKey(n)));
+    const std::string key = ButtonKey(n);
+    second.setFileName(IsPlaylistButton(n) ? FirstPlaylistEntry(key).value_or("") : AssignmentOf(key));
 }
 
 // False when the program closed meanwhile.
@@ -222,6 +225,11 @@ void FadeOver(std::int16_t& Index) {
     window.ShowButton(Index, window.ButtonToolTip(Index) == EmptyName ? ButtonPicture::Empty : ButtonPicture::OnAir);
     if (IsCurrentButton(Index)) return;
     main.setVolume(NormalLevel);
+    if (IsPlaylistButton(Index)) {
+        window.RefreshButton(previous);
+        if (!StartButtonPlaylist(Index)) ShowNow(Index, RestingPicture(Index, true));
+        return;
+    }
     main.setFileName(AssignmentOf(key));
     window.RefreshButton(previous);
     Zpm.iCurBtn = Index;

@@ -79,15 +79,24 @@ std::string ListText(std::span<const std::string> paths) {
     return text;
 }
 
-}  // namespace
-
-void LoadPlaylist(std::string_view key) {
+// The base folder and the entries of a button key's list. A list without a
+// base folder and one entry cannot be played; its button then shows the
+// error picture like a list that is absent.
+std::vector<std::string> PlaylistOf(std::string_view key) {
     const std::string value = ExpandPathMarkers(mdINIBas::GetIniValue("lsts", key, Nil, Zpm.INI_Name));
     std::vector<std::string> items = PlaylistItems(value);
-    // A list without a base folder and one entry cannot be played; its
-    // button then shows the error picture like a list that is absent.
     if (items.size() < 2) items = {std::string(Nil), std::string(Nil)};
-    Zpm.aPlaylist = std::move(items);
+    return items;
+}
+
+}  // namespace
+
+void LoadPlaylist(std::string_view key) { Zpm.aPlaylist = PlaylistOf(key); }
+
+std::optional<std::string> FirstPlaylistEntry(std::string_view key) {
+    const std::vector<std::string> items = PlaylistOf(key);
+    if (items.front() == Nil) return std::nullopt;
+    return items[0] + items[1];
 }
 
 std::optional<std::string> PlaylistEntry(std::int32_t i) {

@@ -94,6 +94,9 @@ void frmTest::Form_Load() {
 
     Zpm.colSnds = platform::Collection();
     Zpm.bPlayerOk = wmp(0).Available();
+    // Every start sets the normal level, and so does a stop: the first sound
+    // comes at it too, whichever way it is started.
+    wmp(0).setVolume(NormalLevel);
     LoadSettings();
     restoreWindowPlace();
     Zpm.iMaschineMode = ModeValue(mdINIBas::GetIniValue("ppos", "mp", "1", Zpm.INI_Name));
@@ -141,9 +144,11 @@ void frmTest::Form_Resize() {
     set_maschine();
 }
 
-// Esc silences the main player and disguises the window as a calculator.
+// Esc silences the main player and disguises the window as a calculator;
+// the sound list, which names the sounds, closes as a mode change closes it.
 void frmTest::Form_KeyPress(int& KeyAscii) {
     if (KeyAscii != KeyEscape) return;
+    closeSoundList();
     setIcon(wrdpic.Picture());
     setCaption(German() ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
     m_cRegion.Applied(hWnd(), false);

@@ -1,5 +1,6 @@
 // The sound-list window on the real main window: where it opens, its rows,
 // what a double-click on a row starts, and its stop and fade spots.
+#include <QFontMetricsF>
 #include <QTimer>
 
 #include "soundboard_test_support.h"
@@ -106,9 +107,9 @@ TEST_F(SoundList, DoubleClickStartsTheRowsSound) {
     Zpm.iMaschineMode = 3;
     doubleClickRow(2);
     EXPECT_EQ(player().FileName(), "PlayList_3");
-    doubleClickRow(0);
-    EXPECT_EQ(tuple(Zpm.iCurBtn, player().FileName(), player().PlayState(), showsState(1, form->ImgReady), showsState(101, form->ImgReady)),
-              tuple(0, drum, Playing, true, true));
+    doubleClickRow(0);  // the first sound comes at the normal level, as every later one
+    EXPECT_EQ(tuple(Zpm.iCurBtn, heard(), showsState(1, form->ImgReady), showsState(101, form->ImgReady)),
+              tuple(0, tuple(drum, Playing, -600L), true, true));
     Zpm.iMaschineMode = 1;
     click(button(2));
     open();  // the start rebuilt the list
@@ -148,10 +149,20 @@ TEST_F(SoundList, DoubleClickOnPlaylistRows) {
     open();
     doubleClickRow(2);
     ASSERT_TRUE(list().Loaded());
-    EXPECT_EQ(tuple(Zpm.iCurBtn, Zpm.bPlaylistOn, rows(), player().FileName(), player().PlayState()),
-              tuple(3, true, std::vector<std::string>{"bell", "horn"}, bell, Playing));
+    EXPECT_EQ(tuple(Zpm.iCurBtn, Zpm.bPlaylistOn, rows(), player().FileName(), player().PlayState(),
+                    showsState(3, form->ImgListOnAir)),
+              tuple(3, true, std::vector<std::string>{"bell", "horn"}, bell, Playing, true));
     doubleClickRow(1);
     EXPECT_EQ(tuple(Zpm.iPlIdx, Zpm.sNowTitle, player().FileName(), Zpm.iCurBtn), tuple(2, "horn", horn, 3));
+}
+
+// Capital umlauts keep their dots: the font holds its accents within its ascent, and each row its font's height.
+TEST_F(SoundList, RowsKeepTheAccentsOfCapitals) {
+    open();
+    auto* rows = static_cast<QListWidget*>(forms::widgetOf(list().LstSounds));
+    const QFontMetricsF metrics(rows->font());
+    EXPECT_LE(-metrics.tightBoundingRect(QStringLiteral("ÄÖÜÉ")).top(), metrics.ascent()) << rows->font().family().toStdString();
+    EXPECT_LE(QFontMetrics(rows->font()).height(), rows->visualItemRect(rows->item(0)).height());
 }
 
 // The stop spot stops only a playing player.

@@ -171,11 +171,14 @@ TEST_F(Clicks, TheSoundListPassesTheCurrentButtonAndIsRebuiltAfterAStart) {
     EXPECT_EQ(window->soundListUnloads + window->soundListShows, 0);
     Zpm.bSndListOpen = true;
     mdINIBas::SetIniValue("snds", "s9", Zpm.SystemSound, Zpm.INI_Name);
-    press(2);  // the reload shows every button at rest
-    EXPECT_EQ(std::tuple(window->soundListUnloads, window->soundListShows, tip(9), picture(2)), std::tuple(1, 1, "eep", P::Ready));
+    press(2);  // the reload puts every button at rest, then the started one shows it plays: no release follows from the list
+    EXPECT_EQ(std::tuple(window->soundListUnloads, window->soundListShows, tip(9), picture(2), picture(1)),
+              std::tuple(1, 1, "eep", P::OnAir, P::Ready));
+    press(5);
+    EXPECT_EQ(std::tuple(window->soundListUnloads, picture(5), picture(2)), std::tuple(2, P::ListOnAir, P::Ready));
     press(6);
     press(2, Left, PauseKeys);
-    EXPECT_EQ(window->soundListUnloads, 1);
+    EXPECT_EQ(window->soundListUnloads, 2);
 }
 
 // Alt and the left button on button 3 while another plays: inside the wait 15 fade ticks run, then the old

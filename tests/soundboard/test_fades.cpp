@@ -70,8 +70,13 @@ TEST_F(Fades, JinglesPlayOnTheSecondPlayerWhileTalkOverIsOn) {
     press(button(102));
     EXPECT_EQ(tuple(waitsStarted, inWait, heard(1), showsReady(2), heard(), Zpm.iCurBtn),
               tuple(2, tuple(jingle, Playing, 0L), tuple(jingle2, Stopped, -10000L), true, tuple(one, Playing, -2100L), 1));
-    press(button(5), Qt::MiddleButton);  // a playlist button's jingle names no file
-    EXPECT_EQ(tuple(form->wmp(1).FileName(), form->wmp(1).PlayState(), Zpm.bPlaylistOn), tuple("PlayList_5", Closed, false));
+    // A playlist button's jingle plays its list's first entry once; the list does not start.
+    insideWait[3] = [&] {
+        inWait = heard(1);
+        form->wmp(1).Stop();
+    };
+    press(button(5), Qt::MiddleButton);
+    EXPECT_EQ(tuple(inWait, Zpm.bPlaylistOn, Zpm.iCurBtn), tuple(tuple((listFolder / "a.wav").string(), Playing, 0L), false, 1));
     EXPECT_EQ(settingsText(), settings);
     press(button(101));  // the current button's plain click still stops and ends the mode
     EXPECT_EQ(std::pair(player().PlayState(), Zpm.bTalkOver), std::pair(Stopped, false));
@@ -111,6 +116,15 @@ TEST_F(Fades, OneShotLowersTheMainPlayerWhileItPlays) {
     button(2).setTag("Lerror");
     press(button(2), Qt::LeftButton, shift);
     EXPECT_EQ(std::pair(waitsStarted, form->wmp(1).FileName()), std::pair(0, jingle2));
+    // On a playlist button: its list's first entry once, over the current sound; no list starts.
+    tuple<std::string, long, long> inWait;
+    insideWait[2] = [&] {
+        inWait = heard(1);
+        form->wmp(1).Stop();
+    };
+    press(button(5), Qt::LeftButton, shift);
+    EXPECT_EQ(tuple(inWait, Zpm.bPlaylistOn, Zpm.iCurBtn, heard()),
+              tuple(tuple((listFolder / "a.wav").string(), Playing, 0L), false, 1, tuple(one, Playing, -600L)));
 }
 
 // A new start inside the ramp down sets -600; the ramp goes on from there.
@@ -211,10 +225,15 @@ TEST_F(Fades, FadeOverFadesTheCurrentSoundThenStartsThePressedButton) {
     player().setVolume(-4400);  // to the current button: faded out, not started again
     press(button(6), Qt::MiddleButton, alt);
     EXPECT_EQ(player().PlayState(), Stopped);
-    click(button(1));  // to a playlist button: its name plays nothing
+    click(button(1));  // to a playlist button: its list starts as by a plain click, and the sound list follows
     player().setVolume(-4400);
-    press(button(5), Qt::LeftButton, alt);
-    EXPECT_EQ(std::pair(player().PlayState(), Zpm.bPlaylistOn), std::pair(Closed, false));
+    Zpm.bSndListOpen = true;
+    press(button(105), Qt::LeftButton, alt);
+    EXPECT_EQ(tuple(heard(), Zpm.bPlaylistOn, Zpm.iCurBtn, showsState(105, form->ImgListOnAir), soundListUnloads),
+              tuple(tuple((listFolder / "a.wav").string(), Playing, -600L), true, 105, true, 1));
+    EXPECT_EQ(list().LstSounds.List(2), "c");
+    list().Close();
+    Zpm.bSndListOpen = false;
     // A plain click inside the wait starts its sound; the fade takes it out.
     click(button(1));
     player().setVolume(-4400);

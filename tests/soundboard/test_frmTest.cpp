@@ -94,21 +94,24 @@ TEST_F(frmTestLife, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack)
         EXPECT_EQ(Zpm.sLang, lang ? lang : "de");
         form.wmp(0).setFileName(sound("long.wav"));
         form.wmp(1).setFileName(sound("long.wav"));
-        Zpm.bPlaylistOn = Zpm.bSndListOpen = true;
+        Zpm.bPlaylistOn = true;
+        openList();
         soundListUnloads = 0;
         pressKey(Qt::Key_A, "a");  // other keys do nothing
         ASSERT_FALSE(Zpm.bPanic);
-        pressEscape();  // the playlist ends, else its next entry would start at once
+        pressEscape();  // the playlist ends, else its next entry would start at once; the list of sounds closes
         EXPECT_EQ(tuple(Zpm.bPanic, form.WindowState(), form.Caption(), iconShows(form.wrdpic), windowMask().isEmpty(),
                         heard(), Zpm.bPlaylistOn, form.wmp(1).PlayState(), messages.empty()),
                   tuple(true, int(forms::vbMinimized), german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)", true, true,
                         tuple(sounds.string() + "/long.wav", Stopped, -600L), false, Playing, true));
+        EXPECT_EQ(tuple(list().Visible(), list().Loaded(), Zpm.bSndListOpen, soundListUnloads), tuple(false, false, false, 1));
         form.setWindowState(forms::vbNormal);  // answered No
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(tuple(messages[0].prompt, messages[0].title, messages[0].buttons),
                   tuple(german ? "Programm beenden?" : "Exit Program?", german ? "Rechner" : "Calculator", forms::vbYesNo));
         EXPECT_EQ(tuple(Zpm.bPanic, form.Caption(), iconShows(form.zpmpic), soundListUnloads, windowMask()),
                   tuple(false, "Zirpomat", true, 1, outlineOf("skins/small_open.bmp")));
+        EXPECT_FALSE(list().Loaded());  // not reopened
         form.Unload();
     }
 }
