@@ -67,13 +67,15 @@ click_play() {
 
 # While button 1 plays, Alt and a click on button 2 fade button 1 out, which
 # blinks meanwhile; then button 2 plays and the display counts its sound.
-# Esc as soon as button 2 blinks in a fade over back to button 1 starts
-# nothing: restored and answered No, the machine shows button 1 not on air.
+# A fade over to the playlist on button 3 starts its list. Esc as soon as
+# button 3 blinks in a fade over back to button 1 starts nothing: restored
+# and answered No, the machine shows button 1 not on air.
 fade_over() {
   local ready onair first now last="" blinks=0 steady=0 total seen
   silent_sound "$work/Forty_Seconds.wav" 40
   silent_sound "$work/Twenty_Seconds.wav" 20
-  settings_with_sounds "$work/Forty_Seconds.wav" "$work/Twenty_Seconds.wav"
+  settings_with_sounds "$work/Forty_Seconds.wav" "$work/Twenty_Seconds.wav" PlayList_3
+  printf '[lsts]\r\ns3=%s/,Twenty_Seconds.wav,Forty_Seconds.wav\r\n' "$work" >>"$data/zpm.ini"
   start_machine
   ready=$(state_pixel ImgReady); onair=$(state_pixel ImgOnAir)
   click_button 1 click 1
@@ -100,8 +102,12 @@ fade_over() {
   display_changes 1,0 || fail "the display does not count button 2's sound"
   [ "$total" != "$first" ] || fail "the display still shows button 1's length"
 
+  click_button 3 keydown Alt_L click 1 keyup Alt_L
+  wait_until button_shows 3 "$(state_pixel ImgListOnAir)" || fail "the fade over to the playlist does not start it"
+  wait_until button_shows 2 "$ready" || fail "button 2 stays on air beside the playlist"
+
   click_button 1 keydown Alt_L click 1 keyup Alt_L
-  wait_until button_shows 2 "$ready" || fail "no fade over back to button 1"
+  wait_until button_shows 3 "$ready" || fail "no fade over back to button 1"
   xdotool key Escape
   wait_until has_property "$window" WM_STATE Iconic || fail "Esc does not hide the machine"
   xdotool windowactivate "$window"
@@ -189,9 +195,10 @@ on_top() {
   wait_pixel "$led_x" "$led_y" "$unlit" || fail "the LED stays lit after the second click on its key"
 }
 
-# Under openbox: the machine minimised by Esc, restored from outside as a
-# task bar does and answered No comes back normal, on the screen, shaped and
-# titled "Zirpomat". A shaped window of the forms runtime (the probe) set
+# Under openbox: the machine minimised by Esc, with the sound list open,
+# leaves no window of the program on the screen; restored from outside as a
+# task bar does and answered No it comes back normal, on the screen, shaped
+# and titled "Zirpomat", without the sound list. A shaped window of the forms runtime (the probe) set
 # above others keeps its window, place, map state and shape, also through
 # hiding and showing, until asked off; dragged by its surface with each
 # button, it follows the mouse until that button is let go.
@@ -199,14 +206,20 @@ window_manager() {
   local seen
   settings_with_sounds
   LANG=de start_machine
+  click_at 72 142
+  wait_for_window '^Form2$' >/dev/null || fail "the logo opens no sound list"
+  click_at 150 14 # the time display: the machine takes the focus, nothing else happens
   xdotool key Escape
   wait_until has_property "$window" WM_STATE Iconic || fail "Esc does not minimise the machine"
+  wait_until eval '[ -z "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null)" ]' ||
+    fail "a window of the program is still shown after Esc: $(xdotool search --onlyvisible --pid "$pid" getwindowname %1)"
   xdotool windowactivate "$window"
   wait_for_window '^Rechner$' >/dev/null || fail "no question after the restore: \"$(xdotool getwindowname "$window")\""
   xdotool key Escape # No
   wait_until normal_on_screen "$window" || fail "the machine does not come back normal: $seen"
   [ "$(xdotool getwindowname "$window")" = Zirpomat ] || fail "title after No: $(xdotool getwindowname "$window")"
   wait_until shaped "$window" 306x151+0+0 || fail "the machine's shape is gone after No"
+  ! shown '^Form2$' || fail "the sound list came back with the machine"
   stop_program
   probe_scenario
 }
