@@ -1,15 +1,19 @@
-// Drops of files with arbitrary names on the real main window (offscreen,
-// silent players), one name a piece. A single dropped sound must be stored
-// so that it reads back as the same path, unless its name cannot be stored.
+// The saved place and mode, then drops of files with arbitrary names, on the real main window (offscreen,
+// silent players). The input is NUL-parted pieces: the saved top, left and mode, then a name a piece. The
+// window loads the three from its settings file and must stand at a finite place; it takes the drop on a
+// button and unloads, saving its place. A single dropped sound must be stored so that it reads back as the
+// same path, unless its name cannot be stored.
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 
 #include "ModZPM.h"
 #include "ascii_text.h"
+#include "files.h"
 #include "forms_qt.h"
 #include "frmTest.h"
 #include "fuzz_input.h"
@@ -64,11 +68,16 @@ void dropOn(forms::Image& button, const std::vector<std::string>& files) {
 
 ZPM_FUZZ(input) {
     const std::string base = folder();
-    std::filesystem::create_directories(base + "/appdata/Ostrolab/zirpomat");
+    const std::string dataFolder = base + "/appdata/Ostrolab/zirpomat";
+    std::filesystem::create_directories(dataFolder);
+    std::string settings = "[ppos]\r\n";
+    for (const char* key : {"yp", "xp", "mp"}) settings += key + ("=" + input.next()) + "\r\n";
+    platform::files::replaceFile(dataFolder + "/zpm.ini", settings);
     mdINIBas::GetIniValue("x", "x", "", base + "/none.ini");  // the next read comes from disk
     frmTest& window = frmTest::instance();
     window.Load();
     window.Timer1.setEnabled(false);
+    fuzzing::require(std::isfinite(window.Left()) && std::isfinite(window.Top()));
     std::vector<std::string> dropped;
     bool checkable = true;
     while (!input.rest.empty())

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QCursor>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
@@ -305,6 +307,44 @@ TEST(FormsWindow, PlaceSizeLoadingStatesKeyPreviewAndOnTop) {
     EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 30, 40, 200, 100, 0));
     EXPECT_TRUE(forms::SetWindowPos(window.hWnd(), 0, 99, 99, 250, 120, forms::SWP_NOMOVE));
     EXPECT_EQ(widget->geometry(), QRect(30, 40, 250, 120));
+}
+
+// Offscreen no window manager offers a move: the window follows the mouse until the button held at the
+// caption-press message is let go; every button can start it, and other messages start nothing.
+TEST(FormsWindow, CaptionPressMessageMovesTheWindowUntilItsButtonIsLetGo) {
+    TestForm window;
+    window.Show();
+    QWidget* widget = forms::widgetOf(window);
+    QWindow* native = widget->windowHandle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(native));
+    EXPECT_TRUE(forms::ReleaseCapture());
+    EXPECT_EQ(forms::SendMessage(window.hWnd(), forms::WM_NCLBUTTONDOWN + 1, forms::HTCAPTION, 0), 0);
+    EXPECT_EQ(forms::SendMessage(window.hWnd(), forms::WM_NCLBUTTONDOWN, forms::HTCAPTION + 1, 0), 0);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(5, 5), QPointF(global), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    const auto place = [&] { return std::pair(widget->x(), widget->y()); };
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::LeftButton, Qt::MiddleButton}) {
+        window.Move(1500, 1500);
+        QTest::mousePress(native, button, {}, {290, 100});
+        forms::SendMessage(window.hWnd(), forms::WM_NCLBUTTONDOWN, forms::HTCAPTION, 0);
+        ASSERT_EQ(QWidget::mouseGrabber(), widget) << button;
+        const QPoint start = QCursor::pos();
+        send(QEvent::MouseMove, start + QPoint(30, 20), Qt::NoButton, button);
+        EXPECT_EQ(place(), std::pair(130, 120)) << button;
+        const Qt::MouseButton other = button == Qt::LeftButton ? Qt::RightButton : Qt::LeftButton;
+        send(QEvent::MouseButtonRelease, start, other, button);
+        EXPECT_EQ(QWidget::mouseGrabber(), widget) << "another button's release goes on with the move";
+        send(QEvent::MouseMove, start + QPoint(-10, 40), Qt::NoButton, button);
+        EXPECT_EQ(place(), std::pair(90, 140)) << button;
+        QTest::mouseRelease(native, button, {}, {290, 100});
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << button;
+        const auto settled = place();
+        send(QEvent::MouseMove, start, Qt::NoButton, Qt::NoButton);
+        EXPECT_EQ(place(), settled) << "after the release the window stays";
+    }
 }
 
 // A list window unloads and reloads itself from its own double-click, as the program's sound list does:

@@ -2,7 +2,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 
 #include "RecordingHost.h"
 #include "bitblt.h"
@@ -59,6 +61,42 @@ Bytes block(std::vector<std::int32_t> words) {
 }
 
 gdi::Handle fromBlock(const Bytes& bytes) { return gdi::ExtCreateRegion(nullptr, static_cast<std::uint32_t>(bytes.size()), bytes.data()); }
+
+// Pixel sets on a small grid: the reference for the region algebra.
+constexpr int kGrid = 24;
+using Grid = std::vector<std::vector<bool>>;
+
+Grid paint(const Rects& rects) {
+    Grid grid(kGrid, std::vector<bool>(kGrid, false));
+    for (const Rect& r : rects)
+        for (int y = std::max(r.top, 0); y < std::min(r.bottom, kGrid); ++y)
+            for (int x = std::max(r.left, 0); x < std::min(r.right, kGrid); ++x) grid[y][x] = true;
+    return grid;
+}
+
+// Banded form: the spans of a band share top and bottom, are sorted and never touch; bands never overlap,
+// and touching bands differ.
+void expectBanded(const Rects& rects) {
+    std::vector<std::pair<Rect, std::vector<std::pair<int, int>>>> bands;
+    for (const Rect& r : rects) {
+        ASSERT_TRUE(r.left < r.right && r.top < r.bottom);
+        if (bands.empty() || bands.back().first.top != r.top) {
+            if (!bands.empty()) {
+                ASSERT_LE(bands.back().first.bottom, r.top) << "bands overlap";
+            }
+            bands.push_back({r, {}});
+        } else {
+            ASSERT_EQ(bands.back().first.bottom, r.bottom);
+            ASSERT_LT(bands.back().second.back().second, r.left) << "spans in a band touch or overlap";
+        }
+        bands.back().second.emplace_back(r.left, r.right);
+    }
+    for (std::size_t i = 1; i < bands.size(); ++i) {
+        if (bands[i - 1].first.bottom == bands[i].first.top) {
+            ASSERT_NE(bands[i - 1].second, bands[i].second) << "touching bands alike are one band";
+        }
+    }
+}
 
 }  // namespace
 
@@ -209,6 +247,40 @@ TEST(Regions, CombineRgnReportsTheShapeAndDataBlocksSaveAndLoad) {
         EXPECT_EQ(fromBlock(bad), 0u) << word;
     }
     for (gdi::Handle h : {loaded, again, negative, back, empty, none}) EXPECT_TRUE(gdi::DeleteObject(h));
+}
+
+// Up to six random rectangles on each side, inverted ones included, make regions of many bands.
+TEST(Regions, RandomCombinationsMatchPixelSetsAndStayBanded) {
+    std::mt19937 random(20240607);
+    std::uniform_int_distribution<int> coord(0, kGrid);
+    const auto randomRects = [&] {
+        Rects rects(1 + random() % 6);
+        for (Rect& r : rects) r = {coord(random), coord(random), coord(random), coord(random)};
+        return rects;
+    };
+    const auto inverted = [](const Rect& r) { return r.left >= r.right || r.top >= r.bottom; };
+    for (int round = 0; round < 300; ++round) {
+        Rects ra = randomRects(), rb = randomRects();
+        const gdi::Region a = gdi::Region::unionOf(ra), b = gdi::Region::unionOf(rb);
+        std::erase_if(ra, inverted), std::erase_if(rb, inverted);  // they add nothing to a union
+        const Grid ga = paint(ra), gb = paint(rb);
+        ASSERT_EQ(paint(a.rects()), ga) << "round " << round;
+        for (int mode : {gdi::RGN_AND, gdi::RGN_OR, gdi::RGN_XOR, gdi::RGN_DIFF}) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", mode " + std::to_string(mode));
+            const Rects rects = gdi::Region::combine(a, b, mode).rects();
+            expectBanded(rects);
+            const Grid got = paint(rects);
+            for (int y = 0; y < kGrid; ++y)
+                for (int x = 0; x < kGrid; ++x) {
+                    const bool inA = ga[y][x], inB = gb[y][x];
+                    const bool want = mode == gdi::RGN_AND ? inA && inB
+                                      : mode == gdi::RGN_OR ? inA || inB
+                                      : mode == gdi::RGN_XOR ? inA != inB
+                                                             : inA && !inB;
+                    ASSERT_EQ(got[y][x], want) << "at " << x << "," << y;
+                }
+        }
+    }
 }
 
 TEST(WindowServices, WindowRegionsAndTheClipboardTakeWhatTheyAreGivenOnlyOnSuccess) {

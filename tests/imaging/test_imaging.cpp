@@ -1,14 +1,20 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "RecordingHost.h"
 #include "RuntimeError.h"
 #include "asset_dir.h"
 #include "cDIBSectionRegion.h"
+#include "child_process.h"
 #include "region.h"
 #include "temp_dir.h"
 #include "window_services.h"
@@ -64,6 +70,41 @@ Windows listed(const cDIBSectionRegion& region) {
     Windows windows;
     for (int i = 1; i <= region.AppliedToCount(); ++i) windows.push_back(region.hWndForIndex(i));
     return windows;
+}
+
+// Loads a pipe while another thread opens it for writing and closes it again: a load that waits for a
+// writer gets one and then reads an empty pipe, instead of waiting for ever.
+void loadWithAWriterAtHand(cDIBSectionRegion& region, const std::string& pipe) {
+    std::thread writer([&] {
+        const int fd = ::open(pipe.c_str(), O_WRONLY | O_CLOEXEC);  // waits for a reader
+        if (fd >= 0) ::close(fd);
+    });
+    SCOPED_TRACE(pipe);
+    expectError([&] { region.LoadFromFile(pipe); }, 75, "Path/File access error");
+    // A reader held open lets the writer's open return, whether it has begun yet or not.
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    writer.join();
+    ::close(reader);
+}
+
+// Loads in a child process allowed 256 MiB more address space than it has: a load that reads a device
+// without end runs out there, not on the machine.
+bool loadRaisesInBoundedMemory(const std::string& path, std::int32_t number) {
+    return childSucceeds([&] {
+        std::ifstream statm("/proc/self/statm");
+        rlim_t pages = 0;
+        statm >> pages;
+        const rlim_t bytes = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t{256} << 20);
+        const rlimit limit{bytes, bytes};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) return false;
+        try {
+            cDIBSectionRegion().LoadFromFile(path);
+        } catch (const RuntimeError& e) {
+            return e.Number() == number;
+        } catch (...) {
+        }
+        return false;
+    });
 }
 
 }  // namespace
@@ -292,20 +333,6 @@ TEST(cDIBSectionRegion, SavesAndLoadsFromFilesAndLibraries) {
                         "Resource with ID " + (id.index() ? std::get<1>(id) : "99") + " could not be found");
         EXPECT_EQ(gdi::liveObjectCount(), before);
     }
-    // Failures raise; a failed load keeps the old region.
-    region.Create(*picture(9, 9));
-    ::chmod(path.c_str(), 0444);
-    expectError([&] { region.Save(path); }, 70, "Permission denied");
-    expectError([&] { region.Save(folder.file("no/such/folder.rgn")); }, 76, "Path not found");
-    expectError([&] { region.Save(folder.path().string()); }, 75, "Path/File access error");
-    expectError([&] { region.LoadFromFile(folder.path().string()); }, 75, "Path/File access error");
-    expectError([&] { region.LoadFromFile(folder.file("missing.rgn")); }, 53, "File not found");
-    writeFile(folder.file("empty.rgn"), "");
-    expectError([&] { region.LoadFromFile(folder.file("empty.rgn")); }, 9, "Subscript out of range");
-    EXPECT_EQ(outlineOf(region, host), (Rects{{0, 0, 9, 9}})) << "the old region is kept";
-    writeFile(folder.file("bad.rgn"), "\1\2\3");  // no region data: False and no region
-    EXPECT_FALSE(region.LoadFromFile(folder.file("bad.rgn")));
-    expectError([&] { region.Save(folder.file("after.rgn")); }, 26010, "No region to save");
     for (const auto& missing : {std::pair<ResourceID, std::string>{101, "101"}, {"SKIN", "SKIN"}})
         expectError([&] { region.LoadFromResource(missing.first); }, 326,
                     "Resource with identifier '" + missing.second + "' not found");
@@ -313,4 +340,46 @@ TEST(cDIBSectionRegion, SavesAndLoadsFromFilesAndLibraries) {
     for (const char* name : {"missing.dll", "text.dll"})
         expectError([&] { region.LoadFromResource(1, folder.file(name)); }, 26013,
                     "Can't open DLL for Resource Access");
+}
+
+// A failed save leaves the file whole; a failed load raises and keeps the old region, a load of bytes that
+// are no region data gives False and no region.
+TEST(cDIBSectionRegion, FailedSavesAndLoadsRaiseAndKeepWhatWasThere) {
+    RecordingHost host;
+    TempDir folder;
+    cDIBSectionRegion region;
+    region.Create(*picture(4, 4));
+    const std::string path = folder.file("kept.rgn");
+    ASSERT_TRUE(region.Save(path));
+    const std::string old = readFile(path);
+    writeFile(path + ".~tmp", "theirs");  // named like a scratch file, but somebody else's
+    region.Create(*picture(9, 9));
+    ::chmod(path.c_str(), 0444);
+    expectError([&] { region.Save(path); }, 70, "Permission denied");
+    EXPECT_EQ(readFile(path), old);
+    ::chmod(path.c_str(), 0644);
+    EXPECT_TRUE(region.Save(path));
+    EXPECT_EQ(readFile(path + ".~tmp"), "theirs");
+    expectError([&] { region.Save(folder.file("no/such/folder.rgn")); }, 76, "Path not found");
+    expectError([&] { region.Save(folder.path().string()); }, 75, "Path/File access error");
+    expectError([&] { region.LoadFromFile(folder.file("missing.rgn")); }, 53, "File not found");
+    // Pipes and devices are refused at once, without waiting for a writer or reading without end.
+    expectError([&] { region.LoadFromFile(folder.path().string()); }, 75, "Path/File access error");
+    ASSERT_EQ(::mkfifo(folder.file("pipe.rgn").c_str(), 0600), 0);
+    loadWithAWriterAtHand(region, folder.file("pipe.rgn"));
+    EXPECT_TRUE(loadRaisesInBoundedMemory("/dev/zero", 75)) << "/dev/zero";
+    writeFile(folder.file("empty.rgn"), "");
+    expectError([&] { region.LoadFromFile(folder.file("empty.rgn")); }, 9, "Subscript out of range");
+    EXPECT_EQ(outlineOf(region, host), (Rects{{0, 0, 9, 9}})) << "the old region is kept";
+
+    // Short blocks, a wrong header size and more rectangles than the block holds.
+    std::string badHeader = old, tooMany = old;
+    badHeader[0] = 33;
+    tooMany[8] = 2;
+    for (const std::string& bytes : {std::string("\1\2\3"), badHeader, tooMany}) {
+        writeFile(folder.file("bad.rgn"), bytes);
+        region.Create(*picture(2, 2));
+        EXPECT_FALSE(region.LoadFromFile(folder.file("bad.rgn")));
+        expectError([&] { region.Save(folder.file("after.rgn")); }, 26010, "No region to save");
+    }
 }

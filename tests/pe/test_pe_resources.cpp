@@ -78,6 +78,27 @@ TEST_P(Library, NamesBeyondAsciiCompareAsUtf16) {
     }
 }
 
+// Every truncated copy, and a damaged byte at every offset: whatever is found lies inside the bytes.
+TEST_P(Library, DamagedCopiesFailWithoutReadingOutside) {
+    std::vector<std::string> outside;
+    const auto check = [&](const Bytes& bytes, const char* name, const std::string& copy) {
+        const auto found = pe::findResource(bytes, name, pe::RT_RCDATA);
+        if (found && (found->offset > bytes.size() || found->size > bytes.size() - found->offset))
+            outside.push_back(copy + ": " + name);
+    };
+    for (std::size_t length = 0; length < file.size(); ++length)
+        check(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length)), "#7", std::to_string(length) + " bytes");
+    Bytes damaged = file;
+    for (std::size_t at = 0; at < file.size(); ++at) {
+        for (std::uint8_t value : {0x00, 0x7F, 0x80, 0xFF}) {
+            damaged[at] = value;
+            for (const char* name : {"#7", "MixedName"}) check(damaged, name, std::to_string(value) + " at " + std::to_string(at));
+        }
+        damaged[at] = file[at];
+    }
+    EXPECT_TRUE(outside.empty()) << outside.size() << " copies reach outside, the first " << outside.front();
+}
+
 // The type's names pointing back at the root or outside; the payload's data
 // entries (address, size, a zero code page and a reserved word) too long or
 // far away.
