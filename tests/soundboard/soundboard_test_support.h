@@ -153,6 +153,12 @@ protected:
         writeSilentWav(file, milliseconds);
         return file.string();
     }
+    // A real MP3 under sounds/, of one second, whose tag names another title than its file name.
+    std::string mp3(std::string_view name) {
+        const fs::path file = sounds / name;
+        writeMp3(file, 1, "Title From The Tag");
+        return file.string();
+    }
 };
 
 // The main window as plain values, with the two real players on the silent sink.

@@ -380,14 +380,19 @@ TEST_F(frmTestWindow, PressReleaseAndTickReachTheCore) {
     form->setWindowState(forms::vbNormal);
 }
 
+// A dropped MP3 takes its title from its file name, not from its tag, and plays to its end.
 TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
     start();
-    const std::string boom = sound("Boom_Boom.wav");
+    const std::string boom = mp3("Boom_Boom.mp3");
     QMimeData files, text, web, picture;
     files.setUrls({QUrl::fromLocalFile(QString::fromStdString(boom))});
     dropData(button(103), files);
     EXPECT_EQ(tuple(onDisk("snds", "s3"), button(3).ToolTipText(), showsState(103, form->ImgReady), messages.empty()),
               tuple(boom, "Boom Boom", true, true));
+    click(button(3));
+    tick();
+    EXPECT_EQ(tuple(player().FileName(), player().PlayState(), form->lblTitel.Caption()), tuple(boom, Playing, "Boom Boom"));
+    EXPECT_TRUE(waitForEnd(player()));
     const std::string settings = settingsText();
     text.setText("some text");
     web.setUrls({QUrl("https://example.org/sound.wav")});
