@@ -31,6 +31,12 @@
 #include "temp_dir.h"
 #include "waits.h"
 
+// Sizes and places in failure messages as numbers, not bytes.
+inline void PrintTo(const QSize& size, std::ostream* out) { *out << size.width() << "x" << size.height(); }
+inline void PrintTo(const QRect& rect, std::ostream* out) {
+    *out << rect.width() << "x" << rect.height() << "+" << rect.x() << "+" << rect.y();
+}
+
 namespace sbtest {
 
 namespace fs = std::filesystem;
