@@ -25,7 +25,9 @@ std::string sound(const std::string& extension) {
     static const TempDir made;
     const std::string file = made.file("sound." + extension);
     if (std::filesystem::exists(file)) return file;
-    extension == "wav" ? writeWav(file, kSoundSeconds) : writeMidi(file, kSoundSeconds);
+    if (extension == "wav") writeWav(file, kSoundSeconds);
+    else if (extension == "mp3") writeMp3(file, kSoundSeconds, "A title of its own");
+    else writeMidi(file, kSoundSeconds);
     return file;
 }
 
@@ -94,7 +96,7 @@ TEST_P(EachFormat, PlaysToItsEndWithLengthAndPosition) {
     EXPECT_NEAR(player.Duration(), kSoundSeconds, 0.1) << "the open file keeps its length after its end";
 }
 
-INSTANTIATE_TEST_SUITE_P(MediaPlayer, EachFormat, ::testing::Values("wav", "mid", "rmi"),
+INSTANTIATE_TEST_SUITE_P(MediaPlayer, EachFormat, ::testing::Values("wav", "mid", "rmi", "mp3"),
                          [](const auto& info) { return std::string(info.param); });
 
 // The tone peaks at half of full scale; a volume out of range is held to it.

@@ -31,6 +31,12 @@
 #include "temp_dir.h"
 #include "waits.h"
 
+// Sizes and places in failure messages as numbers, not bytes.
+inline void PrintTo(const QSize& size, std::ostream* out) { *out << size.width() << "x" << size.height(); }
+inline void PrintTo(const QRect& rect, std::ostream* out) {
+    *out << rect.width() << "x" << rect.height() << "+" << rect.x() << "+" << rect.y();
+}
+
 namespace sbtest {
 
 namespace fs = std::filesystem;
@@ -151,6 +157,12 @@ protected:
         const fs::path file = sounds / name;
         fs::create_directories(file.parent_path());
         writeSilentWav(file, milliseconds);
+        return file.string();
+    }
+    // A real MP3 under sounds/, of one second, whose tag names another title than its file name.
+    std::string mp3(std::string_view name) {
+        const fs::path file = sounds / name;
+        writeMp3(file, 1, "Title From The Tag");
         return file.string();
     }
 };

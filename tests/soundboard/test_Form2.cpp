@@ -185,8 +185,9 @@ TEST_F(SoundList, StopAndFadeSpots) {
         list().Timer1.onTimer();
         volumes.push_back(player().Volume());
     }
-    ASSERT_EQ(volumes.size(), 210u);  // the levels are the main window's fade's
-    EXPECT_EQ(std::tuple(volumes[0], volumes[208], volumes[209]), std::tuple(-610L, -4490L, -600L));
+    ASSERT_EQ(volumes.size(), 210u);  // the levels are the main window's fade's: steps of 100 from -2500 on
+    EXPECT_EQ(std::tuple(volumes[0], volumes[188], volumes[189], volumes[208], volumes[209]),
+              std::tuple(-610L, -2490L, -2590L, -4490L, -600L));
     EXPECT_EQ(std::pair(player().PlayState(), Zpm.bPlaylistOn), std::pair(Stopped, true));
     player().setVolume(-1234);  // nothing playing: the first tick only ends the fade
     click(list().lblFade);

@@ -158,7 +158,7 @@ TEST_F(Clicks, TheSoundListPassesTheCurrentButtonAndIsRebuiltAfterAStart) {
         ButtonAction(Zpm.iCurBtn, none, none);
         return std::tuple(player().PlayState(), Zpm.iCurBtn, playing());
     };
-    EXPECT_EQ(std::get<1>(fromList()), 0);
+    EXPECT_EQ(fromList(), std::tuple(Closed, std::int16_t(0), ""));
     scene({{105}, {105}});
     EXPECT_EQ(fromList(), std::tuple(Playing, std::int16_t(5), "Entry_A.wav"));
     EXPECT_TRUE(Zpm.bPlaylistOn);

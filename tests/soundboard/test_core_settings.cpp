@@ -68,7 +68,7 @@ TEST_F(Settings, StoredPathsMarkersPlaylistsAndTwins) {
         {5, "PlayList_5", "PlayList_5", "PlayList 5"},             // kept whether or not its list exists
         {6, sound("user/eep.wav"), sound("user/eep.wav"), "eep"},  // a user's own eep.wav shows as empty
         {7, sound("EEP.wav"), sound("EEP.wav"), "EEP"},
-        {15, sound("Fifteen_Sound.mp3"), sound("Fifteen_Sound.mp3"), "Fifteen Sound"},
+        {15, mp3("Fifteen_Sound.mp3"), sounds.string() + "/Fifteen_Sound.mp3", "Fifteen Sound"},  // not its tag's title
         {16, sound("sixteen.mid"), sound("sixteen.mid"), "sixteen"},
         {17, sounds.string(), "", "eep"},  // a folder is no sound file
         {18, "*.wav", "", "eep"},          // existence is tested literally

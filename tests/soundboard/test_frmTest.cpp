@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <algorithm>
 
 #include "soundboard_test_support.h"
 
@@ -189,6 +190,14 @@ TEST_F(frmTestWindow, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
     frmTest& form = start();
     for (int index : {1, 15, 16, 75, 101, 105, 106, 115}) EXPECT_TRUE(form.HasButton(index)) << index;
     for (int index : {0, 76, 100, 116}) EXPECT_FALSE(form.HasButton(index)) << index;
+    // Rows of 19-pixel buttons by index on each panel; each takes drops where the window system looks for them.
+    for (const auto& [first, rows, columns, panel] : {tuple{1, 5, 15, &form.Picture1}, {101, 3, 5, &form.Picture2}})
+        for (int i = 0; i < rows * columns; ++i) {
+            const QWidget* widget = forms::widgetOf(button(first + i));
+            EXPECT_EQ(tuple(widget->parentWidget(), widget->geometry(), widget->acceptDrops()),
+                      tuple(forms::widgetOf(*panel), QRect(i % columns * 19, i / columns * 19, 19, 19), true))
+                << first + i;
+        }
     for (const auto& [mode, skin, large, open, openWidth] :
          {tuple{1, "skins/large_open.bmp", true, true, 306}, {2, "skins/large_folded.bmp", true, false, 306},
           {3, "skins/small_open.bmp", false, true, 123}, {4, "skins/small_folded.bmp", false, false, 123}}) {
@@ -199,6 +208,7 @@ TEST_F(frmTestWindow, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
         const QRegion outline = outlineOf(skin);
         ASSERT_FALSE(outline.isEmpty());
         EXPECT_EQ(windowMask(), outline);
+        EXPECT_EQ(window()->size(), QSize(473, 370));
         // One panel shows, the time display only on the large machine, and the size switch names the other machine.
         const forms::PictureBox& panel = large ? form.Picture1 : form.Picture2;
         EXPECT_EQ(tuple(soundListUnloads, Zpm.bSndListOpen, Zpm.lWinW, samePicture(form.Picture(), gdi::loadPicture(platform::assetPath(skin))),
@@ -251,6 +261,33 @@ TEST_F(frmTestWindow, SkinThatDidNotLoadLeavesTheWindowWhole) {
     EXPECT_EQ(windowMask(), outlineOf("skins/large_open.bmp"));
 }
 
+// Without its pictures the window still comes up and plays: the state pictures and the buttons stay empty.
+TEST_F(frmTestWindow, MissingAssetsLeaveEmptyStatePictures) {
+    const std::string one = sound("One.wav");
+    {
+        const ScopedEnv assets("ZPM_ASSETS", (temp.path() / "no-assets").string());
+        start("[snds]\ns1=" + one + "\n");
+    }
+    for (const forms::Image* image : {&form->ImgEmpty, &form->ImgReady, &form->ImgOnAir, &form->ImgListOnAir,
+                                      &form->ImgError, &form->ImgTalkOver})
+        EXPECT_TRUE(image->Picture().empty());
+    click(button(1));
+    tick();
+    EXPECT_EQ(tuple(player().FileName(), player().PlayState(), button(1).Picture().empty(), form->lblTitel.Caption()),
+              tuple(one, Playing, true, "One"));
+    EXPECT_FALSE(forms::widgetOf(button(1))->grab().isNull());
+    EXPECT_TRUE(windowMask().isEmpty());
+}
+
+// What drawing code has to tell the user reaches them as a message box.
+TEST_F(frmTestWindow, TheWindowHostsMessagesAreMessageBoxes) {
+    start();
+    gdi::windowHost()->showMessage("Copy as bitmap instead!");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(std::pair(messages[0].prompt, messages[0].buttons),
+              std::pair(std::string("Copy as bitmap instead!"), int(forms::vbOKOnly)));
+}
+
 // One record per element, a timer's without its size, in the home folder; nothing when it cannot be written.
 TEST_F(frmTestWindow, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
     ScopedEnv home("HOME", temp.path().string());
@@ -258,10 +295,13 @@ TEST_F(frmTestWindow, PrintobjectsWritesEveryElementsPlaceToTheHomeFolder) {
     apply(4);
     form->printobjects();
     const std::string dump = readFile(temp.path() / "formdata.txt");
-    std::size_t records = 0;
-    for (std::size_t at = dump.find("\nName="); at != std::string::npos; at = dump.find("\nName=", at + 1)) ++records;
-    EXPECT_EQ(records + 1, form->Controls().size());
-    EXPECT_TRUE(std::regex_search(dump, std::regex("\nName=Timer1;Top=-?[\\d.]+;Left=-?[\\d.]+;\r\n(Name|$)")));
+    const std::regex record("Name=(\\w+);Top=-?[\\d.]+;Left=-?[\\d.]+;(Height=[\\d.]+;Width=[\\d.]+\\|\r\n)?\r\n");
+    std::size_t records = 0, length = 0;
+    for (auto it = std::sregex_iterator(dump.begin(), dump.end(), record); it != std::sregex_iterator(); ++it, ++records) {
+        length += static_cast<std::size_t>(it->length());
+        EXPECT_EQ((*it)[2].matched, !it->str(1).starts_with("Timer")) << it->str();
+    }
+    EXPECT_EQ(std::pair(records, length), std::pair(form->Controls().size(), dump.size()));
     EXPECT_NE(dump.find("Name=Image1;Top=38;Left=76;Height=19;Width=19|"), std::string::npos);
     ScopedEnv nowhere("HOME", (temp.path() / "missing").string());
     form->printobjects();
@@ -324,7 +364,8 @@ TEST_F(frmTestWindow, MinimiseAndDrag) {
         sendMouseTo(window(), QEvent::MouseButtonRelease, {5, 60}, which, Qt::NoButton);
         EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
     }
-    for (forms::Control* element : std::initializer_list<forms::Control*>{&form->lblTime, &form->Picture1, &button(1)}) {
+    for (forms::Control* element : std::initializer_list<forms::Control*>{&form->lblTime, &form->LblOnTop, &form->Picture1,
+                                                                           &button(1), &form->lblTitel}) {
         click(*element, Qt::RightButton);
         EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
     }
@@ -383,14 +424,19 @@ TEST_F(frmTestWindow, PressReleaseAndTickReachTheCore) {
     form->setWindowState(forms::vbNormal);
 }
 
+// A dropped MP3 takes its title from its file name, not from its tag, and plays to its end.
 TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
     start();
-    const std::string boom = sound("Boom_Boom.wav");
+    const std::string boom = mp3("Boom_Boom.mp3");
     QMimeData files, text, web, picture;
     files.setUrls({QUrl::fromLocalFile(QString::fromStdString(boom))});
     dropData(button(103), files);
     EXPECT_EQ(tuple(onDisk("snds", "s3"), button(3).ToolTipText(), showsState(103, form->ImgReady), messages.empty()),
               tuple(boom, "Boom Boom", true, true));
+    click(button(3));
+    tick();
+    EXPECT_EQ(tuple(player().FileName(), player().PlayState(), form->lblTitel.Caption()), tuple(boom, Playing, "Boom Boom"));
+    EXPECT_TRUE(waitForEnd(player()));
     const std::string settings = settingsText();
     text.setText("some text");
     web.setUrls({QUrl("https://example.org/sound.wav")});
@@ -402,19 +448,31 @@ TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
     EXPECT_EQ(settingsText(), settings);
 }
 
-// Each state shows its own picture from the assets, drawn on the button; an idle tick copies no picture again.
+// Each state shows its own picture from the assets, drawn on the button, unlike every other state's; the
+// templates they come from lie outside every skin's outline. An idle tick copies no picture again.
 TEST_F(frmTestWindow, EveryStatePictureReachesTheScreenOnlyWhenItChanges) {
     start("[snds]\ns1=" + sound("One.wav", 200) + "\n");
-    const std::pair<ButtonPicture, const char*> states[] = {
-        {P::Empty, "states/ImgEmpty.bmp"}, {P::Ready, "states/ImgReady.bmp"},   {P::OnAir, "states/ImgOnAir.bmp"},
-        {P::ListOnAir, "states/ImgListOnAir.bmp"}, {P::Error, "states/ImgError.bmp"}, {P::TalkOver, "states/ImgTalkOver.bmp"}};
-    for (const auto& [state, file] : states) {
+    const std::tuple<ButtonPicture, const char*, const forms::Image*> states[] = {
+        {P::Empty, "states/ImgEmpty.bmp", &form->ImgEmpty},
+        {P::Ready, "states/ImgReady.bmp", &form->ImgReady},
+        {P::OnAir, "states/ImgOnAir.bmp", &form->ImgOnAir},
+        {P::ListOnAir, "states/ImgListOnAir.bmp", &form->ImgListOnAir},
+        {P::Error, "states/ImgError.bmp", &form->ImgError},
+        {P::TalkOver, "states/ImgTalkOver.bmp", &form->ImgTalkOver}};
+    const QRegion skins = outlineOf("skins/large_open.bmp") + outlineOf("skins/large_folded.bmp") +
+                          outlineOf("skins/small_open.bmp") + outlineOf("skins/small_folded.bmp");
+    std::vector<QImage> shown;
+    for (const auto& [state, file, image] : states) {
         form->ShowButton(7, state);
         const gdi::Picture asset = gdi::loadPicture(platform::assetPath(file));
         EXPECT_TRUE(samePicture(button(7).Picture(), asset)) << file;
         const QImage drawn = forms::widgetOf(button(7))->grab().toImage().convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(drawn, forms::toImage(asset).convertToFormat(QImage::Format_RGB32)) << file;
+        EXPECT_EQ(std::ranges::count(shown, drawn), 0) << file;
+        EXPECT_FALSE(skins.intersects(placeOf(*image))) << file;
+        shown.push_back(drawn);
     }
+    EXPECT_THROW(form->wmp(2), std::out_of_range);
     click(button(1));
     ASSERT_TRUE(waitForEnd(player()));
     tick();

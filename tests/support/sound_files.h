@@ -1,8 +1,12 @@
 // Sound files made on the spot for the tests and benchmarks.
 #pragma once
 
+#include <gst/gst.h>
+
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "temp_dir.h"
@@ -45,6 +49,38 @@ inline void writeMidi(const std::string& file, double seconds) {
     const std::string midi = "MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x16\0\xFF\x51\3"s + tempoBytes +
                              "\0\xC0\0\0\x90\x3C\x64\x60\x80\x3C\0\0\xFF\x2F\0"s;
     writeFile(file, file.ends_with(".rmi") ? riffChunk("RIFF", "RMID" + riffChunk("data", midi)) : midi);
+}
+
+// MPEG layer III of a 440 Hz tone with an ID3v2 tag naming `title`, encoded by GStreamer's own elements.
+// Throws when the encoder or the tagger is missing or the file cannot be written.
+inline void writeMp3(const std::filesystem::path& to, double seconds, const std::string& title) {
+    gst_init(nullptr, nullptr);
+    const auto unref = [](gpointer object) { gst_object_unref(object); };
+    using Owned = std::unique_ptr<GstElement, decltype(unref)>;
+    const std::string description = "audiotestsrc num-buffers=" + std::to_string(std::lround(seconds * 100)) +
+                                    " samplesperbuffer=441 ! audio/x-raw,rate=44100,channels=1 ! lamemp3enc"
+                                    " ! id3v2mux name=tagger ! filesink name=file";
+    GError* error = nullptr;
+    GstElement* made = gst_parse_launch(description.c_str(), &error);
+    const Owned pipeline(made ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr, unref);
+    if (error) {
+        const std::string why = error->message;
+        g_error_free(error);
+        throw std::runtime_error("cannot encode MP3: " + why);
+    }
+    const Owned tagger(gst_bin_get_by_name(GST_BIN(pipeline.get()), "tagger"), unref);
+    const Owned file(gst_bin_get_by_name(GST_BIN(pipeline.get()), "file"), unref);
+    gst_tag_setter_add_tags(GST_TAG_SETTER(tagger.get()), GST_TAG_MERGE_REPLACE, GST_TAG_TITLE, title.c_str(), nullptr);
+    g_object_set(file.get(), "location", to.c_str(), nullptr);
+    gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+    const std::unique_ptr<GstBus, decltype(unref)> bus(gst_element_get_bus(pipeline.get()), unref);
+    // The bound only keeps a broken encoder from hanging the test.
+    GstMessage* end = gst_bus_timed_pop_filtered(bus.get(), 30 * GST_SECOND,
+                                                 GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool written = end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS;
+    if (end) gst_message_unref(end);
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    if (!written) throw std::runtime_error("cannot encode MP3 to " + to.string());
 }
 
 }  // namespace testing_support
