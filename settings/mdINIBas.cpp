@@ -223,6 +223,9 @@ bool SetIniValue(std::string_view section, std::string_view key, std::string_vie
     const std::string path(file);
     LoadIniFile(path);
     if (!IniLinesExist) return refuseWrite("the file is being read");
+    // Another copy of the program must not replace the file between the
+    // look at it and the rename. No events run while the lock is held.
+    const platform::files::FileLock lock(path);
     TakeInChangesOnDisk(path);
 
     std::int64_t position = 0;

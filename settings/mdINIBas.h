@@ -3,7 +3,8 @@
 // answered from memory (with the caller's default when nothing is found) and
 // every write rewrites the whole file in a normal form. Before it does, a
 // write reads the file again when it changed on disk since this process read
-// or wrote it, so that two copies of the program keep each other's keys.
+// or wrote it, so that two copies of the program keep each other's keys;
+// a lock keeps the other copy from writing between that look and the write.
 // A read that cannot be answered gives the default; a write that cannot be
 // carried out keeps the value in memory only (when it got that far) and
 // reports false.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "ascii_text.h"
@@ -47,6 +49,7 @@ public:
     FileDescriptor& operator=(FileDescriptor&&) = delete;
     ~FileDescriptor() { close(); }
     int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
     // Closes now; false when the system reports a failure (a late write error).
     bool close() {
         const int fd = std::exchange(m_fd, -1);
@@ -365,6 +368,44 @@ std::error_code replaceFile(std::string_view path, std::string_view bytes, FileS
     }
     syncFolder(folder);
     return {};
+}
+
+// The lock is on the folder, which the rename leaves in place. A lock file
+// beside the file would stay behind in the user's folder (removing it races
+// with the next writer's open) and could be taken for a file of the user's;
+// locking the folder creates nothing. Where a folder cannot be locked
+// (some network file systems lock only files opened for writing), writes go
+// on unlocked as they always did. The lock is polled rather than waited for
+// in the kernel, so that a holder that never lets go cannot hang the caller.
+FileLock::FileLock(std::string_view file, std::chrono::milliseconds patience) {
+    using Clock = std::chrono::steady_clock;
+    const auto target = writeTarget(fs::path(file));
+    if (!target) return;
+    const std::string folder = folderOf(*target).string();
+    FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.get() < 0) return;
+    auto seen = fileStamp(folder);
+    auto giveUp = Clock::now() + patience;
+    for (;;) {
+        if (::flock(handle.get(), LOCK_EX | LOCK_NB) == 0) {
+            m_folder = handle.release();
+            return;
+        }
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) return;
+        // A holder that writes makes progress; only one that stands still uses up the patience.
+        if (const auto now = fileStamp(folder); now != seen) {
+            seen = now;
+            giveUp = Clock::now() + patience;
+        } else if (Clock::now() >= giveUp) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+FileLock::~FileLock() {
+    if (m_folder >= 0) ::close(m_folder);
 }
 
 }  // namespace platform::files

@@ -5,6 +5,7 @@
 // library and POSIX only, so that the settings store can use it too.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -103,5 +104,25 @@ std::optional<FileStamp> fileStamp(std::string_view path);
 // written, taken before it replaced the target, so that a write by another
 // process right after it never passes for this one.
 std::error_code replaceFile(std::string_view path, std::string_view bytes, FileStamp* written = nullptr);
+
+// While it lives, no other process holds a FileLock for a file in the same
+// folder (links followed as replaceFile follows them): around a read, a
+// comparison and a replaceFile it makes the three one step across processes.
+// The kernel releases the lock of a process that dies. It waits while
+// another process holds the lock, for as long as that one keeps changing
+// the folder and then `patience` more; a holder stopped or stuck for longer
+// is not waited for. When the lock cannot be had, held() is false and the
+// caller goes on without it.
+class FileLock {
+public:
+    explicit FileLock(std::string_view file, std::chrono::milliseconds patience = std::chrono::seconds(2));
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock();
+    bool held() const { return m_folder >= 0; }
+
+private:
+    int m_folder = -1;
+};
 
 }  // namespace platform::files

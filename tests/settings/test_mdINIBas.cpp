@@ -1,16 +1,21 @@
 #include "mdINIBas.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <utility>
 
 #include "child_process.h"
+#include "files.h"
 #include "temp_dir.h"
 
 using namespace mdINIBas;
+using platform::files::FileLock;
+using std::chrono::milliseconds;
 using testing_support::readFile;
 namespace fs = std::filesystem;
 
@@ -144,6 +149,86 @@ TEST_F(SettingsStore, TwoProcessesWritingInTurnKeepEachOthersKeys) {
     const std::string text = readFile(path);
     for (int key = 1; key <= 9; ++key) EXPECT_NE(text.find("s" + std::to_string(key) + "="), std::string::npos) << key;
     EXPECT_EQ(GetIniValue("snds", "s9", "D", path), "D") << "written by the other after this one's last write";
+}
+
+// Two copies writing at the same moment, each starting from the file as it
+// was before the other wrote anything: every key of both survives.
+TEST_F(SettingsStore, TwoProcessesWritingAtOnceKeepAllKeys) {
+    const auto path = fileWith("shared.ini", "[snds]\r\n");
+    constexpr int keysEach = 40;
+    int release[2];
+    ASSERT_EQ(::pipe(release), 0);
+    const auto startWriter = [&](std::string prefix) {
+        return testing_support::startChild([&] {
+            ::close(release[1]);
+            get(path);
+            char ignored = 0;
+            if (::read(release[0], &ignored, 1) != 0) return 1;  // the end of the pipe starts both at once
+            for (int key = 1; key <= keysEach; ++key)
+                if (!SetIniValue("snds", prefix + std::to_string(key), "v", path)) return 1;
+            return 0;
+        });
+    };
+    const pid_t writers[] = {startWriter("a"), startWriter("b")};
+    for (int fd : release) ::close(fd);
+    for (pid_t writer : writers) EXPECT_TRUE(testing_support::exitedWith(testing_support::statusOf(writer), 0));
+    int kept = 0;
+    for (const char* prefix : {"a", "b"})
+        for (int key = 1; key <= keysEach; ++key) kept += GetIniValue("snds", prefix + std::to_string(key), "", path) == "v";
+    EXPECT_EQ(kept, 2 * keysEach);
+}
+
+// A writer killed while it holds the lock, waiting or halfway through writing the file: the file keeps
+// everything written before, the lock is free again and the next write goes through.
+TEST_F(SettingsStore, AWriterKilledHoldingTheLockLeavesTheFileWholeAndTheLockFree) {
+    const std::string before = "[s]\r\nk=old\r\na=1\r\nb=2\r\n";
+    for (const bool halfway : {false, true}) {
+        const auto path = fileWith(halfway ? "halfway.ini" : "waiting.ini", "[s]\r\nk=old\r\n");
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t writer = testing_support::startChild([&] {
+            if (!SetIniValue("s", "a", "1", path) || !SetIniValue("s", "b", "2", path)) return 1;
+            if (halfway) {  // the file size limit kills the writer while it writes, the store holding the lock
+                const rlimit limit{1000, 1000};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                std::signal(SIGXFSZ, SIG_DFL);
+                return SetIniValue("s", "c", std::string(5000, 'x'), path) ? 1 : 2;
+            }
+            const FileLock lock(path);
+            const char token = 'h';
+            if (!lock.held() || ::write(ready[1], &token, 1) != 1) return 1;
+            for (;;) ::pause();
+        });
+        ::close(ready[1]);
+        if (!halfway) {
+            char token = 0;
+            ASSERT_EQ(::read(ready[0], &token, 1), 1) << "the writer took the lock";
+            EXPECT_FALSE(FileLock(path, milliseconds(0)).held()) << "nobody else has it while the writer lives";
+            ::kill(writer, SIGKILL);
+        }
+        ::close(ready[0]);
+        const int status = testing_support::statusOf(writer);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == (halfway ? SIGXFSZ : SIGKILL)) << halfway;
+        EXPECT_TRUE(FileLock(path, milliseconds(0)).held()) << halfway;
+        EXPECT_EQ(readFile(path), before) << halfway;
+        EXPECT_TRUE(SetIniValue("s", "c", "3", path)) << halfway;
+        EXPECT_EQ(readFile(path), before + "c=3\r\n") << halfway;
+    }
+}
+
+// Where the folder cannot be locked, a write goes on without the lock, as it always did.
+TEST_F(SettingsStore, AFolderThatCannotBeLockedIsWrittenAsBefore) {
+    const fs::path folder = dir.path() / "unreadable";
+    fs::create_directory(folder);
+    [[maybe_unused]] const int given = ::chown(folder.c_str(), 65534, 65534);  // to the user the scenario runs as
+    ::chmod(folder.c_str(), 0300);  // entries can be made and renamed, but the folder cannot be opened
+    ::chmod(dir.path().c_str(), 0711);
+    const std::string path = (folder / "zpm.ini").string();
+    EXPECT_TRUE(testing_support::childSucceeds([&] {  // root opens every folder: the scenario runs without privileges
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
+        return !FileLock(path).held() && SetIniValue("s", "k", "1", path) && SetIniValue("s", "n", "2", path);
+    }));
+    EXPECT_EQ(readFile(path), "[s]\r\nk=1\r\nn=2\r\n");
 }
 
 TEST_F(SettingsStore, EventsDuringALoadSeeAConsistentStore) {
