@@ -4,8 +4,9 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPoint>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -24,6 +25,7 @@ namespace {
 constexpr std::uint32_t kStateRemove = 0;
 constexpr std::uint32_t kStateAdd = 1;
 constexpr std::uint32_t kMoveWithPointer = 8;
+constexpr std::uint32_t kMoveCancel = 11;
 constexpr std::uint32_t kFromApplication = 1;
 
 template <class Reply>
@@ -182,6 +184,55 @@ private:
     std::set<xcb_window_t> m_windows;
 };
 
+// The window manager takes the pointer a moment after the program asks for
+// a move. A release of the moving button that reaches the program in that
+// moment would leave the manager moving the window until the next click, so
+// the program then calls the move off. While the manager moves the window
+// the program sees no mouse buttons, so a press it sees ends the watch.
+class CancelMoveOnRelease : public QObject {
+public:
+    static CancelMoveOnRelease& instance() {
+        static CancelMoveOnRelease* filter = [] {
+            auto* made = new CancelMoveOnRelease(QCoreApplication::instance());
+            QCoreApplication::instance()->installEventFilter(made);
+            return made;
+        }();
+        return *filter;
+    }
+
+    void watch(const Display& display, Qt::MouseButton button) { m_move = Move{display, button}; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (!m_move) return false;
+        if (event->type() == QEvent::MouseButtonPress) m_move.reset();
+        if (event->type() != QEvent::MouseButtonRelease) return false;
+        if (static_cast<QMouseEvent*>(event)->button() != m_move->button) return false;
+        const Move move = *std::exchange(m_move, std::nullopt);
+        move.display.sendToManager(move.display.atom("_NET_WM_MOVERESIZE"),
+                                   {0, 0, kMoveCancel, buttonNumber(move.button), kFromApplication});
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+
+    struct Move {
+        Display display;
+        Qt::MouseButton button;
+    };
+    std::optional<Move> m_move;
+};
+
+// Where the pointer is while `button` is held, asked of the X server: a
+// quick click may be over before the program handles its press.
+std::optional<QPoint> pointerHolding(const Display& display, std::uint32_t button) {
+    auto pointer = owned(xcb_query_pointer_reply(display.connection,
+                                                 xcb_query_pointer(display.connection, display.window), nullptr));
+    if (!pointer || !(pointer->mask & (XCB_BUTTON_MASK_1 << (button - 1)))) return std::nullopt;
+    return QPoint(pointer->root_x, pointer->root_y);
+}
+
 std::string startupNotice;
 
 // Answers the launcher's start-up notice: the text "remove: ID=<id>" with
@@ -245,9 +296,12 @@ bool startMove(QWidget& window, Qt::MouseButton button) {
     if (!display->supports(moveResize)) return false;
     // The press that led here holds the pointer; the manager needs it.
     xcb_ungrab_pointer(display->connection, XCB_CURRENT_TIME);
-    const QPoint at = QCursor::pos();
-    display->sendToManager(moveResize, {static_cast<std::uint32_t>(at.x()), static_cast<std::uint32_t>(at.y()),
-                                        kMoveWithPointer, buttonNumber(button), kFromApplication});
+    const std::uint32_t number = buttonNumber(button);
+    const auto at = pointerHolding(*display, number);
+    if (!at) return true;  // let go already: nothing to move
+    CancelMoveOnRelease::instance().watch(*display, button);
+    display->sendToManager(moveResize, {static_cast<std::uint32_t>(at->x()), static_cast<std::uint32_t>(at->y()),
+                                        kMoveWithPointer, number, kFromApplication});
     return true;
 }
 

@@ -29,7 +29,7 @@ void beforeShowing(QWidget& window);
 void holdStartupNotice(std::string id);
 
 // Lets the window manager move the window with the mouse until `button` is
-// let go.
+// let go; a button already let go moves nothing.
 bool startMove(QWidget& window, Qt::MouseButton button);
 
 }  // namespace forms::x11

@@ -160,6 +160,74 @@ title_bar() {
     fail "the place $((x * 15)), $((y * 15)) is not saved: $(cat "$data/zpm.ini")"
 }
 
+# Under openbox: a press on the skin let go at once, with each button, does
+# not stick the machine to the mouse, neither when the release comes after
+# the program asked for the move but before the window manager (held up
+# here) took the pointer, nor when it comes before the program takes the
+# press in (then the program asks for no move at all). The keyboard stays
+# with the program: Esc then disguises and minimises the machine.
+moves_asked() { grep -c _NET_WM_MOVERESIZE "$work/xev" || true; }
+stays_put() {
+  local moved
+  xdotool sleep 0.3 mousemove $((x + 200)) $((y + 150)) sleep 0.5
+  moved="$(window_left "$window"),$(window_top "$window")"
+  [ "$moved" = "$x,$y" ] || fail "button $button, $1: the window followed the mouse to $moved"
+}
+# A press into a window is not first the manager's here, so it reaches the
+# program while openbox is held up.
+openbox_config_presses_pass() {
+  sed '/<context name="Client">/,/<\/context>/d' "$(openbox_config_super_moves)" >"$work/rc-pass.xml"
+  echo "$work/rc-pass.xml"
+}
+restart_window_manager() {
+  kill "$wm_pid"
+  wait "$wm_pid" 2>/dev/null || true
+  start_window_manager --config-file "$1" || fail "openbox does not come up again"
+  wait_until eval 'normal_on_screen "$window" && [ "$(window_left "$window"),$(window_top "$window")" = "$x,$y" ]' ||
+    fail "openbox does not take the machine in again where it stood: $seen"
+}
+# Presses $button on the skin and lets go once the program asked for the
+# move; true when the program then calls the move off.
+release_before_grab() {
+  local asked; asked=$(moves_asked)
+  xdotool mousemove $((x + 5)) $((y + 60)) mousedown "$button" &&
+    wait_until eval '[ "$(moves_asked)" -gt "$asked" ]' &&
+    xdotool mouseup "$button" &&
+    wait_until eval '[ "$(moves_asked)" -gt $((asked + 1)) ]'
+}
+quick_click() {
+  local button spy called_off asked
+  settings_with_sounds
+  LANG=de start_machine
+  restart_window_manager "$(openbox_config_presses_pass)"
+  xev -root -event substructure >"$work/xev" 2>&1 &
+  spy=$!
+  wait_until eval 'xdotool set_desktop 0; grep -q _NET_CURRENT_DESKTOP "$work/xev"' || fail "xev sees no messages"
+  for button in 1 2 3; do
+    kill -STOP "$wm_pid"
+    called_off=1
+    release_before_grab || called_off=0
+    kill -CONT "$wm_pid"
+    [ "$called_off" = 1 ] ||
+      fail "button $button: a release before the window manager's grab does not call the move off"
+    stays_put "a release before the window manager's grab"
+  done
+
+  restart_window_manager "$(openbox_config_super_moves)"
+  asked=$(moves_asked)
+  for button in 1 2 3; do
+    xdotool mousemove $((x + 5)) $((y + 60)) mousedown "$button" mouseup "$button"
+    stays_put "a quick click"
+  done
+  kill "$spy"
+  # Even a move called off at once holds the keyboard for a moment.
+  [ "$(moves_asked)" = "$asked" ] || fail "a click that is over asks the window manager for a move"
+  xdotool key Escape
+  wait_until has_property "$window" WM_STATE Iconic || fail "Esc after quick clicks does not minimise the machine"
+  [ "$(xdotool getwindowname "$window")" = "Rechner (Wissenschaftlich)" ] ||
+    fail "Esc after quick clicks does not disguise the machine: \"$(xdotool getwindowname "$window")\""
+}
+
 # Under openbox: the LED key puts the machine above the others and lights
 # the LED, keeping its place and outline; a right press on the time display
 # turns its text magenta, a second one white again and takes the window off
