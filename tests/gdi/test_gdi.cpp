@@ -235,6 +235,7 @@ TEST(Regions, CombineRgnReportsTheShapeAndDataBlocksSaveAndLoad) {
     EXPECT_EQ(rectsOf(back), (Rects{{-2, -1, 1, 1}}));
     const gdi::Handle empty = gdi::CreateRectRgn(3, 3, 3, 9);
     EXPECT_EQ(dataOf(empty), block({32, 1, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(dataOf(gdi::CreateRectRgn(3, 3, 9, 3)), dataOf(empty));  // no height holds nothing either
     const gdi::Handle none = fromBlock(dataOf(empty));
     EXPECT_TRUE(none && rectsOf(none).empty());
     const Bytes good = block({32, 1, 1, 16, 0, 0, 1, 1, 0, 0, 1, 1});

@@ -134,6 +134,7 @@ TEST(MediaPlayer, UnplayableFilesCloseThePlayer) {
           file("cut.mid", readFile(sound("mid")).substr(0, 20)), sound("wav") + std::string("\0x", 2)}) {
         player.setFileName(sound("mid"));
         ASSERT_EQ(player.PlayState(), media::kPlaying);
+        ASSERT_TRUE(eventually(player, [&] { return player.Duration() > 0; }));  // the old length is not kept
         player.setFileName(path);
         player.Play();
         EXPECT_EQ(std::tuple(player.PlayState(), player.Duration(), player.CurrentPosition()), std::tuple(6L, 0., 0.))
