@@ -158,6 +158,10 @@ TEST_F(Tick, APlaylistGoesOnAfterEachStopAndWrapsAroundWithinTheList) {
     StatusTick();
     EXPECT_EQ(tuple(std::regex_match(window->time, std::regex("00:00:(29|30) - 00:00:30  \\(1/3\\)")), window->title, picture(5)),
               tuple(true, "first", P::ListOnAir)) << window->time;
+    player().Pause();  // paused, the display shows the clock without the place in the list
+    StatusTick();
+    EXPECT_EQ(window->time.find("(1/3)"), std::string::npos) << window->time;
+    player().Play();
     const std::tuple<int, const char*, const char*> turns[] = {
         {2, "Second_One.wav", "Second One"}, {3, "third.wav", "third"}, {1, "first.wav", "first"}};
     for (const auto& [entry, file, title] : turns) {
