@@ -225,12 +225,12 @@ void FadeOver(std::int16_t& Index) {
     window.ShowButton(Index, window.ButtonToolTip(Index) == EmptyName ? ButtonPicture::Empty : ButtonPicture::OnAir);
     if (IsCurrentButton(Index)) return;
     main.setVolume(NormalLevel);
-    if (IsPlaylistButton(Index)) {
-        window.RefreshButton(previous);
-        if (!StartButtonPlaylist(Index)) ShowNow(Index, RestingPicture(Index, true));
+    window.RefreshButton(previous);
+    if (!IsPlaylistButton(Index)) {
+        main.setFileName(AssignmentOf(key));
+        Zpm.iCurBtn = Index;
         return;
     }
-    main.setFileName(AssignmentOf(key));
-    window.RefreshButton(previous);
-    Zpm.iCurBtn = Index;
+    // A list that cannot be played marks its button; a twin pressed rests.
+    if (!StartButtonPlaylist(Index)) ShowNow(Index, RestingPicture(Index, true));
 }
