@@ -82,13 +82,9 @@ std::optional<Assignments> ReadAssignments() {
 // Tooltip and resting picture of button n and its twin.
 void ShowAssignment(int n, const std::string& name, bool clearErrorMark) {
     ZpmWindow& window = MainWindow();
-    const auto show = [&](int index) {
-        window.SetButtonToolTip(index, name);
-        window.ShowButton(index, RestingPicture(index, false));
-        if (clearErrorMark && name != EmptyName) window.SetButtonTag(index, "");
-    };
-    show(n);
-    if (const std::optional<int> twin = TwinIndex(n)) show(*twin);
+    ForEachTwin(n, [&](int index) { window.SetButtonToolTip(index, name); });
+    ShowPicture(n, RestingPicture(n, false));
+    if (clearErrorMark && name != EmptyName) SetErrorMark(n, false);
 }
 
 // Nothing in here lets events run: the new collection and all buttons

@@ -106,6 +106,16 @@ std::optional<int> TwinIndex(int n);
 // The pressed button is the current one, twins counting as one.
 bool IsCurrentButton(int index);
 
+// Both twins of a button, by either one's index: n, and n + 100 for n up
+// to 15.
+void ForEachTwin(int index, const std::function<void(int)>& action);
+// Both twins show the picture, so that the other machine shows the same.
+void ShowPicture(int index, ButtonPicture picture);
+// ShowPicture, and the button of this index is repainted at once.
+void ShowPictureNow(int index, ButtonPicture picture);
+// The mark of a playlist whose folder was missing at its last start, on or
+// off on both twins.
+void SetErrorMark(int index, bool marked);
 // The picture a button rests in when its sound does not play: empty for
 // "eep", else the error mark's picture when asked to show it, else ready.
 ButtonPicture RestingPicture(int index, bool showErrorMark);

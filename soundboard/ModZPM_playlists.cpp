@@ -117,9 +117,8 @@ void PlayPlaylistEntry() {
     // Without this the list would cycle through its broken entries for ever.
     if (++Zpm.lFailedEntries < static_cast<std::int32_t>(Zpm.aPlaylist.size()) - 1) return;
     Zpm.bPlaylistOn = false;
-    window.SetButtonTag(Zpm.iCurBtn, ErrorMark);
-    window.ShowButton(Zpm.iCurBtn, ButtonPicture::Error);
-    window.RefreshButton(Zpm.iCurBtn);
+    SetErrorMark(Zpm.iCurBtn, true);
+    ShowPictureNow(Zpm.iCurBtn, ButtonPicture::Error);
 }
 
 std::optional<std::string> WriteNewList(std::span<const std::string> paths) {

@@ -57,7 +57,7 @@ struct ClickRow {
 
 TEST_F(Clicks, PlainClicksPausesAndPlaylistStarts) {
     const ClickRow rows[] = {
-        {"start", {}, {1}, Playing, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}, {101, P::Ready}}},
+        {"start", {}, {1}, Playing, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}, {101, P::OnAir}}},
         {"stop the playing button", {{1}}, {1}, Stopped, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}}},
         {"start it again", {{1}, {1}}, {1}, Playing, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}}},
         {"another button", {{1}}, {2, Middle}, Playing, "two.mp3.wav", 2, "two", {{1, P::Ready}, {2, P::OnAir}}},
@@ -107,6 +107,42 @@ TEST_F(Clicks, PlainClicksPausesAndPlaylistStarts) {
     }
     EXPECT_EQ(settingsText(), before);
     EXPECT_FALSE(fs::exists(temp.path() / "missing.txt"));
+}
+
+// Twins are one button: after every press, release, tick and fade step both
+// panels show the same picture and mark, so the other machine is never stale.
+TEST_F(Clicks, TwinsShowTheSameStateAfterEveryStartAndStop) {
+    constexpr int Alt = 4, Ctrl = 2;
+    const std::tuple<const char*, std::vector<Press>, std::vector<std::pair<int, P>>> rows[] = {
+        {"a list started and stopped on the small panel", {{105}, {105}}, {{5, P::Ready}}},
+        {"a list stopped from the other panel", {{5}, {105}}, {{5, P::Ready}}},
+        {"a list's next entry", {{105}, {105, Right, Ctrl}}, {{5, P::ListOnAir}}},
+        {"a sound stopped from the other panel", {{103}, {3}}, {{103, P::Ready}}},
+        {"another button on the other panel", {{101}, {2}}, {{1, P::Ready}, {2, P::OnAir}}},
+        {"a missing folder", {{1}, {106}}, {{6, P::Error}, {101, P::Ready}}},
+        {"paused, blinking", {{101}, {101, Left, PauseKeys}}, {}},
+        {"a fade-out", {{103}, {103, Right, Alt}}, {{3, P::Ready}}},
+    };
+    const auto twinsAgree = [&](const std::string& when) {
+        for (int n = 1; n <= TwinCount; ++n)
+            EXPECT_EQ(std::pair(picture(n), window->ButtonTag(n)), std::pair(picture(n + 100), window->ButtonTag(n + 100)))
+                << when << ", button " << n;
+    };
+    for (const auto& [what, clicks, pictures] : rows) {
+        SCOPED_TRACE(what);
+        restart(settings);
+        for (const Press& p : clicks) {
+            const std::string when = std::to_string(p.index) + "/" + std::to_string(p.shift);
+            press(p.index, p.button, p.shift);
+            twinsAgree("pressed " + when);
+            ShowReleasedButton(p.index, p.shift);
+            twinsAgree("released " + when);
+            for (int ticks = 0; window->fadeEnabled && ticks < 1000; ++ticks) FadeTimerTick();
+            for (int ticks = 0; ticks < 2; ++ticks) StatusTick();
+            twinsAgree("ticked " + when);
+        }
+        for (const auto& [index, shown] : pictures) EXPECT_EQ(picture(index), shown) << index;
+    }
 }
 
 // Shift+Ctrl with the right button: the default sound on both twins, and no

@@ -424,6 +424,22 @@ TEST_F(frmTestWindow, PressReleaseAndTickReachTheCore) {
     form->setWindowState(forms::vbNormal);
 }
 
+// A list started and stopped on the small machine shows at rest on the large one too.
+TEST_F(frmTestWindow, AListStoppedOnTheSmallMachineRestsOnTheLargeOne) {
+    sound("list/a.wav");
+    sound("list/b.wav");
+    start("[snds]\ns5=PlayList_5\n[lsts]\ns5=$/list/,a.wav,b.wav\n");
+    click(form->LblSmallwin);
+    click(button(105));
+    EXPECT_EQ(std::tuple(Zpm.iMaschineMode, player().PlayState(), showsState(105, form->ImgListOnAir), showsState(5, form->ImgListOnAir)),
+              std::tuple(3, Playing, true, true));
+    click(button(105));
+    tick();
+    click(form->LblSmallwin);
+    EXPECT_EQ(std::tuple(Zpm.iMaschineMode, player().PlayState(), showsState(5, form->ImgReady), showsState(105, form->ImgReady)),
+              std::tuple(1, Stopped, true, true));
+}
+
 // A dropped MP3 takes its title from its file name, not from its tag, and plays to its end.
 TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
     start();
