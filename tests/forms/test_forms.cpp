@@ -157,7 +157,8 @@ TEST(FormsElements, EachKindShowsWhatItHolds) {
     buttons.Load(1, form.Box);
     EXPECT_TRUE(&buttons.Load(101, form.Box) == &buttons[101] && buttons.Count() == 2);
     EXPECT_THROW(buttons[2], std::out_of_range);
-    // Drops give the local files in order as a file list counted from 1.
+    // Drops give the local files in order as a file list counted from 1, each path as the file's own bytes:
+    // a name that is no UTF-8 as well, and a host as on a network share.
     std::optional<forms::DataObject> dropped;
     forms::MouseEvent where;
     form.Picture.onDragDrop = [&](const forms::DataObject& data, const forms::MouseEvent& e) { dropped = data, where = e; };
@@ -171,12 +172,13 @@ TEST(FormsElements, EachKindShowsWhatItHolds) {
     };
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile("/tmp/b sound.wav"), QUrl("http://example.invalid/c.wav"),
-                   QUrl::fromLocalFile("/tmp/a.mp3")});
+                   QUrl::fromLocalFile("/tmp/a.mp3"), QUrl::fromEncoded("file:///tmp/Kl%E4nge%20%C3%B6.wav"),
+                   QUrl::fromEncoded("file://server/share/100%25.wav")});
     ASSERT_TRUE(drop(files, Qt::ControlModifier));
     EXPECT_TRUE(dropped->GetFormat(forms::vbCFFiles) && !dropped->GetFormat(1));
-    ASSERT_EQ(dropped->FileCount() * 10 + where.Button * 100 + where.Shift, 122);
-    EXPECT_EQ((Lines{dropped->File(0), dropped->File(1), dropped->File(2), dropped->File(3)}),
-              (Lines{"", "/tmp/b sound.wav", "/tmp/a.mp3", ""}));
+    ASSERT_EQ(dropped->FileCount() * 10 + where.Button * 100 + where.Shift, 142);
+    EXPECT_EQ((Lines{dropped->File(0), dropped->File(1), dropped->File(2), dropped->File(3), dropped->File(4), dropped->File(5)}),
+              (Lines{"", "/tmp/b sound.wav", "/tmp/a.mp3", "/tmp/Kl\xe4nge \xc3\xb6.wav", "//server/share/100%.wav", ""}));
 }
 
 // Each row: the steps, and what the elements and the window's surface were told (button/shift bits).

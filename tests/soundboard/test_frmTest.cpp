@@ -464,6 +464,23 @@ TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
     EXPECT_EQ(settingsText(), settings);
 }
 
+// A file name that is no UTF-8 (Latin-1 bytes, as on old disks) is the file's own bytes from the drop to the
+// settings file and the player, also after a restart; a settings file that holds such a path plays it too.
+TEST_F(frmTestWindow, NamesThatAreNoUtf8KeepTheirBytes) {
+    const std::string dropped = sound("Kl\xe4nge_\xf6\xfc.wav"), stored = sound("Caf\xe9.wav");
+    start("[snds]\ns4=" + stored + "\n");
+    QMimeData files;  // as a file manager offers it
+    files.setData("text/uri-list", "file://" + QByteArray::fromStdString(dropped).toPercentEncoding("/") + "\r\n");
+    dropData(button(103), files);
+    EXPECT_EQ(tuple(onDisk("snds", "s3"), button(3).ToolTipText(), messages.empty()), tuple(dropped, "Kl\xe4nge \xf6\xfc", true));
+    form->Unload();
+    load().Timer1.setEnabled(false);
+    for (const auto& [index, file] : {std::pair{103, dropped}, {4, stored}}) {
+        click(button(index));
+        EXPECT_EQ(tuple(player().FileName(), player().PlayState(), showsState(index, form->ImgOnAir)), tuple(file, Playing, true));
+    }
+}
+
 // Each state shows its own picture from the assets, drawn on the button, unlike every other state's; the
 // templates they come from lie outside every skin's outline. An idle tick copies no picture again.
 TEST_F(frmTestWindow, EveryStatePictureReachesTheScreenOnlyWhenItChanges) {
