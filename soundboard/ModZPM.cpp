@@ -141,13 +141,17 @@ std::optional<int> TwinIndex(int n) {
 
 bool IsCurrentButton(int index) { return ButtonNumber(index) == ButtonNumber(Zpm.iCurBtn); }
 
-bool SaveSetting(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
-    if (mdINIBas::SetIniValue(section, key, value, file)) return true;
-    if (Zpm.bSaveFailShown) return false;
+void TellSaveFailure(std::string_view file, std::string_view why) {
+    if (Zpm.bSaveFailShown) return;
     Zpm.bSaveFailShown = true;
     forms::MsgBox("Die Einstellungen k\xC3\xB6nnen nicht gespeichert werden in " + std::string(file) + ": " +
-                      mdINIBas::LastWriteError(),
+                      std::string(why),
                   forms::vbExclamation | forms::vbOKOnly, "Fehler");
+}
+
+bool SaveSetting(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
+    if (mdINIBas::SetIniValue(section, key, value, file)) return true;
+    TellSaveFailure(file, mdINIBas::LastWriteError());
     return false;
 }
 

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "ZpmWindow.h"
@@ -129,6 +130,8 @@ void ShowReleasedButton(int index, int shift);
 
 // --- settings and assignments ---
 
+// The first time a run cannot save, the user is told where and why.
+void TellSaveFailure(std::string_view file, std::string_view why);
 // Writes a setting. The first write that fails after the start tells the
 // user which file and why; the file itself is left as it was.
 bool SaveSetting(std::string_view section, std::string_view key, std::string_view value, std::string_view file);
@@ -172,12 +175,15 @@ std::string MarqueeText(std::string text);
 
 // --- playlists ---
 
-// Writes a new list file of the given files into the data folder's "lists"
-// folder and gives its path. The base folder is the deepest folder that
-// holds every file, so each entry is the rest of its file's path. An
-// existing list is never overwritten: a name taken already gets a counter.
-// Nothing when the folder or the file cannot be written.
-std::optional<std::string> WriteNewList(std::span<const std::string> paths);
+// The data folder's "lists" folder, with its closing "/".
+std::string ListsFolder();
+
+// Writes a new list file of the given files into ListsFolder() and gives its
+// path. The base folder is the deepest folder that holds every file, so each
+// entry is the rest of its file's path. An existing list is never
+// overwritten: a name taken already gets a counter. Nothing when the folder
+// or the file cannot be written; `error` then says why.
+std::optional<std::string> WriteNewList(std::span<const std::string> paths, std::error_code& error);
 
 // Entry i of the running playlist (1 to its last); nothing outside it.
 std::optional<std::string> PlaylistEntry(std::int32_t i);

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <functional>
 
+#include "child_process.h"
 #include "soundboard_test_support.h"
 
 namespace {
@@ -336,6 +337,48 @@ TEST_F(Drops, FilesThatCannotBeStoredChangeNothing) {
     writeFile(lists, "a file where the folder should be");
     drop(7, {sound("a.wav"), sound("b.wav")});
     EXPECT_EQ(std::pair(onDisk("snds", "s7"), tip(7)), std::pair(std::string("NIL"), std::string(EmptyName)));
+}
+
+// A new list that cannot be stored is told as one file is, and leaves nothing: no list file, no setting (on
+// disk or waiting in the store for the next write), no assignment. Root writes into a read-only folder: that
+// scenario runs as another user.
+TEST_F(Drops, ANewListThatCannotBeStoredIsToldAndLeavesNothing) {
+    const std::vector<std::string> files{sound("a.wav"), sound("b.wav")};
+    drop(2, {sound("kept.wav")});
+    const std::string before = settingsText();
+    const auto nothingKept = [&] {
+        return std::tuple(listFiles().empty(), tip(5), mdINIBas::GetIniValue("snds", "s5", "NIL", ini.string()),
+                          mdINIBas::GetIniValue("lsts", "s5", "NIL", ini.string()), settingsText());
+    };
+    const auto nothing = std::tuple(true, std::string(EmptyName), std::string("NIL"), std::string("NIL"), before);
+    using fs::perms;
+    fs::permissions(temp.path(), perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec);
+    fs::permissions(dataFolder, perms::owner_read | perms::owner_exec | perms::group_read | perms::group_exec |
+                                    perms::others_read | perms::others_exec);
+    const bool toldInReadOnlyFolder = testing_support::childSucceeds([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
+        drop(5, files);
+        return messages.size() == 1 && messages[0].prompt.find(lists.string()) != std::string::npos &&
+               messages[0].prompt.find("ermission") != std::string::npos && nothingKept() == nothing;
+    });
+    fs::permissions(dataFolder, perms::owner_all, fs::perm_options::add);
+    EXPECT_TRUE(toldInReadOnlyFolder);
+    EXPECT_EQ(nothingKept(), nothing);
+    // The list is written, but the settings file refuses it; told once.
+    fs::permissions(ini, perms::owner_read | perms::group_read | perms::others_read);
+    drop(5, files);
+    drop(5, files);
+    fs::permissions(ini, perms::owner_read | perms::owner_write);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].prompt.find(ini.string()), std::string::npos);
+    EXPECT_EQ(nothingKept(), nothing);
+    // The next write saves only what it was given.
+    drop(3, {sound("c.wav")});
+    EXPECT_EQ(std::pair(onDisk("snds", "s5"), onDisk("lsts", "s5")), std::pair(std::string("NIL"), std::string("NIL")));
+    drop(5, files);
+    ASSERT_EQ(listFiles().size(), 1u);
+    EXPECT_EQ(std::tuple(onDisk("snds", "s5"), onDisk("lsts", "s5"), tip(5)),
+              std::tuple(std::string("PlayList_5"), listFiles().front().string(), std::string("PlayList 5")));
 }
 
 std::string stampIn(int seconds) {
