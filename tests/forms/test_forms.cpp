@@ -116,6 +116,17 @@ TEST(FormsElements, EachKindShowsWhatItHolds) {
     form.Caption.setToolTipText("<i>Song</i>");
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 255));
     EXPECT_TRUE(label->text() == "<b>Hit</b>" && label->textFormat() == Qt::PlainText && !label->toolTip().contains("<i>"));
+    // Text is UTF-8; a byte that starts no well-formed character shows as its Latin-1 letter.
+    using namespace Qt::StringLiterals;
+    for (const auto& [bytes, shown] : {std::pair<const char*, QString>{"Kl\xe4nge \xf6\xfc", u"Kl\u00e4nge \u00f6\u00fc"_s},
+             {"K\xc3\xa4se \xe2\x82\xac \xf0\x9f\x8e\xb5", u"K\u00e4se \u20ac \U0001F3B5"_s},
+             {"cut \xe2\x82", u"cut \u00e2\u0082"_s}, {"overlong \xc0\xaf", u"overlong \u00c0\u00af"_s},
+             {"surrogate \xed\xa0\x80", u"surrogate \u00ed\u00a0\u0080"_s},
+             {"too high \xf4\x90\x80\x80", u"too high \u00f4\u0090\u0080\u0080"_s}}) {
+        form.Caption.setCaption(bytes);
+        form.Caption.setToolTipText(bytes);
+        EXPECT_EQ(std::pair(label->text(), label->toolTip()), std::pair(shown, shown)) << bytes;
+    }
     const QPalette palette = QApplication::palette();  // system colours take the palette's roles
     for (auto [color, wanted] : {std::pair<forms::Color, QColor>{0x00800000, QColor(0, 0, 128)},
              {0x80000005, palette.color(QPalette::Base)}, {0x8000000F, palette.color(QPalette::Button)},

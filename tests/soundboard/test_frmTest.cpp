@@ -466,6 +466,7 @@ TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
 
 // A file name that is no UTF-8 (Latin-1 bytes, as on old disks) is the file's own bytes from the drop to the
 // settings file and the player, also after a restart; a settings file that holds such a path plays it too.
+// Only what is shown reads the bytes as letters.
 TEST_F(frmTestWindow, NamesThatAreNoUtf8KeepTheirBytes) {
     const std::string dropped = sound("Kl\xe4nge_\xf6\xfc.wav"), stored = sound("Caf\xe9.wav");
     start("[snds]\ns4=" + stored + "\n");
@@ -479,6 +480,10 @@ TEST_F(frmTestWindow, NamesThatAreNoUtf8KeepTheirBytes) {
         click(button(index));
         EXPECT_EQ(tuple(player().FileName(), player().PlayState(), showsState(index, form->ImgOnAir)), tuple(file, Playing, true));
     }
+    // Shown as well as it can be: the bytes as Latin-1 letters.
+    tick();
+    EXPECT_EQ(std::pair(forms::widgetOf(button(103))->toolTip(), form->lblTitel.Caption()),
+              std::pair(QString::fromUtf8("Kl\xc3\xa4nge \xc3\xb6\xc3\xbc"), std::string("Caf\xc3\xa9")));
 }
 
 // Each state shows its own picture from the assets, drawn on the button, unlike every other state's; the
