@@ -469,6 +469,7 @@ TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
 // Only what is shown reads the bytes as letters.
 TEST_F(frmTestWindow, NamesThatAreNoUtf8KeepTheirBytes) {
     const std::string dropped = sound("Kl\xe4nge_\xf6\xfc.wav"), stored = sound("Caf\xe9.wav");
+    if (!fs::exists(dropped)) GTEST_SKIP() << "the temporary folder's file system takes UTF-8 names only";
     start("[snds]\ns4=" + stored + "\n");
     QMimeData files;  // as a file manager offers it
     files.setData("text/uri-list", "file://" + QByteArray::fromStdString(dropped).toPercentEncoding("/") + "\r\n");
