@@ -35,7 +35,8 @@ ZPM_FUZZ(input) {
     std::vector<std::string> paths;
     while (!input.rest.empty())
         if (std::string path = input.next(); listCanHold(path)) paths.push_back(std::move(path));
-    const auto written = WriteNewList(paths);
+    std::error_code error;
+    const auto written = WriteNewList(paths, error);
     if (paths.empty()) return;
     require(written && mdINIBas::SetIniValue("lsts", "s3", *written, Zpm.INI_Name));
     LoadPlaylist("s3");

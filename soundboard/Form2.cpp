@@ -208,10 +208,9 @@ void Form2::LstSounds_DblClick() {
         if (!Zpm.colSnds.Contains(key)) return;
         // Only the large open machine shows the chosen button.
         if (Zpm.iMaschineMode == 1) {
-            ZpmWindow& main = MainWindow();
-            if (main.HasButton(Zpm.iCurBtn)) main.ShowButton(Zpm.iCurBtn, ButtonPicture::Ready);
+            ShowPicture(Zpm.iCurBtn, ButtonPicture::Ready);
             Zpm.iCurBtn = static_cast<std::int16_t>(row + 1);
-            main.ShowButton(Zpm.iCurBtn, ButtonPicture::OnAir);
+            ShowPicture(Zpm.iCurBtn, ButtonPicture::OnAir);
         }
         path = Zpm.colSnds.Item(key);
     }

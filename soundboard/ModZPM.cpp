@@ -82,13 +82,9 @@ std::optional<Assignments> ReadAssignments() {
 // Tooltip and resting picture of button n and its twin.
 void ShowAssignment(int n, const std::string& name, bool clearErrorMark) {
     ZpmWindow& window = MainWindow();
-    const auto show = [&](int index) {
-        window.SetButtonToolTip(index, name);
-        window.ShowButton(index, RestingPicture(index, false));
-        if (clearErrorMark && name != EmptyName) window.SetButtonTag(index, "");
-    };
-    show(n);
-    if (const std::optional<int> twin = TwinIndex(n)) show(*twin);
+    ForEachTwin(n, [&](int index) { window.SetButtonToolTip(index, name); });
+    ShowPicture(n, RestingPicture(n, false));
+    if (clearErrorMark && name != EmptyName) SetErrorMark(n, false);
 }
 
 // Nothing in here lets events run: the new collection and all buttons
@@ -145,13 +141,17 @@ std::optional<int> TwinIndex(int n) {
 
 bool IsCurrentButton(int index) { return ButtonNumber(index) == ButtonNumber(Zpm.iCurBtn); }
 
-bool SaveSetting(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
-    if (mdINIBas::SetIniValue(section, key, value, file)) return true;
-    if (Zpm.bSaveFailShown) return false;
+void TellSaveFailure(std::string_view file, std::string_view why) {
+    if (Zpm.bSaveFailShown) return;
     Zpm.bSaveFailShown = true;
     forms::MsgBox("Die Einstellungen k\xC3\xB6nnen nicht gespeichert werden in " + std::string(file) + ": " +
-                      mdINIBas::LastWriteError(),
+                      std::string(why),
                   forms::vbExclamation | forms::vbOKOnly, "Fehler");
+}
+
+bool SaveSetting(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
+    if (mdINIBas::SetIniValue(section, key, value, file)) return true;
+    TellSaveFailure(file, mdINIBas::LastWriteError());
     return false;
 }
 

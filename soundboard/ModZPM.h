@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "ZpmWindow.h"
@@ -106,6 +107,16 @@ std::optional<int> TwinIndex(int n);
 // The pressed button is the current one, twins counting as one.
 bool IsCurrentButton(int index);
 
+// Both twins of a button, by either one's index: n, and n + 100 for n up
+// to 15.
+void ForEachTwin(int index, const std::function<void(int)>& action);
+// Both twins show the picture, so that the other machine shows the same.
+void ShowPicture(int index, ButtonPicture picture);
+// ShowPicture, and the button of this index is repainted at once.
+void ShowPictureNow(int index, ButtonPicture picture);
+// The mark of a playlist whose folder was missing at its last start, on or
+// off on both twins.
+void SetErrorMark(int index, bool marked);
 // The picture a button rests in when its sound does not play: empty for
 // "eep", else the error mark's picture when asked to show it, else ready.
 ButtonPicture RestingPicture(int index, bool showErrorMark);
@@ -119,6 +130,8 @@ void ShowReleasedButton(int index, int shift);
 
 // --- settings and assignments ---
 
+// The first time a run cannot save, the user is told where and why.
+void TellSaveFailure(std::string_view file, std::string_view why);
 // Writes a setting. The first write that fails after the start tells the
 // user which file and why; the file itself is left as it was.
 bool SaveSetting(std::string_view section, std::string_view key, std::string_view value, std::string_view file);
@@ -162,12 +175,15 @@ std::string MarqueeText(std::string text);
 
 // --- playlists ---
 
-// Writes a new list file of the given files into the data folder's "lists"
-// folder and gives its path. The base folder is the deepest folder that
-// holds every file, so each entry is the rest of its file's path. An
-// existing list is never overwritten: a name taken already gets a counter.
-// Nothing when the folder or the file cannot be written.
-std::optional<std::string> WriteNewList(std::span<const std::string> paths);
+// The data folder's "lists" folder, with its closing "/".
+std::string ListsFolder();
+
+// Writes a new list file of the given files into ListsFolder() and gives its
+// path. The base folder is the deepest folder that holds every file, so each
+// entry is the rest of its file's path. An existing list is never
+// overwritten: a name taken already gets a counter. Nothing when the folder
+// or the file cannot be written; `error` then says why.
+std::optional<std::string> WriteNewList(std::span<const std::string> paths, std::error_code& error);
 
 // Entry i of the running playlist (1 to its last); nothing outside it.
 std::optional<std::string> PlaylistEntry(std::int32_t i);

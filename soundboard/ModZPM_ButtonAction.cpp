@@ -41,29 +41,24 @@ Binding BindingOf(std::int16_t button, std::int16_t shift, bool errorMark) {
     }
 }
 
-void ShowNow(ZpmWindow& window, int index, ButtonPicture picture) {
-    window.ShowButton(index, picture);
-    window.RefreshButton(index);
-}
-
 // The pressed button shows what is about to play; a running playlist keeps
 // the title of its entry.
 void ShowPressed(ZpmWindow& window, int index) {
     const std::string name = window.ButtonToolTip(index);
     const bool empty = name == EmptyName;
     Zpm.sNowTitle = empty ? std::string() : name;
-    ShowNow(window, index, empty ? ButtonPicture::Empty : ButtonPicture::OnAir);
+    ShowPictureNow(index, empty ? ButtonPicture::Empty : ButtonPicture::OnAir);
 }
 
 void StopCurrent(ZpmWindow& window) {
     SilenceAndStop(window.Player(0));
-    ShowNow(window, Zpm.iCurBtn, ButtonPicture::OnAir);
+    ShowPictureNow(Zpm.iCurBtn, ButtonPicture::OnAir);
     Zpm.bPlaylistOn = false;
     Zpm.bTalkOver = false;
 }
 
 void LeaveCurrent(ZpmWindow& window) {
-    ShowNow(window, Zpm.iCurBtn, RestingPicture(Zpm.iCurBtn, true));
+    ShowPictureNow(Zpm.iCurBtn, RestingPicture(Zpm.iCurBtn, true));
     SilenceAndStop(window.Player(0));
 }
 
@@ -82,8 +77,8 @@ bool StartPlaylist(ZpmWindow& window, const std::string& key, std::int16_t n) {
     LoadPlaylist(key);
     Zpm.iCurBtn = n;
     if (!BaseFolderExists()) {
-        window.SetButtonTag(n, ErrorMark);
-        ShowNow(window, n, ButtonPicture::Error);
+        SetErrorMark(n, true);
+        ShowPictureNow(n, ButtonPicture::Error);
         Zpm.bPlaylistOn = false;
         return false;
     }
@@ -91,8 +86,8 @@ bool StartPlaylist(ZpmWindow& window, const std::string& key, std::int16_t n) {
     Zpm.iPlIdx = 1;
     Zpm.bPlaylistOn = true;
     Zpm.lFailedEntries = 0;
-    window.SetButtonTag(n, "");
-    window.ShowButton(n, ButtonPicture::ListOnAir);
+    SetErrorMark(n, false);
+    ShowPicture(n, ButtonPicture::ListOnAir);
     PlayPlaylistEntry();
     return Zpm.bPlaylistOn;
 }
@@ -108,7 +103,7 @@ void Started(std::int16_t& Index) {
 void StartSound(ZpmWindow& window, std::int16_t index, const std::string& key) {
     Zpm.bPlaylistOn = false;
     window.ShowLoading();
-    window.ShowButton(index, ButtonPicture::OnAir);
+    ShowPicture(index, ButtonPicture::OnAir);
     window.Player(0).setFileName(AssignmentOf(key));
 }
 

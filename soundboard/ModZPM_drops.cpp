@@ -1,10 +1,14 @@
 // Sounds, lists and settings files dropped on a sound button.
+#include <filesystem>
+
 #include "ModZPM.h"
 #include "ascii_text.h"
 #include "mdINIBas.h"
 #include "runtime.h"
 
 namespace {
+
+constexpr std::string_view Nil = "NIL";
 
 // The text after the last "." of the whole path, in lower case; the whole
 // path when it has no ".".
@@ -47,18 +51,39 @@ void ReportLeftOut(std::span<const std::string> leftOut) {
     forms::MsgBox(text, forms::vbExclamation | forms::vbOKOnly, "Fehler");
 }
 
-// The list file is written first: when it cannot be, nothing is assigned.
+// Both settings of a new list reach the file, or neither: after a refused
+// write the store holds again what it held before, so that no later write
+// saves half of it. An absent value reads as "NIL", as it is put back.
+bool SaveNewList(int n, const std::string& list) {
+    const std::string key = ButtonKey(n);
+    const std::string oldList = mdINIBas::GetIniValue("lsts", key, Nil, Zpm.INI_Name);
+    const std::string oldAssignment = mdINIBas::GetIniValue("snds", key, Nil, Zpm.INI_Name);
+    if (SaveSetting("lsts", key, list, Zpm.INI_Name) &&
+        SaveSetting("snds", key, PlaylistAssignment(n), Zpm.INI_Name))
+        return true;
+    mdINIBas::SetIniValue("snds", key, oldAssignment, Zpm.INI_Name);
+    mdINIBas::SetIniValue("lsts", key, oldList, Zpm.INI_Name);
+    return false;
+}
+
+// The list file is written first: when it or the settings cannot be
+// written, the user is told and nothing is assigned or left behind.
 void AssignNewList(int n, std::span<const std::string> dropped) {
     std::vector<std::string> files;
     std::vector<std::string> leftOut;
     for (const std::string& path : dropped) (FitsInList(path) ? files : leftOut).push_back(path);
     if (!leftOut.empty()) ReportLeftOut(leftOut);
     if (files.empty()) return;
-    const std::optional<std::string> list = WriteNewList(files);
-    if (!list) return;
-    const std::string key = ButtonKey(n);
-    SaveSetting("snds", key, PlaylistAssignment(n), Zpm.INI_Name);
-    SaveSetting("lsts", key, *list, Zpm.INI_Name);
+    std::error_code error;
+    const std::optional<std::string> list = WriteNewList(files, error);
+    if (!list) {
+        TellSaveFailure(ListsFolder(), error.message());
+        return;
+    }
+    if (!SaveNewList(n, *list)) {
+        std::filesystem::remove(*list, error);
+        return;
+    }
     AssignButton(n, PlaylistAssignment(n), true);
 }
 

@@ -19,12 +19,6 @@ constexpr long OneShotStep = 150;
 
 constexpr std::int16_t TicksPerBlink = 10;
 
-void ShowNow(int index, ButtonPicture picture) {
-    ZpmWindow& window = MainWindow();
-    window.ShowButton(index, picture);
-    window.RefreshButton(index);
-}
-
 bool Sounding(media::MediaPlayer& player) { return player.PlayState() == media::kPlaying; }
 
 bool Silent(media::MediaPlayer& player) {
@@ -93,7 +87,7 @@ std::optional<std::int16_t> FadingButton(const ZpmWindow& window) {
 
 void EndFade(ZpmWindow& window, media::MediaPlayer& player, std::optional<std::int16_t> blinking) {
     player.Stop();
-    if (blinking) window.ShowButton(*blinking, ButtonPicture::Ready);
+    if (blinking) ShowPicture(*blinking, ButtonPicture::Ready);
     Zpm.iFadeTick = 0;
     Zpm.iFadeNextToggle = 0;
     player.setVolume(NormalLevel);
@@ -126,7 +120,7 @@ void FadeTimerTick() {
         Zpm.iFadeNextToggle = static_cast<std::int16_t>(Zpm.iFadeNextToggle + TicksPerBlink);
         Zpm.bFadeBlink = !Zpm.bFadeBlink;
     }
-    if (blinking) window.ShowButton(*blinking, Zpm.bFadeBlink ? ButtonPicture::Ready : ButtonPicture::OnAir);
+    if (blinking) ShowPicture(*blinking, Zpm.bFadeBlink ? ButtonPicture::Ready : ButtonPicture::OnAir);
 
     const long state = player.PlayState();
     if (v <= FadeEnd || state == media::kClosed || state == media::kStopped) EndFade(window, player, blinking);
@@ -148,13 +142,13 @@ void PanicStop() {
 
 void PlayJingle(std::int16_t Index) {
     const std::int16_t n = ButtonNumber(Index);
-    ShowNow(n, ButtonPicture::Ready);
+    ShowPictureNow(n, ButtonPicture::Ready);
     StartSecond(n);
     if (!WaitForSecondToEnd()) return;
     media::MediaPlayer& second = MainWindow().Player(1);
     second.Stop();
     second.setVolume(media::kSilence);
-    ShowNow(n, ButtonPicture::Ready);
+    ShowPictureNow(n, ButtonPicture::Ready);
 }
 
 void FadeOut(std::int16_t Index) {
@@ -186,7 +180,7 @@ void PreviousEntry(std::int16_t Index) {
 void PlayOneShot(std::int16_t Index) {
     if (Zpm.bTalkOver || IsCurrentButton(Index)) return;
     const std::int16_t n = ButtonNumber(Index);
-    ShowNow(n, ButtonPicture::TalkOver);
+    ShowPictureNow(n, ButtonPicture::TalkOver);
     StartSecond(n);
     media::MediaPlayer& main = MainWindow().Player(0);
     if (Sounding(main) && !RampMain(OneShotRampSteps, OneShotRampTime, -OneShotStep)) return;
@@ -194,7 +188,7 @@ void PlayOneShot(std::int16_t Index) {
     if (Sounding(main) && !RampMain(OneShotRampSteps, OneShotRampTime, OneShotStep)) return;
     main.setVolume(NormalLevel);
     MainWindow().Player(1).Stop();
-    ShowNow(n, ButtonPicture::Ready);
+    ShowPictureNow(n, ButtonPicture::Ready);
     MainWindow().Player(1).setVolume(media::kSilence);
 }
 
@@ -221,8 +215,8 @@ void FadeOver(std::int16_t& Index) {
     // The current button as it stands after the wait; the key is the one
     // of the button pressed.
     const std::int16_t previous = Zpm.iCurBtn;
-    ShowNow(previous, RestingPicture(previous, false));
-    window.ShowButton(Index, window.ButtonToolTip(Index) == EmptyName ? ButtonPicture::Empty : ButtonPicture::OnAir);
+    ShowPictureNow(previous, RestingPicture(previous, false));
+    ShowPicture(Index, window.ButtonToolTip(Index) == EmptyName ? ButtonPicture::Empty : ButtonPicture::OnAir);
     if (IsCurrentButton(Index)) return;
     main.setVolume(NormalLevel);
     window.RefreshButton(previous);
@@ -232,5 +226,5 @@ void FadeOver(std::int16_t& Index) {
         return;
     }
     // A list that cannot be played marks its button; a twin pressed rests.
-    if (!StartButtonPlaylist(Index)) ShowNow(Index, RestingPicture(Index, true));
+    if (!StartButtonPlaylist(Index)) ShowPictureNow(Index, RestingPicture(Index, true));
 }

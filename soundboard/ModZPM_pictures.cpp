@@ -1,5 +1,29 @@
 // The one place that decides which state picture a sound button shows.
+// Twins are one button: whatever one of them shows, the other shows too, so
+// that a switch to the other machine shows the button's state.
 #include "ModZPM.h"
+
+void ForEachTwin(int index, const std::function<void(int)>& action) {
+    if (!MainWindow().HasButton(index)) return;
+    const int n = ButtonNumber(index);
+    action(n);
+    if (const std::optional<int> twin = TwinIndex(n)) action(*twin);
+}
+
+void ShowPicture(int index, ButtonPicture picture) {
+    ZpmWindow& window = MainWindow();
+    ForEachTwin(index, [&](int each) { window.ShowButton(each, picture); });
+}
+
+void ShowPictureNow(int index, ButtonPicture picture) {
+    ShowPicture(index, picture);
+    MainWindow().RefreshButton(index);
+}
+
+void SetErrorMark(int index, bool marked) {
+    ZpmWindow& window = MainWindow();
+    ForEachTwin(index, [&](int each) { window.SetButtonTag(each, marked ? ErrorMark : ""); });
+}
 
 ButtonPicture RestingPicture(int index, bool showErrorMark) {
     const ZpmWindow& window = MainWindow();
@@ -15,22 +39,19 @@ ButtonPicture BlinkPicture() {
 }
 
 void ShowCurrentPlaying() {
-    ZpmWindow& window = MainWindow();
-    if (!window.HasButton(Zpm.iCurBtn)) return;
-    window.ShowButton(Zpm.iCurBtn, Zpm.bPlaylistOn ? ButtonPicture::ListOnAir : ButtonPicture::OnAir);
+    ShowPicture(Zpm.iCurBtn, Zpm.bPlaylistOn ? ButtonPicture::ListOnAir : ButtonPicture::OnAir);
 }
 
 namespace {
 
 // What plays shows on its own button; a button pressed while another one's
 // sound plays (a resume, a jingle) keeps its resting picture.
-void ShowPlaying(ZpmWindow& window, int index) {
+void ShowPlaying(int index) {
     if (Zpm.bPlaylistOn || IsCurrentButton(index)) {
         ShowCurrentPlaying();
-        if (!Zpm.bPlaylistOn) window.ShowButton(index, ButtonPicture::OnAir);
         return;
     }
-    window.ShowButton(index, RestingPicture(index, true));
+    ShowPicture(index, RestingPicture(index, true));
 }
 
 }  // namespace
@@ -40,14 +61,14 @@ void ShowReleasedButton(int index, int shift) {
     if (!window.HasButton(index)) return;
     media::MediaPlayer& player = window.Player(0);
     if (window.ButtonToolTip(index) == EmptyName) {
-        window.ShowButton(index, ButtonPicture::Empty);
+        ShowPicture(index, ButtonPicture::Empty);
     } else if (player.PlayState() == media::kPlaying && shift == 0) {
-        ShowPlaying(window, index);
+        ShowPlaying(index);
     } else if (window.ButtonTag(index) == ErrorMark) {
-        window.ShowButton(index, ButtonPicture::Error);
+        ShowPicture(index, ButtonPicture::Error);
     } else if (player.PlayState() != media::kPlaying) {
-        window.ShowButton(index, ButtonPicture::Ready);
+        ShowPicture(index, ButtonPicture::Ready);
     } else {
-        ShowPlaying(window, index);
+        ShowPlaying(index);
     }
 }

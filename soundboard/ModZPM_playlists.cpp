@@ -44,15 +44,21 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// What the last failed call left in errno; a failure that left none is
+// an input/output error.
+std::error_code LastSystemError() { return {errno != 0 ? errno : EIO, std::generic_category()}; }
+
 // Creates the file only when its name is free; nothing of it stays behind
 // when it cannot be written completely.
-bool WriteNewFile(const std::string& path, std::string_view text) {
+std::error_code WriteNewFile(const std::string& path, std::string_view text) {
+    errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wbx"));
-    if (!file) return false;
+    if (!file) return LastSystemError();
     const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    if (std::fclose(file.release()) == 0 && written) return true;
-    std::remove(path.c_str());
-    return false;
+    std::error_code error = written ? std::error_code() : LastSystemError();
+    if (std::fclose(file.release()) != 0 && !error) error = LastSystemError();
+    if (error) std::remove(path.c_str());
+    return error;
 }
 
 // The deepest folder that holds every path, with its closing separator.
@@ -117,24 +123,26 @@ void PlayPlaylistEntry() {
     // Without this the list would cycle through its broken entries for ever.
     if (++Zpm.lFailedEntries < static_cast<std::int32_t>(Zpm.aPlaylist.size()) - 1) return;
     Zpm.bPlaylistOn = false;
-    window.SetButtonTag(Zpm.iCurBtn, ErrorMark);
-    window.ShowButton(Zpm.iCurBtn, ButtonPicture::Error);
-    window.RefreshButton(Zpm.iCurBtn);
+    SetErrorMark(Zpm.iCurBtn, true);
+    ShowPictureNow(Zpm.iCurBtn, ButtonPicture::Error);
 }
 
-std::optional<std::string> WriteNewList(std::span<const std::string> paths) {
+std::string ListsFolder() { return Zpm.ApplDataDir + "/lists/"; }
+
+std::optional<std::string> WriteNewList(std::span<const std::string> paths, std::error_code& error) {
+    error = std::make_error_code(std::errc::invalid_argument);
     if (paths.empty()) return std::nullopt;
-    const std::string folder = Zpm.ApplDataDir + "/lists/";
-    if (!files::ensureFolder(folder)) return std::nullopt;
+    const std::string folder = ListsFolder();
+    if (!files::ensureFolder(folder, &error)) return std::nullopt;
     const std::string text = ListText(paths);
     const std::string stem = folder + "List_" + LocalTimeText("%Y%m%d_%H%M%S");
     // Several drops within one second share the time stamp.
     constexpr int attempts = 1000;
     for (int count = 1; count <= attempts; ++count) {
         std::string path = stem + (count == 1 ? "" : "_" + std::to_string(count)) + ".txt";
-        errno = 0;
-        if (WriteNewFile(path, text)) return path;
-        if (errno != EEXIST) return std::nullopt;
+        error = WriteNewFile(path, text);
+        if (!error) return path;
+        if (error != std::errc::file_exists) return std::nullopt;
     }
     return std::nullopt;
 }

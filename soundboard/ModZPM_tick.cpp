@@ -79,7 +79,7 @@ void TickPlaylist(ZpmWindow& window, bool timeWritten) {
         ShowCurrentPlaying();
         Zpm.iMarqueePos = 0;
     } else if (state == media::kPaused) {
-        window.ShowButton(Zpm.iCurBtn, BlinkPicture());
+        ShowPicture(Zpm.iCurBtn, BlinkPicture());
     }
     if (player.PlayState() != media::kPaused && timeWritten)
         window.SetTimeText(window.TimeText() + "  (" + std::to_string(Zpm.iPlIdx) + "/" +
@@ -93,9 +93,9 @@ void TickPlaylist(ZpmWindow& window, bool timeWritten) {
 void TickSound(ZpmWindow& window) {
     const long state = window.Player(0).PlayState();
     if (state == media::kStopped || state == media::kClosed) {
-        window.ShowButton(Zpm.iCurBtn, RestingPicture(Zpm.iCurBtn, true));
+        ShowPicture(Zpm.iCurBtn, RestingPicture(Zpm.iCurBtn, true));
     } else if (state == media::kPaused) {
-        window.ShowButton(Zpm.iCurBtn, BlinkPicture());
+        ShowPicture(Zpm.iCurBtn, BlinkPicture());
     }
     window.RefreshButton(Zpm.iCurBtn);
 }

@@ -228,10 +228,13 @@ std::string systemFolder() {
     return platform::assetDir().string();
 }
 
-bool ensureFolder(std::string_view folder) {
+bool ensureFolder(std::string_view folder, std::error_code* why) {
     std::error_code error;
     fs::create_directories(fs::path(folder), error);
-    return fs::is_directory(fs::path(folder), error);
+    std::error_code unused;
+    if (fs::is_directory(fs::path(folder), unused)) return true;
+    if (why) *why = error ? error : std::make_error_code(std::errc::not_a_directory);
+    return false;
 }
 
 bool fileExists(std::string_view path) {

@@ -44,8 +44,9 @@ std::string dataFolder();
 // "media" subfolder holds its sounds.
 std::string systemFolder();
 
-// Creates a folder and its parents when missing; false when it cannot exist.
-bool ensureFolder(std::string_view folder);
+// Creates a folder and its parents when missing; false when it cannot exist,
+// and `why` (when given) tells why.
+bool ensureFolder(std::string_view folder, std::error_code* why = nullptr);
 
 // A regular file of exactly this name exists ("*" and "?" are plain
 // characters here).

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "forms_qt.h"
+#include "utf8_text.h"
 
 namespace forms {
 namespace {
@@ -47,7 +48,27 @@ QFont fontNamed(const QFont& base, std::string_view name) {
 
 }  // namespace
 
-QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+// Text is UTF-8. A byte that starts no UTF-8 character (a file name written
+// in Latin-1 on an old disk) is shown as the Latin-1 letter it most likely is.
+QString qtext(std::string_view text) {
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(text.size()));
+    std::size_t valid = 0;  // where the run of well-formed characters began
+    std::size_t at = 0;
+    const auto takeValid = [&] { shown += QString::fromUtf8(text.data() + valid, static_cast<qsizetype>(at - valid)); };
+    while (at < text.size()) {
+        const std::size_t length = platform::text::utf8CharacterLength(text.substr(at));
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        takeValid();
+        shown += QChar::fromLatin1(text[at]);
+        valid = ++at;
+    }
+    takeValid();
+    return shown;
+}
 
 void applyColors(const Control::Impl& impl) {
     QWidget* widget = impl.widget;

@@ -88,6 +88,16 @@ protected:
     }
 };
 
+// The path of a local file as the file's own bytes. A name that is no UTF-8
+// (Latin-1 from an old disk) stays percent-encoded in the URL; as a QString
+// it would lose those bytes. A host is kept as toLocalFile keeps it.
+std::string localFileBytes(const QUrl& url) {
+    QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const QString host = url.host(QUrl::FullyEncoded);
+    if (!host.isEmpty()) path.prepend((QStringLiteral("//") + host + (path.startsWith('/') ? "" : "/")).toUtf8());
+    return path.toStdString();
+}
+
 Qt::MouseButton firstButton(Qt::MouseButtons buttons) {
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
         if (buttons & button) return button;
@@ -106,7 +116,7 @@ protected:
     void dropEvent(QDropEvent* event) override {
         std::vector<std::string> files;
         for (const QUrl& url : event->mimeData()->urls()) {
-            if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+            if (url.isLocalFile()) files.push_back(localFileBytes(url));
         }
         event->acceptProposedAction();
         fire(m_image.onDragDrop, DataObject(std::move(files)),

@@ -160,8 +160,7 @@ void setMessageHook(MessageHook hook) { messageHook = std::move(hook); }
 int MsgBox(std::string_view prompt, int buttons, std::string_view title) {
     if (messageHook) return messageHook({std::string(prompt), buttons, std::string(title)});
     startRuntime();
-    MessageBox box(iconFor(buttons), title.empty() ? programTitle() : QString::fromUtf8(title.data(), title.size()),
-                   QString::fromUtf8(prompt.data(), static_cast<int>(prompt.size())), buttonsFor(buttons));
+    MessageBox box(iconFor(buttons), title.empty() ? programTitle() : qtext(title), qtext(prompt), buttonsFor(buttons));
     HandlerScope scope;  // a modal box runs events: windows replaced meanwhile must live on
     return resultFor(box.exec());
 }

@@ -11,6 +11,35 @@ namespace platform::text {
 
 constexpr bool isUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
+// The length of the well-formed UTF-8 character the text starts with; 0 when
+// it starts with none (a byte of another encoding, a cut or overlong
+// sequence, a surrogate).
+constexpr std::size_t utf8CharacterLength(std::string_view text) {
+    if (text.empty()) return 0;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) return 1;
+    std::size_t length = 4;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    const auto second = static_cast<unsigned char>(text[1]);
+    if (second < low || second > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (!isUtf8Continuation(text[i])) return 0;
+    return length;
+}
+
 // The byte where character `characters` begins (the text's size past its end).
 constexpr std::size_t utf8Offset(std::string_view text, std::size_t characters) {
     std::size_t at = 0;

@@ -387,6 +387,27 @@ help_window() {
   wait_until eval '! shown "^Zirpomat Hilfe$"' || fail "Esc leaves the help window open"
 }
 
+# Under openbox: on the small machine a click starts the playlist of button
+# 5 and a second click stops it; the size key then shows the large machine,
+# whose button 5 is ready, not the list on air, also after a status tick.
+twin_picture() {
+  silent_sound "$work/a.wav" 30
+  silent_sound "$work/b.wav" 30
+  mode=3 settings_with_sounds "" "" "" "" PlayList_5
+  printf '[lsts]\r\ns5=%s/,a.wav,b.wav\r\n' "$work" >>"$data/zpm.ini"
+  start_machine 123x109+0+0
+  click_button 5 click 1
+  wait_until button_shows 5 "$(state_pixel ImgListOnAir)" || fail "small button 5 does not show its list on air"
+  sleep 1 # a second click, not a double-click
+  xdotool click 1
+  wait_until button_shows 5 "$(state_pixel ImgReady)" || fail "small button 5 is not ready after the stop"
+  click_at 62 13
+  wait_until shaped "$window" 306x151+0+0 || fail "the size key does not show the large machine"
+  sleep 1.2 # a status tick
+  button_shows 5 "$(state_pixel ImgReady)" ||
+    fail "large button 5 shows $(pixel "$(screen)" $(($(button_x 5) + 4)) $((y + 38))), not ready"
+}
+
 if ! inside_xvfb; then
   [ "$scenario" != window_shape ] || without_display
   require_tools xvfb-run xclip xdotool xev xwininfo xprop xdpyinfo import convert md5sum sox openbox

@@ -130,7 +130,9 @@ TEST_F(Files, ReplacingWritesWholeThroughLinksAndLeavesOthersAlone) {
     all.insert({"ro.ini", "pipe"});
     EXPECT_EQ(names(), all);
     EXPECT_TRUE(files::ensureFolder(at("a/b")) && files::ensureFolder(at("a/b")) && fs::is_directory(at("a/b")));
-    EXPECT_FALSE(files::ensureFolder(at("new.ini")));
+    std::error_code why;
+    EXPECT_FALSE(files::ensureFolder(at("new.ini"), &why));
+    EXPECT_EQ(why, std::make_error_code(errc::not_a_directory));
 }
 
 TEST_F(Files, AFailedOrKilledWriteKeepsTheFileAndTheNextWriteRemovesLeftovers) {

@@ -116,6 +116,17 @@ TEST(FormsElements, EachKindShowsWhatItHolds) {
     form.Caption.setToolTipText("<i>Song</i>");
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 255));
     EXPECT_TRUE(label->text() == "<b>Hit</b>" && label->textFormat() == Qt::PlainText && !label->toolTip().contains("<i>"));
+    // Text is UTF-8; a byte that starts no well-formed character shows as its Latin-1 letter.
+    using namespace Qt::StringLiterals;
+    for (const auto& [bytes, shown] : {std::pair<const char*, QString>{"Kl\xe4nge \xf6\xfc", u"Kl\u00e4nge \u00f6\u00fc"_s},
+             {"K\xc3\xa4se \xe2\x82\xac \xf0\x9f\x8e\xb5", u"K\u00e4se \u20ac \U0001F3B5"_s},
+             {"cut \xe2\x82", u"cut \u00e2\u0082"_s}, {"overlong \xc0\xaf", u"overlong \u00c0\u00af"_s},
+             {"surrogate \xed\xa0\x80", u"surrogate \u00ed\u00a0\u0080"_s},
+             {"too high \xf4\x90\x80\x80", u"too high \u00f4\u0090\u0080\u0080"_s}}) {
+        form.Caption.setCaption(bytes);
+        form.Caption.setToolTipText(bytes);
+        EXPECT_EQ(std::pair(label->text(), label->toolTip()), std::pair(shown, shown)) << bytes;
+    }
     const QPalette palette = QApplication::palette();  // system colours take the palette's roles
     for (auto [color, wanted] : {std::pair<forms::Color, QColor>{0x00800000, QColor(0, 0, 128)},
              {0x80000005, palette.color(QPalette::Base)}, {0x8000000F, palette.color(QPalette::Button)},
@@ -157,7 +168,8 @@ TEST(FormsElements, EachKindShowsWhatItHolds) {
     buttons.Load(1, form.Box);
     EXPECT_TRUE(&buttons.Load(101, form.Box) == &buttons[101] && buttons.Count() == 2);
     EXPECT_THROW(buttons[2], std::out_of_range);
-    // Drops give the local files in order as a file list counted from 1.
+    // Drops give the local files in order as a file list counted from 1, each path as the file's own bytes:
+    // a name that is no UTF-8 as well, and a host as on a network share.
     std::optional<forms::DataObject> dropped;
     forms::MouseEvent where;
     form.Picture.onDragDrop = [&](const forms::DataObject& data, const forms::MouseEvent& e) { dropped = data, where = e; };
@@ -171,12 +183,13 @@ TEST(FormsElements, EachKindShowsWhatItHolds) {
     };
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile("/tmp/b sound.wav"), QUrl("http://example.invalid/c.wav"),
-                   QUrl::fromLocalFile("/tmp/a.mp3")});
+                   QUrl::fromLocalFile("/tmp/a.mp3"), QUrl::fromEncoded("file:///tmp/Kl%E4nge%20%C3%B6.wav"),
+                   QUrl::fromEncoded("file://server/share/100%25.wav")});
     ASSERT_TRUE(drop(files, Qt::ControlModifier));
     EXPECT_TRUE(dropped->GetFormat(forms::vbCFFiles) && !dropped->GetFormat(1));
-    ASSERT_EQ(dropped->FileCount() * 10 + where.Button * 100 + where.Shift, 122);
-    EXPECT_EQ((Lines{dropped->File(0), dropped->File(1), dropped->File(2), dropped->File(3)}),
-              (Lines{"", "/tmp/b sound.wav", "/tmp/a.mp3", ""}));
+    ASSERT_EQ(dropped->FileCount() * 10 + where.Button * 100 + where.Shift, 142);
+    EXPECT_EQ((Lines{dropped->File(0), dropped->File(1), dropped->File(2), dropped->File(3), dropped->File(4), dropped->File(5)}),
+              (Lines{"", "/tmp/b sound.wav", "/tmp/a.mp3", "/tmp/Kl\xe4nge \xc3\xb6.wav", "//server/share/100%.wav", ""}));
 }
 
 // Each row: the steps, and what the elements and the window's surface were told (button/shift bits).

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <functional>
 
+#include "child_process.h"
 #include "soundboard_test_support.h"
 
 namespace {
@@ -57,7 +58,7 @@ struct ClickRow {
 
 TEST_F(Clicks, PlainClicksPausesAndPlaylistStarts) {
     const ClickRow rows[] = {
-        {"start", {}, {1}, Playing, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}, {101, P::Ready}}},
+        {"start", {}, {1}, Playing, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}, {101, P::OnAir}}},
         {"stop the playing button", {{1}}, {1}, Stopped, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}}},
         {"start it again", {{1}, {1}}, {1}, Playing, "One_Sound.wav", 1, "One Sound", {{1, P::OnAir}}},
         {"another button", {{1}}, {2, Middle}, Playing, "two.mp3.wav", 2, "two", {{1, P::Ready}, {2, P::OnAir}}},
@@ -107,6 +108,42 @@ TEST_F(Clicks, PlainClicksPausesAndPlaylistStarts) {
     }
     EXPECT_EQ(settingsText(), before);
     EXPECT_FALSE(fs::exists(temp.path() / "missing.txt"));
+}
+
+// Twins are one button: after every press, release, tick and fade step both
+// panels show the same picture and mark, so the other machine is never stale.
+TEST_F(Clicks, TwinsShowTheSameStateAfterEveryStartAndStop) {
+    constexpr int Alt = 4, Ctrl = 2;
+    const std::tuple<const char*, std::vector<Press>, std::vector<std::pair<int, P>>> rows[] = {
+        {"a list started and stopped on the small panel", {{105}, {105}}, {{5, P::Ready}}},
+        {"a list stopped from the other panel", {{5}, {105}}, {{5, P::Ready}}},
+        {"a list's next entry", {{105}, {105, Right, Ctrl}}, {{5, P::ListOnAir}}},
+        {"a sound stopped from the other panel", {{103}, {3}}, {{103, P::Ready}}},
+        {"another button on the other panel", {{101}, {2}}, {{1, P::Ready}, {2, P::OnAir}}},
+        {"a missing folder", {{1}, {106}}, {{6, P::Error}, {101, P::Ready}}},
+        {"paused, blinking", {{101}, {101, Left, PauseKeys}}, {}},
+        {"a fade-out", {{103}, {103, Right, Alt}}, {{3, P::Ready}}},
+    };
+    const auto twinsAgree = [&](const std::string& when) {
+        for (int n = 1; n <= TwinCount; ++n)
+            EXPECT_EQ(std::pair(picture(n), window->ButtonTag(n)), std::pair(picture(n + 100), window->ButtonTag(n + 100)))
+                << when << ", button " << n;
+    };
+    for (const auto& [what, clicks, pictures] : rows) {
+        SCOPED_TRACE(what);
+        restart(settings);
+        for (const Press& p : clicks) {
+            const std::string when = std::to_string(p.index) + "/" + std::to_string(p.shift);
+            press(p.index, p.button, p.shift);
+            twinsAgree("pressed " + when);
+            ShowReleasedButton(p.index, p.shift);
+            twinsAgree("released " + when);
+            for (int ticks = 0; window->fadeEnabled && ticks < 1000; ++ticks) FadeTimerTick();
+            for (int ticks = 0; ticks < 2; ++ticks) StatusTick();
+            twinsAgree("ticked " + when);
+        }
+        for (const auto& [index, shown] : pictures) EXPECT_EQ(picture(index), shown) << index;
+    }
 }
 
 // Shift+Ctrl with the right button: the default sound on both twins, and no
@@ -300,6 +337,48 @@ TEST_F(Drops, FilesThatCannotBeStoredChangeNothing) {
     writeFile(lists, "a file where the folder should be");
     drop(7, {sound("a.wav"), sound("b.wav")});
     EXPECT_EQ(std::pair(onDisk("snds", "s7"), tip(7)), std::pair(std::string("NIL"), std::string(EmptyName)));
+}
+
+// A new list that cannot be stored is told as one file is, and leaves nothing: no list file, no setting (on
+// disk or waiting in the store for the next write), no assignment. Root writes into a read-only folder: that
+// scenario runs as another user.
+TEST_F(Drops, ANewListThatCannotBeStoredIsToldAndLeavesNothing) {
+    const std::vector<std::string> files{sound("a.wav"), sound("b.wav")};
+    drop(2, {sound("kept.wav")});
+    const std::string before = settingsText();
+    const auto nothingKept = [&] {
+        return std::tuple(listFiles().empty(), tip(5), mdINIBas::GetIniValue("snds", "s5", "NIL", ini.string()),
+                          mdINIBas::GetIniValue("lsts", "s5", "NIL", ini.string()), settingsText());
+    };
+    const auto nothing = std::tuple(true, std::string(EmptyName), std::string("NIL"), std::string("NIL"), before);
+    using fs::perms;
+    fs::permissions(temp.path(), perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec);
+    fs::permissions(dataFolder, perms::owner_read | perms::owner_exec | perms::group_read | perms::group_exec |
+                                    perms::others_read | perms::others_exec);
+    const bool toldInReadOnlyFolder = testing_support::childSucceeds([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
+        drop(5, files);
+        return messages.size() == 1 && messages[0].prompt.find(lists.string()) != std::string::npos &&
+               messages[0].prompt.find("ermission") != std::string::npos && nothingKept() == nothing;
+    });
+    fs::permissions(dataFolder, perms::owner_all, fs::perm_options::add);
+    EXPECT_TRUE(toldInReadOnlyFolder);
+    EXPECT_EQ(nothingKept(), nothing);
+    // The list is written, but the settings file refuses it; told once.
+    fs::permissions(ini, perms::owner_read | perms::group_read | perms::others_read);
+    drop(5, files);
+    drop(5, files);
+    fs::permissions(ini, perms::owner_read | perms::owner_write);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].prompt.find(ini.string()), std::string::npos);
+    EXPECT_EQ(nothingKept(), nothing);
+    // The next write saves only what it was given.
+    drop(3, {sound("c.wav")});
+    EXPECT_EQ(std::pair(onDisk("snds", "s5"), onDisk("lsts", "s5")), std::pair(std::string("NIL"), std::string("NIL")));
+    drop(5, files);
+    ASSERT_EQ(listFiles().size(), 1u);
+    EXPECT_EQ(std::tuple(onDisk("snds", "s5"), onDisk("lsts", "s5"), tip(5)),
+              std::tuple(std::string("PlayList_5"), listFiles().front().string(), std::string("PlayList 5")));
 }
 
 std::string stampIn(int seconds) {

@@ -424,6 +424,22 @@ TEST_F(frmTestWindow, PressReleaseAndTickReachTheCore) {
     form->setWindowState(forms::vbNormal);
 }
 
+// A list started and stopped on the small machine shows at rest on the large one too.
+TEST_F(frmTestWindow, AListStoppedOnTheSmallMachineRestsOnTheLargeOne) {
+    sound("list/a.wav");
+    sound("list/b.wav");
+    start("[snds]\ns5=PlayList_5\n[lsts]\ns5=$/list/,a.wav,b.wav\n");
+    click(form->LblSmallwin);
+    click(button(105));
+    EXPECT_EQ(std::tuple(Zpm.iMaschineMode, player().PlayState(), showsState(105, form->ImgListOnAir), showsState(5, form->ImgListOnAir)),
+              std::tuple(3, Playing, true, true));
+    click(button(105));
+    tick();
+    click(form->LblSmallwin);
+    EXPECT_EQ(std::tuple(Zpm.iMaschineMode, player().PlayState(), showsState(5, form->ImgReady), showsState(105, form->ImgReady)),
+              std::tuple(1, Stopped, true, true));
+}
+
 // A dropped MP3 takes its title from its file name, not from its tag, and plays to its end.
 TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
     start();
@@ -446,6 +462,29 @@ TEST_F(frmTestWindow, DroppedFilesReachTheCoreAndOtherDataIsRefused) {
     for (const forms::MessageRequest& message : messages)
         EXPECT_EQ(std::pair(message.prompt, message.title), std::pair(std::string("Falsches Format - Erwarte Dateiname"), std::string("Fehler")));
     EXPECT_EQ(settingsText(), settings);
+}
+
+// A file name that is no UTF-8 (Latin-1 bytes, as on old disks) is the file's own bytes from the drop to the
+// settings file and the player, also after a restart; a settings file that holds such a path plays it too.
+// Only what is shown reads the bytes as letters.
+TEST_F(frmTestWindow, NamesThatAreNoUtf8KeepTheirBytes) {
+    const std::string dropped = sound("Kl\xe4nge_\xf6\xfc.wav"), stored = sound("Caf\xe9.wav");
+    if (!fs::exists(dropped)) GTEST_SKIP() << "the temporary folder's file system takes UTF-8 names only";
+    start("[snds]\ns4=" + stored + "\n");
+    QMimeData files;  // as a file manager offers it
+    files.setData("text/uri-list", "file://" + QByteArray::fromStdString(dropped).toPercentEncoding("/") + "\r\n");
+    dropData(button(103), files);
+    EXPECT_EQ(tuple(onDisk("snds", "s3"), button(3).ToolTipText(), messages.empty()), tuple(dropped, "Kl\xe4nge \xf6\xfc", true));
+    form->Unload();
+    load().Timer1.setEnabled(false);
+    for (const auto& [index, file] : {std::pair{103, dropped}, {4, stored}}) {
+        click(button(index));
+        EXPECT_EQ(tuple(player().FileName(), player().PlayState(), showsState(index, form->ImgOnAir)), tuple(file, Playing, true));
+    }
+    // Shown as well as it can be: the bytes as Latin-1 letters.
+    tick();
+    EXPECT_EQ(std::pair(forms::widgetOf(button(103))->toolTip(), form->lblTitel.Caption()),
+              std::pair(QString::fromUtf8("Kl\xc3\xa4nge \xc3\xb6\xc3\xbc"), std::string("Caf\xc3\xa9")));
 }
 
 // Each state shows its own picture from the assets, drawn on the button, unlike every other state's; the
