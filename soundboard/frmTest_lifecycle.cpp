@@ -145,10 +145,12 @@ void frmTest::Form_Resize() {
 }
 
 // Esc silences the main player and disguises the window as a calculator;
-// the sound list, which names the sounds, closes as a mode change closes it.
+// the sound list, which names the sounds, closes as a mode change closes it,
+// and the help window, which names the program, closes too.
 void frmTest::Form_KeyPress(int& KeyAscii) {
     if (KeyAscii != KeyEscape) return;
     closeSoundList();
+    unloadHelpWindow();
     setIcon(wrdpic.Picture());
     setCaption(German() ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
     m_cRegion.Applied(hWnd(), false);
@@ -170,6 +172,10 @@ void frmTest::Form_Unload(int&) {
         player->Stop();
     }
     SetTopMost(0, hWnd());
-    if (links.unloadHelpWindow) links.unloadHelpWindow();
+    unloadHelpWindow();
     if (Zpm.bSndListOpen) UnloadSoundList();
+}
+
+void frmTest::unloadHelpWindow() {
+    if (links.unloadHelpWindow) links.unloadHelpWindow();
 }
