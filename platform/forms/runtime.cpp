@@ -155,6 +155,16 @@ int ScreenHeight() {
     return screen ? screen->geometry().height() * twipsPerPixel : 0;
 }
 
+ScreenArea AvailableArea(const Form& window) {
+    if (!QCoreApplication::instance()) return {};
+    const QWidget* widget = widgetOf(window);
+    const QScreen* screen = widget ? widget->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    const QRect area = screen->availableGeometry();
+    return {area.x() * twipsPerPixel, area.y() * twipsPerPixel, area.width() * twipsPerPixel,
+            area.height() * twipsPerPixel};
+}
+
 void setMessageHook(MessageHook hook) { messageHook = std::move(hook); }
 
 int MsgBox(std::string_view prompt, int buttons, std::string_view title) {

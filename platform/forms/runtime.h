@@ -21,6 +21,17 @@ void DoEvents();
 int ScreenWidth();
 int ScreenHeight();
 
+class Form;
+
+// A rectangle of the screen in twips.
+struct ScreenArea {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+// The part of the screen the window is on that windows may cover: the
+// screen less the desktop's panels and docks. Empty without an application.
+ScreenArea AvailableArea(const Form& window);
+
 // Message box buttons, icons and results, with the platform's numbers.
 enum MsgBoxStyle : int {
     vbOKOnly = 0,
