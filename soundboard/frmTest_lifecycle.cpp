@@ -84,6 +84,7 @@ void frmTest::Form_Load() {
     Zpm.bPlaylistOn = false;
     Zpm.sLang = environment("LANG");
     if (Zpm.sLang.empty()) Zpm.sLang = "de";
+    forms::setGermanStandardButtons(German());
 
     // Always laid out and shaped as the large open machine here; the saved
     // mode takes effect when the first showing raises Form_Resize.

@@ -4,9 +4,11 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -163,6 +165,21 @@ ScreenArea AvailableArea(const Form& window) {
     const QRect area = screen->availableGeometry();
     return {area.x() * twipsPerPixel, area.y() * twipsPerPixel, area.width() * twipsPerPixel,
             area.height() * twipsPerPixel};
+}
+
+// Qt's own translation of its texts, from Qt's translations folder; a
+// missing file leaves them English.
+void setGermanStandardButtons(bool german) {
+    startRuntime();
+    // Owned by the application, which lives as long as the process.
+    static QTranslator* const translation = [] {
+        auto* loaded = new QTranslator(QCoreApplication::instance());
+        [[maybe_unused]] const bool found =
+            loaded->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+        return loaded;
+    }();
+    QCoreApplication::removeTranslator(translation);
+    if (german) QCoreApplication::installTranslator(translation);
 }
 
 void setMessageHook(MessageHook hook) { messageHook = std::move(hook); }

@@ -47,6 +47,10 @@ enum MsgBoxStyle : int {
 };
 enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 
+// The standard buttons of message boxes (Yes, No, OK, ...) read in German,
+// or in English, whatever the system's locale.
+void setGermanStandardButtons(bool german);
+
 // Shows a modal message box; an empty title gives the program's title.
 int MsgBox(std::string_view prompt, int buttons = vbOKOnly, std::string_view title = {});
 

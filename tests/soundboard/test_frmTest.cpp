@@ -3,8 +3,12 @@
 // and real mouse, drop and timer events reaching the program module.
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QPixmap>
 #include <algorithm>
+#include <set>
 
 #include "Form1.h"
 #include "soundboard_test_support.h"
@@ -120,6 +124,38 @@ TEST_F(frmTestLife, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack)
         EXPECT_EQ(tuple(Zpm.bPanic, form.Caption(), iconShows(form.zpmpic), soundListUnloads, windowMask()),
                   tuple(false, "Zirpomat", true, 1, outlineOf("skins/small_open.bmp")));
         EXPECT_EQ(tuple(list().Loaded(), Form1::instance().Visible()), tuple(false, false));  // not reopened
+        form.Unload();
+    }
+}
+
+// The real exit question, answered No with a click; its buttons read German exactly when the program speaks
+// German, whatever the locale, also after a start in the other language.
+TEST_F(frmTestLife, TheExitQuestionsButtonsSpeakTheProgramsLanguage) {
+    forms::setMessageHook({});
+    for (const auto& [lang, german] : {std::pair<const char*, bool>{"de", true}, {"de_DE.UTF-8", false}, {nullptr, true},
+                                       {"en_US.UTF-8", false}}) {
+        SCOPED_TRACE(lang ? lang : "(unset)");
+        const ScopedEnv langEnv("LANG", lang);
+        frmTest& form = load();
+        // Every box that shows is answered: the offscreen platform reports the restore once more meanwhile.
+        std::set<std::vector<std::string>> buttons;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(window);
+                if (!box || !box->isVisible()) continue;
+                std::vector<std::string> texts;
+                for (const QAbstractButton* shown : box->buttons()) texts.push_back(shown->text().toStdString());
+                buttons.insert(texts);
+                box->button(QMessageBox::No)->click();
+            }
+        });
+        answer.start(5);
+        pressEscape();
+        form.setWindowState(forms::vbNormal);
+        const std::vector<std::string> expected = german ? std::vector<std::string>{"&Ja", "&Nein"}
+                                                         : std::vector<std::string>{"&Yes", "&No"};
+        EXPECT_EQ(tuple(buttons, Zpm.bPanic), tuple(std::set{expected}, false));
         form.Unload();
     }
 }
