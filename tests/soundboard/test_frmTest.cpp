@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
-#include <QPixmap>
 #include <algorithm>
 #include <set>
 
