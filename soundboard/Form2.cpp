@@ -1,5 +1,6 @@
 #include "Form2.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -25,6 +26,13 @@ media::MediaPlayer& MainPlayer() { return MainWindow().Player(0); }
 // click dispatcher, as a plain click on it.
 bool StartsByClick() {
     return !Zpm.bPlaylistOn && MainWindow().HasButton(Zpm.iCurBtn) && IsPlaylistButton(Zpm.iCurBtn);
+}
+
+// The start of a window of this length, moved the least distance that
+// puts the window inside the area; a window longer than the area keeps its
+// start inside.
+float KeptInside(float start, float length, int areaStart, int areaLength) {
+    return std::max(static_cast<float>(areaStart), std::min(start, static_cast<float>(areaStart + areaLength) - length));
 }
 
 }  // namespace
@@ -86,9 +94,18 @@ void Form2::Form_Load() {
     if (Zpm.bPlayerOk) fill();
 }
 
+// Under the machine, or above it; a list that would still reach past the
+// part of the screen windows may cover is moved the least distance into it,
+// so that its keys are in reach.
+void Form2::place() {
+    placeByMachine();
+    const forms::ScreenArea area = forms::AvailableArea(frmTest::instance());
+    Move(KeptInside(Left(), Width(), area.left, area.width), KeptInside(Top(), Height(), area.top, area.height));
+}
+
 // Under the open skin of the machine's size class, centred, in twips. The
 // ratio of outer twips to inner pixels is read afresh for each size.
-void Form2::place() {
+void Form2::placeByMachine() {
     const frmTest& main = frmTest::instance();
     const auto ratio = [this] { return Width() / ScaleWidth(); };
     setWidth(ratio() * imgListe.Width());

@@ -37,6 +37,7 @@ private:
     Form2();
     void design() override;
     void place();
+    void placeByMachine();
     void fill();
     bool stopWhatPlays();
 

@@ -132,6 +132,7 @@ private:
     void takeOpenSkinSize(const forms::PictureBox& holder);
 
     void closeSoundList();
+    void unloadHelpWindow();
 
     void restoreWindowPlace();
     void showStartupPaths();

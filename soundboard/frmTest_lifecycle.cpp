@@ -84,6 +84,7 @@ void frmTest::Form_Load() {
     Zpm.bPlaylistOn = false;
     Zpm.sLang = environment("LANG");
     if (Zpm.sLang.empty()) Zpm.sLang = "de";
+    forms::setGermanStandardButtons(German());
 
     // Always laid out and shaped as the large open machine here; the saved
     // mode takes effect when the first showing raises Form_Resize.
@@ -145,10 +146,12 @@ void frmTest::Form_Resize() {
 }
 
 // Esc silences the main player and disguises the window as a calculator;
-// the sound list, which names the sounds, closes as a mode change closes it.
+// the sound list, which names the sounds, closes as a mode change closes it,
+// and the help window, which names the program, closes too.
 void frmTest::Form_KeyPress(int& KeyAscii) {
     if (KeyAscii != KeyEscape) return;
     closeSoundList();
+    unloadHelpWindow();
     setIcon(wrdpic.Picture());
     setCaption(German() ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)");
     m_cRegion.Applied(hWnd(), false);
@@ -170,6 +173,10 @@ void frmTest::Form_Unload(int&) {
         player->Stop();
     }
     SetTopMost(0, hWnd());
-    if (links.unloadHelpWindow) links.unloadHelpWindow();
+    unloadHelpWindow();
     if (Zpm.bSndListOpen) UnloadSoundList();
+}
+
+void frmTest::unloadHelpWindow() {
+    if (links.unloadHelpWindow) links.unloadHelpWindow();
 }

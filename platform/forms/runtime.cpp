@@ -4,9 +4,11 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -153,6 +155,31 @@ int ScreenWidth() {
 int ScreenHeight() {
     const QScreen* screen = QCoreApplication::instance() ? QGuiApplication::primaryScreen() : nullptr;
     return screen ? screen->geometry().height() * twipsPerPixel : 0;
+}
+
+ScreenArea AvailableArea(const Form& window) {
+    if (!QCoreApplication::instance()) return {};
+    const QWidget* widget = widgetOf(window);
+    const QScreen* screen = widget ? widget->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    const QRect area = screen->availableGeometry();
+    return {area.x() * twipsPerPixel, area.y() * twipsPerPixel, area.width() * twipsPerPixel,
+            area.height() * twipsPerPixel};
+}
+
+// Qt's own translation of its texts, from Qt's translations folder; a
+// missing file leaves them English.
+void setGermanStandardButtons(bool german) {
+    startRuntime();
+    // Owned by the application, which lives as long as the process.
+    static QTranslator* const translation = [] {
+        auto* loaded = new QTranslator(QCoreApplication::instance());
+        [[maybe_unused]] const bool found =
+            loaded->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+        return loaded;
+    }();
+    QCoreApplication::removeTranslator(translation);
+    if (german) QCoreApplication::installTranslator(translation);
 }
 
 void setMessageHook(MessageHook hook) { messageHook = std::move(hook); }

@@ -21,6 +21,17 @@ void DoEvents();
 int ScreenWidth();
 int ScreenHeight();
 
+class Form;
+
+// A rectangle of the screen in twips.
+struct ScreenArea {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+// The part of the screen the window is on that windows may cover: the
+// screen less the desktop's panels and docks. Empty without an application.
+ScreenArea AvailableArea(const Form& window);
+
 // Message box buttons, icons and results, with the platform's numbers.
 enum MsgBoxStyle : int {
     vbOKOnly = 0,
@@ -35,6 +46,10 @@ enum MsgBoxStyle : int {
     vbInformation = 64,
 };
 enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+// The standard buttons of message boxes (Yes, No, OK, ...) read in German,
+// or in English, whatever the system's locale.
+void setGermanStandardButtons(bool german);
 
 // Shows a modal message box; an empty title gives the program's title.
 int MsgBox(std::string_view prompt, int buttons = vbOKOnly, std::string_view title = {});

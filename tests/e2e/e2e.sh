@@ -263,24 +263,27 @@ on_top() {
   wait_pixel "$led_x" "$led_y" "$unlit" || fail "the LED stays lit after the second click on its key"
 }
 
-# Under openbox: the machine minimised by Esc, with the sound list open,
-# leaves no window of the program on the screen; restored from outside as a
-# task bar does and answered No it comes back normal, on the screen, shaped
-# and titled "Zirpomat", without the sound list. A shaped window of the forms runtime (the probe) set
+# Under openbox: the machine minimised by Esc, with the sound list and the
+# help window open, leaves no window of the program on the screen; restored
+# from outside as a task bar does and answered No it comes back normal, on
+# the screen, shaped and titled "Zirpomat", without the sound list and the
+# help window. A shaped window of the forms runtime (the probe) set
 # above others keeps its window, place, map state and shape, also through
 # hiding and showing, until asked off; dragged by its surface with each
 # button, it follows the mouse until that button is let go.
 window_manager() {
   local seen
-  settings_with_sounds
+  xp=8250 settings_with_sounds # its time display right of where the help window opens
   LANG=de start_machine
   click_at 72 142
   wait_for_window '^Form2$' >/dev/null || fail "the logo opens no sound list"
+  click_at 258 12
+  wait_for_window '^Zirpomat Hilfe$' >/dev/null || fail "the help key opens no help window"
   click_at 150 14 # the time display: the machine takes the focus, nothing else happens
   xdotool key Escape
   wait_until has_property "$window" WM_STATE Iconic || fail "Esc does not minimise the machine"
   wait_until eval '[ -z "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null)" ]' ||
-    fail "a window of the program is still shown after Esc: $(xdotool search --onlyvisible --pid "$pid" getwindowname %1)"
+    fail "a window of the program is still shown after Esc: $(xdotool search --onlyvisible --pid "$pid" | xargs -r -n1 xdotool getwindowname)"
   xdotool windowactivate "$window"
   wait_for_window '^Rechner$' >/dev/null || fail "no question after the restore: \"$(xdotool getwindowname "$window")\""
   xdotool key Escape # No
@@ -288,6 +291,7 @@ window_manager() {
   [ "$(xdotool getwindowname "$window")" = Zirpomat ] || fail "title after No: $(xdotool getwindowname "$window")"
   wait_until shaped "$window" 306x151+0+0 || fail "the machine's shape is gone after No"
   ! shown '^Form2$' || fail "the sound list came back with the machine"
+  ! shown '^Zirpomat Hilfe$' || fail "the help window came back with the machine"
   stop_program
   probe_scenario
 }

@@ -53,15 +53,22 @@ protected:
     }
 };
 
+// Where it would reach past the screen, it is moved the least distance into it.
 TEST_F(SoundList, PlacesItselfUnderTheOpenMachineInTwips) {
     const float width = static_cast<float>(forms::ScreenWidth()), height = static_cast<float>(forms::ScreenHeight());
     ASSERT_GT(width, 9000);
     ASSERT_GT(height, 8100);
+    // A list that fits neither under nor above a machine this far from the screen's bottom: at 100 pixels on a
+    // screen of 600.
+    const float nearBottom = height - 7500;
+    ASSERT_LT(nearBottom, 5025);
     const tuple<std::int16_t, float, float, float, float> cases[] = {
         {1, 1500, 300, 1597.5f, 2565},       {3, 3000, 300, 1725, 1935},
-        {1, width - 3000, 300, width - 2900, 2565}, {3, width - 2000, 300, width - 4600, 1935},
+        {1, width - 3000, 300, width - 4395, 2565}, {3, width - 2000, 300, width - 4600, 1935},
         {1, 1500, height - 3000, 1597.5f, height - 8025}, {3, 1275, 300, 10, 1935},
         {3, 600, 300, 10, 1935},             {7, width - 3000, 300, width - 4495, 2565},
+        {1, 1500, nearBottom, 1597.5f, 0},   {1, width - 3750, nearBottom, width - 4395, 0},
+        {3, width - 1500, 1500, width - 4395, 3135},
     };
     for (const auto& [mode, mainLeft, mainTop, left, top] : cases) {
         Zpm.iMaschineMode = mode == 3 ? 3 : 1;

@@ -3,9 +3,14 @@
 // and real mouse, drop and timer events reaching the program module.
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
 #include <algorithm>
+#include <set>
 
+#include "Form1.h"
 #include "soundboard_test_support.h"
 
 namespace {
@@ -97,22 +102,60 @@ TEST_F(frmTestLife, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack)
         form.wmp(1).setFileName(sound("long.wav"));
         Zpm.bPlaylistOn = true;
         openList();
+        // The real help window, which names the program.
+        frmTest::links.showHelpWindow = [] { Form1::instance().Show(); };
+        frmTest::links.unloadHelpWindow = UnloadHelpWindow;
+        click(form.LblHelp);
+        ASSERT_TRUE(Form1::instance().Visible());
         soundListUnloads = 0;
         pressKey(Qt::Key_A, "a");  // other keys do nothing
         ASSERT_FALSE(Zpm.bPanic);
-        pressEscape();  // the playlist ends, else its next entry would start at once; the list of sounds closes
+        pressEscape();  // the playlist ends, else its next entry would start at once; the list of sounds and the help close
         EXPECT_EQ(tuple(Zpm.bPanic, form.WindowState(), form.Caption(), iconShows(form.wrdpic), windowMask().isEmpty(),
                         heard(), Zpm.bPlaylistOn, form.wmp(1).PlayState(), messages.empty()),
                   tuple(true, int(forms::vbMinimized), german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)", true, true,
                         tuple(sounds.string() + "/long.wav", Stopped, -600L), false, Playing, true));
         EXPECT_EQ(tuple(list().Visible(), list().Loaded(), Zpm.bSndListOpen, soundListUnloads), tuple(false, false, false, 1));
+        EXPECT_EQ(tuple(Form1::instance().Visible(), Form1::instance().Loaded()), tuple(false, false));
         form.setWindowState(forms::vbNormal);  // answered No
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(tuple(messages[0].prompt, messages[0].title, messages[0].buttons),
                   tuple(german ? "Programm beenden?" : "Exit Program?", german ? "Rechner" : "Calculator", forms::vbYesNo));
         EXPECT_EQ(tuple(Zpm.bPanic, form.Caption(), iconShows(form.zpmpic), soundListUnloads, windowMask()),
                   tuple(false, "Zirpomat", true, 1, outlineOf("skins/small_open.bmp")));
-        EXPECT_FALSE(list().Loaded());  // not reopened
+        EXPECT_EQ(tuple(list().Loaded(), Form1::instance().Visible()), tuple(false, false));  // not reopened
+        form.Unload();
+    }
+}
+
+// The real exit question, answered No with a click; its buttons read German exactly when the program speaks
+// German, whatever the locale, also after a start in the other language.
+TEST_F(frmTestLife, TheExitQuestionsButtonsSpeakTheProgramsLanguage) {
+    forms::setMessageHook({});
+    for (const auto& [lang, german] : {std::pair<const char*, bool>{"de", true}, {"de_DE.UTF-8", false}, {nullptr, true},
+                                       {"en_US.UTF-8", false}}) {
+        SCOPED_TRACE(lang ? lang : "(unset)");
+        const ScopedEnv langEnv("LANG", lang);
+        frmTest& form = load();
+        // Every box that shows is answered: the offscreen platform reports the restore once more meanwhile.
+        std::set<std::vector<std::string>> buttons;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(window);
+                if (!box || !box->isVisible()) continue;
+                std::vector<std::string> texts;
+                for (const QAbstractButton* shown : box->buttons()) texts.push_back(shown->text().toStdString());
+                buttons.insert(texts);
+                box->button(QMessageBox::No)->click();
+            }
+        });
+        answer.start(5);
+        pressEscape();
+        form.setWindowState(forms::vbNormal);
+        const std::vector<std::string> expected = german ? std::vector<std::string>{"&Ja", "&Nein"}
+                                                         : std::vector<std::string>{"&Yes", "&No"};
+        EXPECT_EQ(tuple(buttons, Zpm.bPanic), tuple(std::set{expected}, false));
         form.Unload();
     }
 }
