@@ -5,6 +5,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPoint>
 #include <QWidget>
@@ -184,6 +185,50 @@ private:
     std::set<xcb_window_t> m_windows;
 };
 
+// The window manager minimises and restores a window by unmapping and
+// mapping it, and tells of it in properties that Qt reads only when it gets
+// to their change notices. A program held up meanwhile reads them after the
+// restore, finds the window normal both times, and Qt keeps the minimised
+// state that the program asked for: no state change ever tells the window
+// that it is back. So a window that is mapped while Qt holds it minimised
+// takes the normal state, once the events already come in have run.
+class FollowRestore : public QAbstractNativeEventFilter {
+public:
+    static void install() {
+        [[maybe_unused]] static FollowRestore* filter = [] {
+            auto* made = new FollowRestore;  // lives as long as the application
+            QCoreApplication::instance()->installNativeEventFilter(made);
+            return made;
+        }();
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & ~0x80) != XCB_MAP_NOTIFY) return false;
+        const auto* map = static_cast<const xcb_map_notify_event_t*>(message);
+        QWidget* window = map->event == map->window ? QWidget::find(map->window) : nullptr;
+        if (window && window->isMinimized()) {
+            QMetaObject::invokeMethod(window, [window] { takeNormalStateWhenShown(*window); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    static void takeNormalStateWhenShown(QWidget& window) {
+        if (!window.isMinimized() || !viewable(window)) return;
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    }
+
+    static bool viewable(const QWidget& window) {
+        const auto display = displayOf(window);
+        if (!display) return false;
+        auto attributes = owned(xcb_get_window_attributes_reply(
+            display->connection, xcb_get_window_attributes(display->connection, display->window), nullptr));
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+};
+
 // The window manager takes the pointer a moment after the program asks for
 // a move. A release of the moving button that reaches the program in that
 // moment would leave the manager moving the window until the next click, so
@@ -284,6 +329,7 @@ void beforeShowing(QWidget& window) {
     const auto display = displayOf(window);
     if (!display) return;
     if (!startupNotice.empty()) endStartupNotice(*display);
+    FollowRestore::install();
     if (window.isMinimized()) return;
     writeInitialStateNormal(*display);
     xcb_flush(display->connection);

@@ -118,6 +118,55 @@ fade_over() {
   ! button_shows 1 "$onair" || fail "Esc in the fade over's wait started button 1"
 }
 
+# Esc, then the machine restored from outside as a task bar does. With
+# "held_up" the program stops once it asked for the minimise and goes on
+# only after the window manager minimised and restored it, as on a busy
+# machine: it learns of both afterwards.
+minimise_asked() { grep -c '(WM_CHANGE_STATE)' "$work/xev" || true; }
+panic_and_restore() {
+  local how=${1:-} asked; asked=$(minimise_asked)
+  [ "$how" != held_up ] || kill -STOP "$wm_pid"
+  xdotool key Escape
+  if [ "$how" = held_up ]; then
+    wait_until eval '[ "$(minimise_asked)" -gt "$asked" ]' || fail "round $round: Esc asks for no minimise"
+    kill -STOP "$pid"
+    kill -CONT "$wm_pid"
+  fi
+  wait_until has_property "$window" WM_STATE Iconic || fail "round $round: Esc does not minimise the machine"
+  xdotool windowactivate "$window"
+  [ "$how" = held_up ] || return 0
+  wait_until viewable "$window" || fail "round $round: the machine is not restored"
+  kill -CONT "$pid"
+}
+# Under openbox, round after round in one run of the program, every other
+# one held up: Esc while a fade over waits for the old sound to fade, the
+# restore, and No. Every restore asks, and No brings the machine back shaped
+# and titled "Zirpomat".
+panic_rounds() {
+  local round onair ready spy
+  silent_sound "$work/Forty_Seconds.wav" 40
+  settings_with_sounds "$work/Forty_Seconds.wav" "$work/Forty_Seconds.wav"
+  LANG=en start_machine
+  onair=$(state_pixel ImgOnAir); ready=$(state_pixel ImgReady)
+  stdbuf -oL xev -root -event structure >"$work/xev" 2>&1 &
+  spy=$!
+  for round in $(seq 12); do
+    click_button 1 click 1
+    wait_until button_shows 1 "$onair" || fail "round $round: button 1 does not go on air"
+    click_button 2 keydown Alt_L click 1 keyup Alt_L
+    wait_until button_shows 1 "$ready" || fail "round $round: button 1 does not blink in the fade over"
+    if [ $((round % 2)) = 0 ]; then panic_and_restore held_up; else panic_and_restore; fi
+    wait_for_window '^Calculator$' >/dev/null ||
+      fail "round $round: no exit question after the restore: \"$(xdotool getwindowname "$window")\""
+    xdotool key Escape # No
+    wait_until normal_on_screen "$window" || fail "round $round: the machine does not come back after No: $seen"
+    wait_until shaped "$window" 306x151+0+0 || fail "round $round: no outline after No: $(shape_of "$window")"
+    [ "$(xdotool getwindowname "$window")" = Zirpomat ] ||
+      fail "round $round: titled \"$(xdotool getwindowname "$window")\" after No"
+  done
+  kill "$spy"
+}
+
 outline_off() { [ -z "$(shape_of "$1")" ] || shaped "$1" 473x370+0+0; }
 # Under openbox: the machine is dragged by its skin; minimised by its key, it
 # loses its outline and gets it back when restored; the logo opens the sound
