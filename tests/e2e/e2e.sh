@@ -64,11 +64,6 @@ click_play() {
   display_changes 0,1 || fail "the clock does not run after the stop"
 }
 
-# While button 1 plays, Alt and a click on button 2 fade button 1 out, which
-# blinks meanwhile; then button 2 plays and the display counts its sound.
-# A fade over to the playlist on button 3 starts its list. Esc as soon as
-# button 3 blinks in a fade over back to button 1 starts nothing: restored
-# and answered No, the machine shows button 1 not on air.
 # Counts the changes of button 1's picture in $blinks; true from the second.
 blinked_twice() {
   local now; now=$(pixel "$(screen)" $(($(button_x 1) + 4)) $((y + 38)))
@@ -76,6 +71,11 @@ blinked_twice() {
   last=$now
   [ "$blinks" -ge 2 ]
 }
+# While button 1 plays, Alt and a click on button 2 fade button 1 out, which
+# blinks meanwhile; then button 2 plays and the display counts its sound.
+# A fade over to the playlist on button 3 starts its list. Esc as soon as
+# button 3 blinks in a fade over back to button 1 starts nothing: restored
+# and answered No, the machine shows button 1 not on air.
 fade_over() {
   local ready onair first last="" blinks=0 total seen
   silent_sound "$work/Forty_Seconds.wav" 40
@@ -247,11 +247,12 @@ release_before_grab() {
     wait_until eval '[ "$(moves_asked)" -gt $((asked + 1)) ]'
 }
 quick_click() {
-  local button spy called_off place
+  local button spy called_off place other other_pid
   settings_with_sounds
   LANG=de start_machine
   restart_window_manager "$(openbox_config_presses_pass)"
   xev -geometry 160x120+600+500 -name Other >/dev/null 2>&1 &
+  other_pid=$!
   other=$(wait_for_window '^Other$') || fail "no other window"
   xev -root -event substructure >"$work/xev" 2>&1 &
   spy=$!
@@ -277,7 +278,7 @@ quick_click() {
     xdotool mousemove $((x + 5)) $((y + 60)) mousedown "$button" mouseup "$button"
     stays_put "a quick click"
   done
-  kill "$spy"
+  kill "$spy" "$other_pid"
   xdotool key Escape
   wait_until has_property "$window" WM_STATE Iconic || fail "Esc after quick clicks does not minimise the machine"
   [ "$(xdotool getwindowname "$window")" = "Rechner (Wissenschaftlich)" ] ||
@@ -394,18 +395,18 @@ probe_scenario() {
   pid=""
 }
 
+# Waits for the next status tick: the time display's left half changes.
+wait_tick() {
+  local left="70x21+$((x + 88))+$((y + 7))" before
+  before=$(area "$(screen)" "$left")
+  wait_until eval '[ "$(area "$(screen)" "$left")" != "$before" ]'
+}
 # While button 1 plays, Esc right after the help key, then after the logo,
 # closes only the window just opened. The help key opens the help window at
 # its design place (71, 60 pixels); the Union flag changes its text, the
 # German flag brings the first back; a middle click, Shift+Insert and Ctrl+V
 # paste nothing from an empty selection and clipboard, a middle click pastes
 # the selection when there is one; Esc closes it.
-# Waits for the next status tick: the time display's left half changes.
-wait_tick() {
-  local left="70x21+$((x + 88))+$((y + 7))" before
-  before=$(area "$(screen)" "$left")
-  wait_until eval '[ "$(area "$(screen)" "$left")" != "$before" ]' || fail "the time display stands still"
-}
 help_window() {
   local help hx hy lines german opener ox oy name opened onair
   silent_sound "$work/Long.wav" 60
@@ -420,8 +421,8 @@ help_window() {
     opened=$(wait_for_window "$name") || fail "no window $name"
     xdotool key Escape
     wait_until eval '! viewable "$opened"' || fail "Esc leaves $name open"
-    wait_tick # which would show a stopped sound
-    [ "$(xdotool getwindowname "$window")" = Zirpomat ] && button_shows 1 "$onair" &&
+    # After a tick a stopped sound would show.
+    wait_tick && [ "$(xdotool getwindowname "$window")" = Zirpomat ] && button_shows 1 "$onair" &&
       has_property "$window" WM_STATE Normal || fail "Esc after opening $name reached the machine"
   done
 
