@@ -217,16 +217,22 @@ public:
 
 private:
     static void takeNormalStateWhenShown(QWidget& window) {
-        if (!window.isMinimized() || !viewable(window)) return;
+        if (!window.isMinimized() || !shownNormal(window)) return;
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
     }
 
-    static bool viewable(const QWidget& window) {
+    // Mapped and in the manager's normal state by now. A window mapped but
+    // still iconic is being restored: Qt reads that change itself.
+    static bool shownNormal(const QWidget& window) {
+        constexpr std::uint32_t kNormalState = 1;
         const auto display = displayOf(window);
         if (!display) return false;
         auto attributes = owned(xcb_get_window_attributes_reply(
             display->connection, xcb_get_window_attributes(display->connection, display->window), nullptr));
-        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        const xcb_atom_t wmState = display->atom("WM_STATE");
+        const auto state = display->property(display->window, wmState, wmState);
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE && !state.empty() &&
+               state.front() == kNormalState;
     }
 };
 
