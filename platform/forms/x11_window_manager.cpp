@@ -5,8 +5,10 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPoint>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -184,11 +186,74 @@ private:
     std::set<xcb_window_t> m_windows;
 };
 
+// The window manager minimises and restores a window by unmapping and
+// mapping it, and tells of it in properties that Qt reads only when it gets
+// to their change notices. A program held up meanwhile reads them after the
+// restore, finds the window normal both times, and Qt keeps the minimised
+// state that the program asked for: no state change ever tells the window
+// that it is back. So a window that is mapped while Qt holds it minimised
+// takes the normal state, once the events already come in have run.
+class FollowRestore : public QAbstractNativeEventFilter {
+public:
+    static void install() {
+        [[maybe_unused]] static FollowRestore* filter = [] {
+            auto* made = new FollowRestore;  // lives as long as the application
+            QCoreApplication::instance()->installNativeEventFilter(made);
+            return made;
+        }();
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & ~0x80) != XCB_MAP_NOTIFY) return false;
+        const auto* map = static_cast<const xcb_map_notify_event_t*>(message);
+        QWidget* window = map->event == map->window ? QWidget::find(map->window) : nullptr;
+        if (window && window->isMinimized()) {
+            QMetaObject::invokeMethod(window, [window] { takeNormalStateWhenShown(*window); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    static void takeNormalStateWhenShown(QWidget& window) {
+        if (!window.isMinimized() || !shownNormal(window)) return;
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    }
+
+    // Mapped and in the manager's normal state by now. A window mapped but
+    // still iconic is being restored: Qt reads that change itself.
+    static bool shownNormal(const QWidget& window) {
+        constexpr std::uint32_t kNormalState = 1;
+        const auto display = displayOf(window);
+        if (!display) return false;
+        auto attributes = owned(xcb_get_window_attributes_reply(
+            display->connection, xcb_get_window_attributes(display->connection, display->window), nullptr));
+        const xcb_atom_t wmState = display->atom("WM_STATE");
+        const auto state = display->property(display->window, wmState, wmState);
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE && !state.empty() &&
+               state.front() == kNormalState;
+    }
+};
+
+// Where the pointer is while `button` is held, asked of the X server: a
+// quick click may be over before the program handles its press.
+std::optional<QPoint> pointerHolding(const Display& display, std::uint32_t button) {
+    auto pointer = owned(xcb_query_pointer_reply(display.connection,
+                                                 xcb_query_pointer(display.connection, display.window), nullptr));
+    if (!pointer || !(pointer->mask & (XCB_BUTTON_MASK_1 << (button - 1)))) return std::nullopt;
+    return QPoint(pointer->root_x, pointer->root_y);
+}
+
 // The window manager takes the pointer a moment after the program asks for
-// a move. A release of the moving button that reaches the program in that
-// moment would leave the manager moving the window until the next click, so
-// the program then calls the move off. While the manager moves the window
-// the program sees no mouse buttons, so a press it sees ends the watch.
+// a move. A release of the moving button in that moment would leave the
+// manager moving the window until the next click, so the program then calls
+// the move off. The release reaches the program only while the pointer is
+// over its window; one over another window is seen by asking the X server
+// until the button is up. A call-off after the manager's own move ended with
+// the release comes to it after that release and changes nothing. While the
+// manager moves the window the program sees no mouse buttons, so a press it
+// sees ends the watch.
 class CancelMoveOnRelease : public QObject {
 public:
     static CancelMoveOnRelease& instance() {
@@ -200,38 +265,56 @@ public:
         return *filter;
     }
 
-    void watch(const Display& display, Qt::MouseButton button) { m_move = Move{display, button}; }
+    // Watches the move just asked for; calls it off at once when the button
+    // was let go meanwhile.
+    void watch(const Display& display, Qt::MouseButton button) {
+        m_move = Move{display, button};
+        m_ask.start();
+        callOffWhenLetGo();
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (!m_move) return false;
-        if (event->type() == QEvent::MouseButtonPress) m_move.reset();
-        if (event->type() != QEvent::MouseButtonRelease) return false;
-        if (static_cast<QMouseEvent*>(event)->button() != m_move->button) return false;
-        const Move move = *std::exchange(m_move, std::nullopt);
-        move.display.sendToManager(move.display.atom("_NET_WM_MOVERESIZE"),
-                                   {0, 0, kMoveCancel, buttonNumber(move.button), kFromApplication});
+        if (event->type() == QEvent::MouseButtonPress) end();
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == m_move->button) {
+            callOff();
+        }
         return false;
     }
 
 private:
-    using QObject::QObject;
+    static constexpr int kAskEveryMs = 25;
+
+    explicit CancelMoveOnRelease(QObject* parent) : QObject(parent) {
+        m_ask.setInterval(kAskEveryMs);
+        connect(&m_ask, &QTimer::timeout, this, [this] { callOffWhenLetGo(); });
+    }
+
+    void callOffWhenLetGo() {
+        if (m_move && !pointerHolding(m_move->display, buttonNumber(m_move->button))) callOff();
+    }
+
+    void callOff() {
+        const Move move = *m_move;
+        end();
+        move.display.sendToManager(move.display.atom("_NET_WM_MOVERESIZE"),
+                                   {0, 0, kMoveCancel, buttonNumber(move.button), kFromApplication});
+    }
+
+    void end() {
+        m_move.reset();
+        m_ask.stop();
+    }
 
     struct Move {
         Display display;
         Qt::MouseButton button;
     };
     std::optional<Move> m_move;
+    QTimer m_ask;
 };
-
-// Where the pointer is while `button` is held, asked of the X server: a
-// quick click may be over before the program handles its press.
-std::optional<QPoint> pointerHolding(const Display& display, std::uint32_t button) {
-    auto pointer = owned(xcb_query_pointer_reply(display.connection,
-                                                 xcb_query_pointer(display.connection, display.window), nullptr));
-    if (!pointer || !(pointer->mask & (XCB_BUTTON_MASK_1 << (button - 1)))) return std::nullopt;
-    return QPoint(pointer->root_x, pointer->root_y);
-}
 
 std::string startupNotice;
 
@@ -284,6 +367,7 @@ void beforeShowing(QWidget& window) {
     const auto display = displayOf(window);
     if (!display) return;
     if (!startupNotice.empty()) endStartupNotice(*display);
+    FollowRestore::install();
     if (window.isMinimized()) return;
     writeInitialStateNormal(*display);
     xcb_flush(display->connection);
@@ -299,9 +383,9 @@ bool startMove(QWidget& window, Qt::MouseButton button) {
     const std::uint32_t number = buttonNumber(button);
     const auto at = pointerHolding(*display, number);
     if (!at) return true;  // let go already: nothing to move
-    CancelMoveOnRelease::instance().watch(*display, button);
     display->sendToManager(moveResize, {static_cast<std::uint32_t>(at->x()), static_cast<std::uint32_t>(at->y()),
                                         kMoveWithPointer, number, kFromApplication});
+    CancelMoveOnRelease::instance().watch(*display, button);
     return true;
 }
 

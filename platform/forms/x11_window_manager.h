@@ -21,7 +21,9 @@ bool setAbove(QWidget& window, bool above);
 
 // Just before a window is mapped: a window that Qt holds normal asks to be
 // shown normal (after the window manager restored a minimised window, its
-// hints would still ask for minimised).
+// hints would still ask for minimised). From then on a window that the
+// window manager maps while Qt holds it minimised is taken as restored, also
+// when the program learnt of neither change in time.
 void beforeShowing(QWidget& window);
 
 // The launcher's start-up notice, answered ("remove") when the first window

@@ -28,8 +28,8 @@ build_program() {
 
 # A fresh temporary folder in $work. At exit it is removed, and the program
 # last started ($pid) and the window manager ($wm_pid) are ended first if
-# they still run, so that nothing is left behind on the virtual screen when
-# a step fails.
+# they still run, also when a test held them up, so that nothing is left
+# behind on the virtual screen when a step fails.
 make_work_folder() {
   work=$(mktemp -d)
   pid=""
@@ -42,6 +42,7 @@ clean_up() {
   for p in "$pid" "$wm_pid"; do
     [ -n "$p" ] || continue
     kill "$p" 2>/dev/null || true
+    kill -CONT "$p" 2>/dev/null || true # a process held up ends only when let go
     wait "$p" 2>/dev/null || true
   done
   rm -rf "$work"

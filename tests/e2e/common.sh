@@ -155,5 +155,5 @@ start_morning_show() {
   silent_sound "$work/Morning_Show.wav" 30
   settings_with_sounds "$work/Morning_Show.wav"
   start_machine
-  sleep 0.5
+  wait_until button_shows 1 "$(state_pixel ImgReady)" || fail "button 1 is not ready at start"
 }

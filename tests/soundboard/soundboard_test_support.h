@@ -56,7 +56,9 @@ inline bool samePicture(const gdi::Picture& a, const gdi::Picture& b) {
 }
 
 // Keys go to the window's focus button, as in use: the window must see them before its element does.
+// The element has the focus, so the window sees a key only where it previews its elements' keys.
 inline void pressKey(int key, const QString& text, QWidget* to = forms::widgetOf(frmTest::instance().cmdfokus)) {
+    to->setFocus();
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(to, &press);
 }

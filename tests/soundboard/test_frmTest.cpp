@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "Form1.h"
@@ -89,13 +90,23 @@ TEST_F(frmTestLife, SavedModeAndPlaceAreReadBack) {
     }
 }
 
+// Minimised, not hidden, the disguised machine keeps its taskbar entry to be
+// restored from; it is hidden while it asks, and No shows it normal again.
 TEST_F(frmTestLife, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack) {
+    const auto shown = [this] { return tuple(form->Visible(), form->WindowState()); };
+    std::optional<tuple<bool, int>> whileAsking;
+    forms::setMessageHook([&](const forms::MessageRequest& request) {
+        messages.push_back(request);
+        whileAsking = shown();
+        return forms::vbNo;
+    });
     for (const auto& [lang, german] : {std::pair<const char*, bool>{"de", true}, {"de_DE", false}, {nullptr, true},
                                        {"en_US.UTF-8", false}}) {
         SCOPED_TRACE(lang ? lang : "(unset)");
         const ScopedEnv langEnv("LANG", lang);
         messages.clear();
         writeSettings("[ppos]\nmp=3\n");
+        whileAsking.reset();
         frmTest& form = load();
         EXPECT_EQ(Zpm.sLang, lang ? lang : "de");
         form.wmp(0).setFileName(sound("long.wav"));
@@ -111,18 +122,19 @@ TEST_F(frmTestLife, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack)
         pressKey(Qt::Key_A, "a");  // other keys do nothing
         ASSERT_FALSE(Zpm.bPanic);
         pressEscape();  // the playlist ends, else its next entry would start at once; the list of sounds and the help close
-        EXPECT_EQ(tuple(Zpm.bPanic, form.WindowState(), form.Caption(), iconShows(form.wrdpic), windowMask().isEmpty(),
+        EXPECT_EQ(tuple(Zpm.bPanic, shown(), form.Caption(), iconShows(form.wrdpic), windowMask().isEmpty(),
                         heard(), Zpm.bPlaylistOn, form.wmp(1).PlayState(), messages.empty()),
-                  tuple(true, int(forms::vbMinimized), german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)", true, true,
-                        tuple(sounds.string() + "/long.wav", Stopped, -600L), false, Playing, true));
+                  tuple(true, tuple(true, int(forms::vbMinimized)), german ? "Rechner (Wissenschaftlich)" : "Calc (Scientific)",
+                        true, true, tuple(sounds.string() + "/long.wav", Stopped, -600L), false, Playing, true));
         EXPECT_EQ(tuple(list().Visible(), list().Loaded(), Zpm.bSndListOpen, soundListUnloads), tuple(false, false, false, 1));
         EXPECT_EQ(tuple(Form1::instance().Visible(), Form1::instance().Loaded()), tuple(false, false));
-        form.setWindowState(forms::vbNormal);  // answered No
+        form.setWindowState(forms::vbNormal);  // restored from the taskbar, answered No
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(tuple(messages[0].prompt, messages[0].title, messages[0].buttons),
-                  tuple(german ? "Programm beenden?" : "Exit Program?", german ? "Rechner" : "Calculator", forms::vbYesNo));
-        EXPECT_EQ(tuple(Zpm.bPanic, form.Caption(), iconShows(form.zpmpic), soundListUnloads, windowMask()),
-                  tuple(false, "Zirpomat", true, 1, outlineOf("skins/small_open.bmp")));
+        EXPECT_EQ(tuple(messages[0].prompt, messages[0].title, messages[0].buttons, whileAsking),
+                  tuple(german ? "Programm beenden?" : "Exit Program?", german ? "Rechner" : "Calculator", forms::vbYesNo,
+                        tuple(false, int(forms::vbNormal))));
+        EXPECT_EQ(tuple(Zpm.bPanic, shown(), form.Caption(), iconShows(form.zpmpic), soundListUnloads, windowMask()),
+                  tuple(false, tuple(true, int(forms::vbNormal)), "Zirpomat", true, 1, outlineOf("skins/small_open.bmp")));
         EXPECT_EQ(tuple(list().Loaded(), Form1::instance().Visible()), tuple(false, false));  // not reopened
         form.Unload();
     }
