@@ -26,8 +26,6 @@ namespace {
 
 ZpmWindow* mainWindow = nullptr;
 
-constexpr std::string_view Nil = "NIL";
-
 using Assignments = std::array<std::string, ButtonCount>;
 
 void SetSettingsPaths(std::string_view programFolder) {

@@ -26,6 +26,8 @@ class Form;
 // whose folder was missing at its last start.
 inline constexpr std::string_view EmptyName = "eep";
 inline constexpr std::string_view ErrorMark = "Lerror";
+// A settings value that is absent, and a list that cannot be played.
+inline constexpr std::string_view Nil = "NIL";
 
 constexpr std::size_t MarqueeLength = 256;
 constexpr int ButtonCount = 75;

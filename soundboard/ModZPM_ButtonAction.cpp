@@ -12,7 +12,6 @@ using platform::text::findNoCase;
 
 namespace {
 
-constexpr std::string_view Nil = "NIL";
 constexpr std::string_view PlaylistMark = "PlayList ";
 
 enum class Binding { None, FadeOut, TalkOver, NextEntry, Clear, PlainClick, FadeOver, PreviousEntry, OneShot, Pause };

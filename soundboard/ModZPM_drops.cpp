@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::string_view Nil = "NIL";
-
 // The text after the last "." of the whole path, in lower case; the whole
 // path when it has no ".".
 std::string ExtensionOf(std::string_view path) {

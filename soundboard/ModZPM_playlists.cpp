@@ -15,8 +15,6 @@ using platform::text::replaceAll;
 
 namespace {
 
-constexpr std::string_view Nil = "NIL";
-
 std::vector<std::string> splitAtCommas(std::string_view text) {
     std::vector<std::string> items;
     if (text.empty()) return items;

@@ -108,7 +108,7 @@ void frmTest::Form_Load() {
     lblTime.setCaption(DateTimeText());
     Show();
 
-    if (mdINIBas::GetIniValue("inifilepath", "inideb", "NIL", Zpm.INI_Name) == "1" || links.CommandLine == "/D")
+    if (mdINIBas::GetIniValue("inifilepath", "inideb", Nil, Zpm.INI_Name) == "1" || links.CommandLine == "/D")
         showStartupPaths();
 }
 

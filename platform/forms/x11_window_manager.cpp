@@ -143,21 +143,22 @@ std::uint32_t buttonNumber(Qt::MouseButton button) {
     }
 }
 
+// The one filter of its kind, installed on the application when first
+// asked for and kept for the life of the process.
+template <typename Filter>
+Filter& nativeFilter() {
+    static Filter filter;
+    [[maybe_unused]] static const bool installed =
+        (QCoreApplication::instance()->installNativeEventFilter(&filter), true);
+    return filter;
+}
+
 // A window manager forgets the states of a window that is hidden, and may
 // do so only after the window was shown again. Each time the manager takes
 // a window in (it gives the window its WM_STATE), a window that is to stay
 // above asks for that state again.
 class KeepAbove : public QAbstractNativeEventFilter {
 public:
-    static KeepAbove& instance() {
-        static KeepAbove* filter = [] {
-            auto* made = new KeepAbove;  // lives as long as the application
-            QCoreApplication::instance()->installNativeEventFilter(made);
-            return made;
-        }();
-        return *filter;
-    }
-
     void want(const Display& display, bool above) {
         m_wmState = display.atom("WM_STATE");
         if (above) {
@@ -195,14 +196,6 @@ private:
 // takes the normal state, once the events already come in have run.
 class FollowRestore : public QAbstractNativeEventFilter {
 public:
-    static void install() {
-        [[maybe_unused]] static FollowRestore* filter = [] {
-            auto* made = new FollowRestore;  // lives as long as the application
-            QCoreApplication::instance()->installNativeEventFilter(made);
-            return made;
-        }();
-    }
-
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t") return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
@@ -357,7 +350,7 @@ bool setAbove(QWidget& window, bool above) {
         display->sendToManager(display->atom("_NET_WM_STATE"), {above ? kStateAdd : kStateRemove, state, 0,
                                                                 kFromApplication, 0});
     }
-    KeepAbove::instance().want(*display, above);
+    nativeFilter<KeepAbove>().want(*display, above);
     return true;
 }
 
@@ -367,7 +360,7 @@ void beforeShowing(QWidget& window) {
     const auto display = displayOf(window);
     if (!display) return;
     if (!startupNotice.empty()) endStartupNotice(*display);
-    FollowRestore::install();
+    nativeFilter<FollowRestore>();
     if (window.isMinimized()) return;
     writeInitialStateNormal(*display);
     xcb_flush(display->connection);
