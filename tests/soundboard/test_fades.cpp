@@ -280,6 +280,9 @@ void pressButton(std::int16_t index, std::int16_t button = forms::vbLeftButton, 
 
 TEST_F(CloseInWait, EveryWaitEndsAndNothingStarts) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Each row's child runs this test again from its start and ends without destructors: its folder is
+    // made inside this one's, which goes with this test however the child ended.
+    const ScopedEnv childrenInside("TMPDIR", temp.path().string());
     writeSettings("[snds]\ns1=" + sound("one.wav") + "\ns2=" + sound("long_jingle.wav") + "\ns3=" + sound("short.wav", 300) +
                   "\ns4=" + sound("four.wav") + "\n");
     const std::function<void()> close = [] { window()->close(); }, talkOver = [] { pressButton(1, forms::vbRightButton, forms::vbShiftMask); };
