@@ -204,13 +204,13 @@ TEST_F(SettingsStore, AWriterKilledHoldingTheLockLeavesTheFileWholeAndTheLockFre
         if (!halfway) {
             char token = 0;
             ASSERT_EQ(::read(ready[0], &token, 1), 1) << "the writer took the lock";
-            EXPECT_FALSE(FileLock(path, milliseconds(0)).held()) << "nobody else has it while the writer lives";
+            EXPECT_FALSE(FileLock(path, {.patience = milliseconds(0)}).held()) << "nobody else has it while the writer lives";
             ::kill(writer, SIGKILL);
         }
         ::close(ready[0]);
         const int status = testing_support::statusOf(writer);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == (halfway ? SIGXFSZ : SIGKILL)) << halfway;
-        EXPECT_TRUE(FileLock(path, milliseconds(0)).held()) << halfway;
+        EXPECT_TRUE(FileLock(path, {.patience = milliseconds(0)}).held()) << halfway;
         EXPECT_EQ(readFile(path), before) << halfway;
         EXPECT_TRUE(SetIniValue("s", "c", "3", path)) << halfway;
         EXPECT_EQ(readFile(path), before + "c=3\r\n") << halfway;
