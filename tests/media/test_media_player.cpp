@@ -118,6 +118,13 @@ TEST(MediaPlayer, VolumeReachesTheSinkAsGain) {
     player.probe.reset(), player.setVolume(0);  // while the sound plays: at once
     EXPECT_TRUE(eventually(player, [&] { return player.probe.peak() > 0.49; }));
     EXPECT_EQ(player.PlayState(), media::kPlaying);
+    // A level set before the player made its pipeline is the one its first file plays at.
+    MediaPlayer fresh;
+    fresh.setVolume(-2100);
+    fresh.setFileName(sound("wav"));
+    const media_testing::SinkProbe probe(media::MediaPlayerInspection::audioSink(fresh));
+    ASSERT_TRUE(eventually(fresh, [&] { return probe.buffers() >= 3; }));
+    EXPECT_NEAR(probe.peak(), 0.5 * 0.089125, 5e-4);
 }
 
 TEST(MediaPlayer, UnplayableFilesCloseThePlayer) {
