@@ -113,7 +113,8 @@ TEST_F(Files, ReplacingWritesWholeThroughLinksAndLeavesOthersAlone) {
     EXPECT_TRUE(fs::is_symlink(at("link.ini")) && readFile(at("target.ini")) == "through");
     EXPECT_EQ(fs::status(at("target.ini")).permissions() & fs::perms::mask, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     // Names resembling the temporary files are somebody else's; a name as long as the system allows still has room for the temporary name.
-    Names all{"new.ini.tmp", "new.ini.~tmp", ".zpm-1-abcdef", ".zpm-x-abcdef", "a.zpm-99999999-abcdef"};
+    Names all{"new.ini.tmp", "new.ini.~tmp", ".zpm-1-abcdef", ".zpm-x-abcdef", "a.zpm-99999999-abcdef",
+              ".zpm-99999999xabcdef", ".zpm-99999999-abcdefg"};
     for (const std::string& name : all) writeFile(at(name), "theirs");
     const std::string longName(250, 'n');
     EXPECT_FALSE(files::replaceFile(at(longName), "long"));

@@ -461,6 +461,8 @@ TEST(LateBinding, EachKindHasItsOwnMembersAndRefusesWhatNoWindowCanShow) {
     EXPECT_THROW(forms::CallMethod(form.Caption, "Move", std::array<float, 4>{1, 1, -3, 4}), forms::MemberError);
     EXPECT_EQ(form.Caption.Width(), 5);
     EXPECT_THROW(forms::CallMethod(form.Caption, "Move", std::span<const float>{}), forms::MemberError);
+    forms::SetProperty(form.Text, "Height", 0);  // nothing is a size too
+    EXPECT_EQ(forms::GetProperty(form.Text, "Height"), 0);
     // Border widths round half to even; line ends stay unrounded.
     for (auto [given, kept] : {std::pair{2.5f, 2}, {3.5f, 4}, {1.49f, 1}, {6.6f, 7}}) {
         forms::SetProperty(form.Frame, "BorderWidth", given);

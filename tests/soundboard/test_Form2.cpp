@@ -62,6 +62,7 @@ TEST_F(SoundList, PlacesItselfUnderTheOpenMachineInTwips) {
         {1, width - 3000, 300, width - 2900, 2565}, {3, width - 2000, 300, width - 4600, 1935},
         {1, 1500, height - 3000, 1597.5f, height - 8025}, {3, 1275, 300, 10, 1935},
         {3, 600, 300, 10, 1935},             {7, width - 3000, 300, width - 4495, 2565},
+        {1, 1500, height - 7790, 1597.5f, height - 5525},  // its foot 500 twips above the screen's: it stays under
     };
     for (const auto& [mode, mainLeft, mainTop, left, top] : cases) {
         Zpm.iMaschineMode = mode == 3 ? 3 : 1;
