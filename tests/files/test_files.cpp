@@ -160,17 +160,18 @@ TEST_F(Files, AFailedOrKilledWriteKeepsTheFileAndTheNextWriteRemovesLeftovers) {
 TEST_F(Files, TheWaitForAHeldLockEndsAfterThePatienceOrAtTheLimit) {
     using std::chrono::milliseconds;
     const std::string file = at("zpm.ini"), folder = temp.path().string();
-    for (const auto& [held, busy, waited] : {std::tuple{true, false, 1000}, {true, true, 3000}, {false, true, 0}}) {
+    const struct { bool held, busy; int waited; } rows[] = {{true, false, 1000}, {true, true, 3000}, {false, true, 0}};
+    for (const auto& row : rows) {
         std::optional<files::FileLock> holder;
-        if (held) holder.emplace(file);
+        if (row.held) holder.emplace(file);
         int looks = 0;
         const auto start = std::chrono::steady_clock::now();
         const auto now = [&] {
             const timespec changed[] = {{looks, 0}, {looks, 0}};
-            if (busy && looks < 200) ::utimensat(AT_FDCWD, folder.c_str(), changed, 0);
+            if (row.busy && looks < 200) ::utimensat(AT_FDCWD, folder.c_str(), changed, 0);
             return start + milliseconds(100) * looks++;
         };
         const files::FileLock waiter(file, {.patience = milliseconds(1000), .limit = milliseconds(3000), .now = now});
-        EXPECT_EQ(std::pair(waiter.held(), 100 * (looks - 1)), std::pair(!held, waited)) << held << busy;
+        EXPECT_EQ(std::pair(waiter.held(), 100 * (looks - 1)), std::pair(!row.held, row.waited)) << row.held << row.busy;
     }
 }
