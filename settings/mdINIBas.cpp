@@ -224,7 +224,8 @@ bool SetIniValue(std::string_view section, std::string_view key, std::string_vie
     LoadIniFile(path);
     if (!IniLinesExist) return refuseWrite("the file is being read");
     // Another copy of the program must not replace the file between the
-    // look at it and the rename. No events run while the lock is held.
+    // look at it and the rename. No events run while the lock is held; a
+    // holder that does not let go in time is written past (see files.h).
     const platform::files::FileLock lock(path);
     TakeInChangesOnDisk(path);
 

@@ -4,7 +4,13 @@
 // every write rewrites the whole file in a normal form. Before it does, a
 // write reads the file again when it changed on disk since this process read
 // or wrote it, so that two copies of the program keep each other's keys;
-// a lock keeps the other copy from writing between that look and the write.
+// a lock on the file's folder keeps the other copy from writing between that
+// look and the write. The lock is waited for only so long (see
+// platform::files::FileLock): when the other copy holds it and stands still
+// longer than that (stopped, or in an fsync of some seconds on a slow
+// stick), the write goes on without it and reports true, and the other
+// copy's rename that follows takes the key back out of the file; the next
+// write here reads that file in and loses the key from memory too.
 // A read that cannot be answered gives the default; a write that cannot be
 // carried out keeps the value in memory only (when it got that far) and
 // reports false.

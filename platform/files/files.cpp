@@ -380,15 +380,15 @@ std::error_code replaceFile(std::string_view path, std::string_view bytes, FileS
 // (some network file systems lock only files opened for writing), writes go
 // on unlocked as they always did. The lock is polled rather than waited for
 // in the kernel, so that a holder that never lets go cannot hang the caller.
-FileLock::FileLock(std::string_view file, std::chrono::milliseconds patience) {
-    using Clock = std::chrono::steady_clock;
+FileLock::FileLock(std::string_view file, const LockWait& wait) {
     const auto target = writeTarget(fs::path(file));
     if (!target) return;
     const std::string folder = folderOf(*target).string();
     FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.get() < 0) return;
     auto seen = fileStamp(folder);
-    auto giveUp = Clock::now() + patience;
+    const auto start = wait.now();
+    auto quietSince = start;
     for (;;) {
         if (::flock(handle.get(), LOCK_EX | LOCK_NB) == 0) {
             m_folder = handle.release();
@@ -397,12 +397,12 @@ FileLock::FileLock(std::string_view file, std::chrono::milliseconds patience) {
         if (errno == EINTR) continue;
         if (errno != EWOULDBLOCK) return;
         // A holder that writes makes progress; only one that stands still uses up the patience.
-        if (const auto now = fileStamp(folder); now != seen) {
-            seen = now;
-            giveUp = Clock::now() + patience;
-        } else if (Clock::now() >= giveUp) {
-            return;
+        const auto now = wait.now();
+        if (const auto stamp = fileStamp(folder); stamp != seen) {
+            seen = stamp;
+            quietSince = now;
         }
+        if (now - quietSince >= wait.patience || now - start >= wait.limit) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }

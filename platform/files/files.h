@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -106,17 +107,31 @@ std::optional<FileStamp> fileStamp(std::string_view path);
 // process right after it never passes for this one.
 std::error_code replaceFile(std::string_view path, std::string_view bytes, FileStamp* written = nullptr);
 
+// How long a FileLock waits for another process that holds the lock, and
+// the clock it reads (the steady clock unless a test hands in its own).
+struct LockWait {
+    // Waited on past the holder's last change to the folder.
+    std::chrono::milliseconds patience{2000};
+    // The whole wait, however busy the folder is: a stopped holder in a
+    // folder that other programs keep changing must not freeze the caller.
+    std::chrono::milliseconds limit{6000};
+    std::function<std::chrono::steady_clock::time_point()> now = std::chrono::steady_clock::now;
+};
+
 // While it lives, no other process holds a FileLock for a file in the same
 // folder (links followed as replaceFile follows them): around a read, a
-// comparison and a replaceFile it makes the three one step across processes.
-// The kernel releases the lock of a process that dies. It waits while
-// another process holds the lock, for as long as that one keeps changing
-// the folder and then `patience` more; a holder stopped or stuck for longer
-// is not waited for. When the lock cannot be had, held() is false and the
-// caller goes on without it.
+// comparison and a replaceFile it makes the three one step across processes,
+// as long as every holder finishes within the wait. The kernel releases the
+// lock of a process that dies. While another process holds it, the wait goes
+// on until the folder has not changed for `patience` (any change there, by
+// anyone, starts the patience again), and never beyond `limit`. Then held()
+// is false and the caller goes on without the lock: it is not excluded any
+// more, so a holder that was only slow (stopped, or in an fsync longer than
+// the patience) renames its file over the caller's afterwards, and what the
+// caller wrote is lost. A folder that cannot be locked is not waited for.
 class FileLock {
 public:
-    explicit FileLock(std::string_view file, std::chrono::milliseconds patience = std::chrono::seconds(2));
+    explicit FileLock(std::string_view file, const LockWait& wait = {});
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
     ~FileLock();

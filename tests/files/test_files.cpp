@@ -1,10 +1,12 @@
 #include "files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <csignal>
+#include <optional>
 #include <set>
 
 #include "child_process.h"
@@ -111,7 +113,8 @@ TEST_F(Files, ReplacingWritesWholeThroughLinksAndLeavesOthersAlone) {
     EXPECT_TRUE(fs::is_symlink(at("link.ini")) && readFile(at("target.ini")) == "through");
     EXPECT_EQ(fs::status(at("target.ini")).permissions() & fs::perms::mask, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     // Names resembling the temporary files are somebody else's; a name as long as the system allows still has room for the temporary name.
-    Names all{"new.ini.tmp", "new.ini.~tmp", ".zpm-1-abcdef", ".zpm-x-abcdef", "a.zpm-99999999-abcdef"};
+    Names all{"new.ini.tmp", "new.ini.~tmp", ".zpm-1-abcdef", ".zpm-x-abcdef", "a.zpm-99999999-abcdef",
+              ".zpm-99999999xabcdef", ".zpm-99999999-abcdefg"};
     for (const std::string& name : all) writeFile(at(name), "theirs");
     const std::string longName(250, 'n');
     EXPECT_FALSE(files::replaceFile(at(longName), "long"));
@@ -151,4 +154,26 @@ TEST_F(Files, AFailedOrKilledWriteKeepsTheFileAndTheNextWriteRemovesLeftovers) {
     }
     EXPECT_FALSE(files::replaceFile(at("zpm.ini"), "new"));
     EXPECT_TRUE(names() == Names{"zpm.ini"} && readFile(at("zpm.ini")) == "new");
+}
+
+// The wait for a lock that another holder keeps, on a clock of the test's own that moves 100 ms at each
+// look: a quiet folder is waited on for the patience, one that keeps changing (its time set anew at each
+// look, for 200 looks) up to the limit, and a free lock is taken at once.
+TEST_F(Files, TheWaitForAHeldLockEndsAfterThePatienceOrAtTheLimit) {
+    using std::chrono::milliseconds;
+    const std::string file = at("zpm.ini"), folder = temp.path().string();
+    const struct { bool held, busy; int waited; } rows[] = {{true, false, 1000}, {true, true, 3000}, {false, true, 0}};
+    for (const auto& row : rows) {
+        std::optional<files::FileLock> holder;
+        if (row.held) holder.emplace(file);
+        int looks = 0;
+        const auto start = std::chrono::steady_clock::now();
+        const auto now = [&] {
+            const timespec changed[] = {{looks, 0}, {looks, 0}};
+            if (row.busy && looks < 200) ::utimensat(AT_FDCWD, folder.c_str(), changed, 0);
+            return start + milliseconds(100) * looks++;
+        };
+        const files::FileLock waiter(file, {.patience = milliseconds(1000), .limit = milliseconds(3000), .now = now});
+        EXPECT_EQ(std::pair(waiter.held(), 100 * (looks - 1)), std::pair(!row.held, row.waited)) << row.held << row.busy;
+    }
 }

@@ -5,6 +5,8 @@
 #include <QCursor>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -362,6 +364,24 @@ TEST(FormsWindow, CaptionPressMessageMovesTheWindowUntilItsButtonIsLetGo) {
 
 // A list window unloads and reloads itself from its own double-click, as the program's sound list does:
 // nothing in use is freed, the old widgets go later.
+// The real box, answered by a click on one of its buttons once it shows.
+TEST(FormsWindow, MessageBoxesAnswerWithTheButtonClicked) {
+    forms::setMessageHook({});
+    const std::tuple<int, QMessageBox::StandardButton, int> rows[] = {{forms::vbYesNo, QMessageBox::Yes, forms::vbYes},
+                                                                       {forms::vbYesNo, QMessageBox::No, forms::vbNo},
+                                                                       {forms::vbOKOnly, QMessageBox::Ok, forms::vbOK}};
+    for (const auto& [buttons, clicked, answer] : rows) {
+        std::function<void()> clickWhenShown;
+        clickWhenShown = [&clickWhenShown, which = clicked] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box->button(which)) return box->button(which)->click();
+            QTimer::singleShot(10, clickWhenShown);
+        };
+        QTimer::singleShot(0, clickWhenShown);
+        EXPECT_EQ(forms::MsgBox("Exit Program?", buttons, "Calculator"), answer) << clicked;
+    }
+}
+
 TEST(FormsUnload, UnloadAndReloadInsideOwnHandlerFreesNothingInUseAndCancelKeepsTheWindow) {
     TestForm window;
     window.Show();
@@ -474,6 +494,8 @@ TEST(LateBinding, EachKindHasItsOwnMembersAndRefusesWhatNoWindowCanShow) {
     EXPECT_THROW(forms::CallMethod(form.Caption, "Move", std::array<float, 4>{1, 1, -3, 4}), forms::MemberError);
     EXPECT_EQ(form.Caption.Width(), 5);
     EXPECT_THROW(forms::CallMethod(form.Caption, "Move", std::span<const float>{}), forms::MemberError);
+    forms::SetProperty(form.Text, "Height", 0);  // nothing is a size too
+    EXPECT_EQ(forms::GetProperty(form.Text, "Height"), 0);
     // Border widths round half to even; line ends stay unrounded.
     for (auto [given, kept] : {std::pair{2.5f, 2}, {3.5f, 4}, {1.49f, 1}, {6.6f, 7}}) {
         forms::SetProperty(form.Frame, "BorderWidth", given);

@@ -152,6 +152,10 @@ TEST(Handles, SelectionOwnershipRecordsAndDibSections) {
     ASSERT_TRUE(dc && other && bitmap);
     const gdi::Handle stock = gdi::SelectObject(dc, bitmap);
     EXPECT_EQ(gdi::SelectObject(other, bitmap), 0u) << "a bitmap sits in one device context at a time";
+    const gdi::Handle screen = gdi::GetDC(gdi::GetDesktopWindow());
+    for (auto [into, object] : {std::pair{other, dc}, {0xDEAD, bitmap}, {screen, bitmap}})
+        EXPECT_EQ(gdi::SelectObject(into, object), 0u) << "only bitmaps, only into memory device contexts";
+    gdi::ReleaseDC(gdi::GetDesktopWindow(), screen);
     EXPECT_FALSE(gdi::DeleteObject(bitmap)) << "a selected bitmap cannot be deleted";
     EXPECT_EQ(gdi::SelectObject(dc, stock), bitmap);
     EXPECT_FALSE(gdi::DeleteObject(stock) || gdi::DeleteObject(dc)) << "device contexts go with DeleteDC";

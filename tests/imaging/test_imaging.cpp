@@ -131,7 +131,7 @@ TEST(cDIBSection, SizesFailedCreationsAndClearUp) {
     const auto cleared = picture(7, 3);
     const gdi::Handle bitmap = cleared->hDib();
     cleared->ClearUp();
-    EXPECT_TRUE(!cleared->DIBSectionBitsPtr() && cleared->Height() == 3 && !gdi::bitmapFromHandle(bitmap));
+    EXPECT_TRUE(!cleared->DIBSectionBitsPtr() && !cleared->hdc() && cleared->Height() == 3 && !gdi::bitmapFromHandle(bitmap));
     cleared->RandomiseBits(), cleared->LoadPictureBlt(0);
     for (auto [height, width] : {std::pair{3, 7}, {6, 14}})
         EXPECT_EQ(*cleared->Resample(height, width)->DIBSectionBitsPtr(), 0) << "nothing copied from no pixels";
@@ -279,6 +279,9 @@ TEST(cDIBSectionRegion, WindowListKeepsEachWindowOnceInOrder) {
     EXPECT_FALSE(host.shapes.at(12).has_value());
     EXPECT_EQ(host.shapes.at(13), (Rects{{1, 0, 2, 1}}));
     EXPECT_EQ(host.shapes.at(11), host.shapes.at(13)) << "every listed window the same outline";
+    region->Applied(13, false);  // the last but one: the other stays listed
+    EXPECT_EQ(listed(*region), Windows{11});
+    region->Applied(13, true);
     region->Destroy();  // every window loses its outline; former positions read 0
     EXPECT_EQ(listed(*region), Windows{});
     EXPECT_EQ(region->hWndForIndex(2), 0u);

@@ -118,6 +118,13 @@ TEST(MediaPlayer, VolumeReachesTheSinkAsGain) {
     player.probe.reset(), player.setVolume(0);  // while the sound plays: at once
     EXPECT_TRUE(eventually(player, [&] { return player.probe.peak() > 0.49; }));
     EXPECT_EQ(player.PlayState(), media::kPlaying);
+    // A level set before the player made its pipeline is the one its first file plays at.
+    MediaPlayer fresh;
+    fresh.setVolume(-2100);
+    fresh.setFileName(sound("wav"));
+    const media_testing::SinkProbe probe(media::MediaPlayerInspection::audioSink(fresh));
+    ASSERT_TRUE(eventually(fresh, [&] { return probe.buffers() >= 3; }));
+    EXPECT_NEAR(probe.peak(), 0.5 * 0.089125, 5e-4);
 }
 
 TEST(MediaPlayer, UnplayableFilesCloseThePlayer) {
@@ -153,11 +160,13 @@ TEST(MediaPlayer, ReportsTheFileReaderAndDeviceItPlaysWith) {
     const std::string locked = dir.file("locked.wav"), tone = dir.file("tone.wav"), plugins = dir.file("plugins");
     writeWav(locked, 0.2), writeWav(tone, 0.2);
     std::filesystem::permissions(locked, std::filesystem::perms::owner_write);
-    const std::string env = "env HOME=" + dir.path().string();
+    // Sound servers keep their runtime folder in TMPDIR unless told another.
+    const std::string home = " HOME=" + dir.path().string() + " XDG_RUNTIME_DIR=" + dir.path().string();
+    const std::string env = "env" + home;
     const std::string otherUser = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
     const struct { std::string prefix, file, printed; } rows[] = {
         {otherUser + env, locked, "available=1 state=6 volume=-600\n"},
-        {"env -u ZPM_AUDIO_SINK HOME=" + dir.path().string(), tone, "available=1 state=2 volume=-600\n"},
+        {"env -u ZPM_AUDIO_SINK" + home, tone, "available=1 state=2 volume=-600\n"},
         {env + " ZPM_AUDIO_SINK=pulsesink PULSE_SERVER=unix:/none", tone, "available=1 state=0 volume=-600\n"},
         {env + " GST_PLUGIN_SYSTEM_PATH_1_0=" + plugins + " GST_PLUGIN_PATH_1_0=" + plugins + " GST_REGISTRY_1_0=" +
              dir.file("registry.bin"), tone, "available=0 state=6 volume=-600\n"},

@@ -69,6 +69,7 @@ TEST_F(SoundList, PlacesItselfUnderTheOpenMachineInTwips) {
         {3, 600, 300, 10, 1935},             {7, width - 3000, 300, width - 4495, 2565},
         {1, 1500, nearBottom, 1597.5f, 0},   {1, width - 3750, nearBottom, width - 4395, 0},
         {3, width - 1500, 1500, width - 4395, 3135},
+        {1, 1500, height - 7790, 1597.5f, height - 5525},  // its foot 500 twips above the screen's: it stays under
     };
     for (const auto& [mode, mainLeft, mainTop, left, top] : cases) {
         Zpm.iMaschineMode = mode == 3 ? 3 : 1;

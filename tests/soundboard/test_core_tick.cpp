@@ -230,7 +230,8 @@ TEST_F(Tick, ReleasedButtonsKeepThePictureOfTheirState) {
     const std::tuple<Scene, int, int, bool, bool, int, P> rows[] = {
         {Idle, 2, 0, false, false, 2, P::Ready},   {Idle, 40, 0, false, false, 40, P::Empty},
         {Idle, 2, 0, true, false, 2, P::Error},    {Play, 40, 1, false, false, 40, P::Empty},
-        {Play, 2, 0, false, false, 2, P::Ready},   {Play, 2, 2, true, false, 2, P::Error},
+        {Play, 2, 0, false, false, 2, P::Ready},   {Play, 2, 0, true, false, 2, P::Error},
+        {Play, 2, 2, true, false, 2, P::Error},
         {Play, 2, 2, false, false, 2, P::Ready},   {Play, 1, 0, false, false, 1, P::OnAir},
         {Play, 1, 4, true, false, 1, P::Error},    {Play, 2, 0, false, true, 1, P::ListOnAir},
         {Play, 2, 4, false, true, 1, P::ListOnAir}, {Pause, 2, 0, false, false, 2, P::Ready},

@@ -18,7 +18,7 @@ protected:
     std::vector<long> rampLevels;  // the main player's level after each ramp step
     std::map<int, std::function<void()>> insideWait;  // what runs as an event inside the wait or ramp that starts n-th
     int waitsStarted = 0;
-    // 1, 4 and 6 long sounds, 2 and 3 short jingles, 5 a playlist of three, 7 a short sound.
+    // 1, 4 and 6 long sounds, 2 and 3 short jingles, 5 and 8 playlists of three, 7 a short sound.
     void SetUp() override {
         MainWindowTest::SetUp();
         if (IsSkipped()) return;
@@ -27,7 +27,7 @@ protected:
         for (const char* entry : {"list/a.wav", "list/b.wav", "list/c.wav", "four.wav"}) sound(entry);
         sound("short.wav", 300);
         start("[snds]\ns1=$/one.wav\ns2=$/jingle.wav\ns3=$/jingle_two.wav\ns4=$/four.wav\ns5=PlayList_5\n"
-              "s6=$/two.wav\ns7=$/short.wav\n[lsts]\ns5=$/list/,a.wav,b.wav,c.wav\n");
+              "s6=$/two.wav\ns7=$/short.wav\ns8=PlayList_8\n[lsts]\ns5=$/list/,a.wav,b.wav,c.wav\ns8=$/list/,c.wav,b.wav,a.wav\n");
         forms::setWaitHooks({[this] {
                                  const auto found = insideWait.find(++waitsStarted);
                                  if (found != insideWait.end())
@@ -125,6 +125,27 @@ TEST_F(Fades, OneShotLowersTheMainPlayerWhileItPlays) {
     press(button(5), Qt::LeftButton, shift);
     EXPECT_EQ(tuple(inWait, Zpm.bPlaylistOn, Zpm.iCurBtn, heard()),
               tuple(tuple((listFolder / "a.wav").string(), Playing, 0L), false, 1, tuple(one, Playing, -600L)));
+}
+
+// A jingle or a one-shot of another list's button leaves the running list as it is: its entry plays on
+// and the next step goes on from it.
+TEST_F(Fades, JinglesAndOneShotsLeaveTheRunningListAlone) {
+    const std::pair<std::function<void()>, int> rows[] = {  // the press, the wait in which the second player plays
+        {[this] { Zpm.bTalkOver = true, press(button(8)); }, 1}, {[this] { press(button(8), Qt::LeftButton, shift); }, 2}};
+    const auto entry = [&](const char* name) { return tuple((listFolder / name).string(), Playing, -600L); };
+    for (const auto& [pressOther, secondPlays] : rows) {
+        click(button(1)), click(button(5)), click(button(5), Qt::RightButton, ctrl);
+        const std::vector<std::string> running = Zpm.aPlaylist;
+        tuple<std::string, long, long> second;
+        waitsStarted = 0;
+        insideWait = {{secondPlays, [&] { second = heard(1), form->wmp(1).Stop(); }}};
+        pressOther();
+        EXPECT_EQ(tuple(second, heard(), Zpm.iPlIdx, Zpm.aPlaylist == running, Zpm.bPlaylistOn, Zpm.iCurBtn),
+                  tuple(tuple((listFolder / "c.wav").string(), Playing, 0L), entry("b.wav"), 2, true, true, 5)) << secondPlays;
+        Zpm.bTalkOver = false;
+        click(button(5), Qt::RightButton, ctrl);
+        EXPECT_EQ(heard(), entry("c.wav")) << secondPlays;
+    }
 }
 
 // A new start inside the ramp down sets -600; the ramp goes on from there.
@@ -280,6 +301,9 @@ void pressButton(std::int16_t index, std::int16_t button = forms::vbLeftButton, 
 
 TEST_F(CloseInWait, EveryWaitEndsAndNothingStarts) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Each row's child runs this test again from its start and ends without destructors: its folder is
+    // made inside this one's, which goes with this test however the child ended.
+    const ScopedEnv childrenInside("TMPDIR", temp.path().string());
     writeSettings("[snds]\ns1=" + sound("one.wav") + "\ns2=" + sound("long_jingle.wav") + "\ns3=" + sound("short.wav", 300) +
                   "\ns4=" + sound("four.wav") + "\n");
     const std::function<void()> close = [] { window()->close(); }, talkOver = [] { pressButton(1, forms::vbRightButton, forms::vbShiftMask); };

@@ -270,6 +270,13 @@ TEST_F(frmTestWindow, EachModeCutsTheWindowToItsSkinAndLaysOutItsMachine) {
                         form.Picture1.Visible(), form.Picture2.Visible(), form.lblTime.Visible()),
                   tuple(1, false, openWidth, true, large, !large, large));
         EXPECT_NE(form.LblSmallwin.ToolTipText().find(large ? "Klein" : "Gross"), std::string::npos);
+        // The hot spots lie over the keys painted on this machine's skin.
+        using Spots = std::array<float, 6>;
+        EXPECT_EQ((Spots{form.LblHelp.Left(), form.LblMin.Left(), form.Lblup.Left(), form.LblClose.Left(),
+                         form.lblSndLst.Left(), form.lblSndLst.Top()}),
+                  (large ? Spots{253, 265, 276, 288, 68, 138} : Spots{70, 81, 94, 104, 56, 96}));
+        const std::array<float, 4> timePlace{form.lblTime.Left(), form.lblTime.Top(), form.lblTime.Width(), form.lblTime.Height()};
+        EXPECT_TRUE(!large || (timePlace == std::array<float, 4>{88, 7, 141, 21}));
         // Every title-bar spot lies on the outline; the panel and the sound-list spot only while the machine is open.
         for (const forms::Control* spot : std::initializer_list<const forms::Control*>{
                  &form.LblOnTop, &form.PicLed, &form.LblSmallwin, &form.LblHelp, &form.LblMin, &form.Lblup, &form.LblClose})

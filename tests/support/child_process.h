@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <string>
 
 namespace testing_support {
 
@@ -29,6 +30,16 @@ inline int statusOfChild(const std::function<int()>& check) { return statusOf(st
 
 inline bool childSucceeds(const std::function<bool()>& check) {
     return exitedWith(statusOfChild([&] { return check() ? 0 : 1; }), 0);
+}
+
+// In a child: goes on as the user nobody when started as root (root reads and opens everything); false when
+// the rights cannot be dropped.
+inline bool dropRights() { return ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0); }
+
+// Whether a child without rights reaches the folder: a temporary folder closed to others (TMPDIR of mode
+// 0700) keeps it out of every folder in it.
+inline bool reachableWithoutRights(const std::string& folder) {
+    return childSucceeds([&] { return dropRights() && ::access(folder.c_str(), X_OK) == 0; });
 }
 
 }  // namespace testing_support
