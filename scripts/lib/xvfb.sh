@@ -9,13 +9,34 @@ calling_script=$(realpath "$0")
 # True in the copy of a script that rerun_under_xvfb started.
 inside_xvfb() { [ "${ZPM_INSIDE_XVFB:-}" = 1 ]; }
 
+# The status with which the rerun asks for another virtual X server.
+readonly server_lost=75
+
 # Runs the calling script again with the given arguments on a virtual X
-# server with one screen of the given size (WIDTHxHEIGHTxDEPTH); never
-# returns.
+# server with one screen of the given size (WIDTHxHEIGHTxDEPTH), on a fresh
+# server again (three times at most) when the rerun found its server not
+# answering; never returns.
 rerun_under_xvfb() {
-  local screen=$1
+  local screen=$1 status
   shift
-  ZPM_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 $screen" bash "$calling_script" "$@"
+  for _ in 1 2 3; do
+    status=0
+    ZPM_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 $screen" bash "$calling_script" "$@" || status=$?
+    [ "$status" = "$server_lost" ] || break
+    echo "the virtual X server did not answer; starting another"
+  done
+  exit "$status"
+}
+
+# In the rerun: waits up to ten seconds for the virtual X server to take a
+# connection, and asks for another server when it does not: now and then a
+# fresh server takes no connection at all.
+require_answering_server() {
+  for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  exit "$server_lost"
 }
 
 # Installs what the build needs and builds the program in the given build

@@ -473,8 +473,7 @@ twin_picture() {
   wait_until button_shows 5 "$(state_pixel ImgReady)" || fail "small button 5 is not ready after the stop"
   click_at 62 13
   wait_until shaped "$window" 306x151+0+0 || fail "the size key does not show the large machine"
-  sleep 1.2 # a status tick
-  button_shows 5 "$(state_pixel ImgReady)" ||
+  wait_until button_shows 5 "$(state_pixel ImgReady)" ||
     fail "large button 5 shows $(pixel "$(screen)" $(($(button_x 5) + 4)) $((y + 38))), not ready"
 }
 
@@ -483,6 +482,7 @@ if ! inside_xvfb; then
   require_tools xvfb-run xclip xdotool xev xwininfo xprop xdpyinfo import convert md5sum sox openbox
   rerun_under_xvfb 1024x768x24 "$@"
 fi
+require_answering_server
 make_work_folder
 # Alt clicks go to the program, as the README tells users to set it up.
 [[ $scenario =~ ^(window_shape|click_play)$ ]] ||
