@@ -9,34 +9,13 @@ calling_script=$(realpath "$0")
 # True in the copy of a script that rerun_under_xvfb started.
 inside_xvfb() { [ "${ZPM_INSIDE_XVFB:-}" = 1 ]; }
 
-# The status with which the rerun asks for another virtual X server.
-readonly server_lost=75
-
 # Runs the calling script again with the given arguments on a virtual X
-# server with one screen of the given size (WIDTHxHEIGHTxDEPTH), on a fresh
-# server again (three times at most) when the rerun found its server not
-# answering; never returns.
+# server with one screen of the given size (WIDTHxHEIGHTxDEPTH); never
+# returns.
 rerun_under_xvfb() {
-  local screen=$1 status
+  local screen=$1
   shift
-  for _ in 1 2 3; do
-    status=0
-    ZPM_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 $screen" bash "$calling_script" "$@" || status=$?
-    [ "$status" = "$server_lost" ] || break
-    echo "the virtual X server did not answer; starting another"
-  done
-  exit "$status"
-}
-
-# In the rerun: waits up to ten seconds for the virtual X server to take a
-# connection, and asks for another server when it does not: now and then a
-# fresh server takes no connection at all.
-require_answering_server() {
-  for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  exit "$server_lost"
+  ZPM_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 $screen" bash "$calling_script" "$@"
 }
 
 # Installs what the build needs and builds the program in the given build
@@ -77,11 +56,14 @@ window_manager_running() {
 
 # Starts openbox on the display (after make_work_folder), with any further
 # openbox arguments given, and waits up to ten seconds for it to manage
-# windows; fails when it does not come up.
+# windows; fails when it does not come up. A busy X server now and then
+# refuses one connection, and openbox then ends at once: it is started again.
 start_window_manager() {
-  openbox --sm-disable "$@" >"$work/openbox.log" 2>&1 &
-  wm_pid=$!
   for _ in $(seq 100); do
+    [ -n "$wm_pid" ] && kill -0 "$wm_pid" 2>/dev/null || {
+      openbox --sm-disable "$@" >"$work/openbox.log" 2>&1 &
+      wm_pid=$!
+    }
     window_manager_running && return 0
     sleep 0.1
   done

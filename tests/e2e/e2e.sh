@@ -482,7 +482,6 @@ if ! inside_xvfb; then
   require_tools xvfb-run xclip xdotool xev xwininfo xprop xdpyinfo import convert md5sum sox openbox
   rerun_under_xvfb 1024x768x24 "$@"
 fi
-require_answering_server
 make_work_folder
 # Alt clicks go to the program, as the README tells users to set it up.
 [[ $scenario =~ ^(window_shape|click_play)$ ]] ||
