@@ -176,7 +176,6 @@ void Control::setFontSize(float points) {
     font.setPointSizeF(points);
     d->widget->setFont(font);
 }
-bool Control::FontBold() const { return d->widget && d->widget->font().bold(); }
 void Control::setFontBold(bool bold) {
     if (!d->widget) return;
     QFont font = d->widget->font();

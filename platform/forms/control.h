@@ -94,7 +94,6 @@ public:
     void setFontName(std::string_view name);
     float FontSize() const;  // points
     void setFontSize(float points);
-    bool FontBold() const;
     void setFontBold(bool bold);
     void Refresh();  // repaints at once
 

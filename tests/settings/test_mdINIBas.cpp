@@ -236,13 +236,16 @@ TEST_F(SettingsStore, AFolderThatCannotBeLockedIsWrittenAsBefore) {
 
 TEST_F(SettingsStore, EventsDuringALoadSeeAConsistentStore) {
     const auto outer = fileWith("outer.ini", "[s]\nk=outer\n"), other = fileWith("other.ini", "[s]\nk=other\n");
-    std::string nestedRead;
+    std::string nestedRead, why;
+    bool refusedWrite = false;
     get(other);  // the lines of another file were held before
     pump([&] {
-        nestedRead = get(outer);              // same path: no lines yet
-        SetIniValue("s", "k", "lost", outer);  // ... so the write does nothing
+        nestedRead = get(outer);                               // same path: no lines yet
+        refusedWrite = !SetIniValue("s", "k", "lost", outer);  // ... so the write does nothing, and says why
+        why = LastWriteError();
     });
-    EXPECT_EQ(get(outer) + nestedRead, "outerD");
+    const std::string outerValue = get(outer);  // the handler runs during this load
+    EXPECT_EQ(std::tuple(outerValue + nestedRead, refusedWrite, why.empty()), std::tuple("outerD", true, false));
     EXPECT_EQ(readFile(outer), "[s]\nk=outer\n");
     // Another file loaded by the handler must not leave its lines under the path being loaded.
     pump([&] { nestedRead = get(other); });
