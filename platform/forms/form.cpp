@@ -95,7 +95,6 @@ void Form::Impl::makeWindow() {
     window = new FormWidget(*this);
     backColor = systemColor(15);
     keyPreview = false;
-    showInTaskbar = true;
     picture = {};
 }
 
@@ -293,7 +292,6 @@ void Form::setBackColor(Color color) {
 }
 
 void Form::setShowInTaskbar(bool show) {
-    d->showInTaskbar = show;
     if (d->window) d->window->setWindowFlag(Qt::Tool, !show);
 }
 

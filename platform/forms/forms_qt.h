@@ -61,7 +61,6 @@ struct Form::Impl {
     std::vector<Control*> controls;          // in the order they were made
     gdi::Picture picture;
     Color backColor = systemColor(15);
-    bool showInTaskbar = true;
     bool loaded = false;
     bool stale = false;  // unloaded: the next load starts afresh
     bool keyPreview = false;

@@ -128,6 +128,7 @@ TEST_F(frmTestLife, EscapeDisguisesInTheLanguageOfLangAndNoBringsTheMachineBack)
                         true, true, tuple(sounds.string() + "/long.wav", Stopped, -600L), false, Playing, true));
         EXPECT_EQ(tuple(list().Visible(), list().Loaded(), Zpm.bSndListOpen, soundListUnloads), tuple(false, false, false, 1));
         EXPECT_EQ(tuple(Form1::instance().Visible(), Form1::instance().Loaded()), tuple(false, false));
+        EXPECT_FALSE(forms::widgetOf(form)->windowFlags().testFlag(Qt::Tool)) << "no taskbar entry to restore from";
         form.setWindowState(forms::vbNormal);  // restored from the taskbar, answered No
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(tuple(messages[0].prompt, messages[0].title, messages[0].buttons, whileAsking),
